@@ -1,0 +1,140 @@
+// Where hosted windows appear, where keys and time come from.
+//
+// The hosted platform (platform/hosted/) implements the Win32 subset; whatever
+// it cannot decide by itself it asks the installed display. A backend is one
+// static library behind this header: `sdl` puts windows on a real screen,
+// `headless` keeps the desktop in memory with a virtual clock and scripted keys
+// for tests and replays. Exactly one display is installed while a hosted
+// process runs (RunProcess).
+//
+// The desktop picture is memory owned by the hosted platform (Desktop()):
+// the DirectDraw primary surface is that memory, so a blit to it is what the
+// player sees once the display is told (Present).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "platform/hosted/windows.h"
+
+namespace hosted {
+
+// Platform steps that a display can make fail on request (tests, replays).
+enum class FailPoint {
+  kLoadLibrary,         // detail: module name as passed to LoadLibraryA
+  kDirectDrawCreate,    // DirectDrawCreateEx
+  kPrimarySurface,      // CreateSurface of the primary surface
+  kBackBuffer,          // CreateSurface with DDSCAPS_3DDEVICE | DDSCAPS_OFFSCREENPLAIN
+  kClipper,             // CreateClipper
+  kSurfaceSize,         // CreateSurface of a plain surface; width, height given
+  kDirectInputCreate,   // DirectInputCreateEx
+  kDirectInputDevice,   // IDirectInput7A::CreateDeviceEx
+  kGetDeviceState,      // IDirectInputDevice7A::GetDeviceState
+  kCreateWindow,        // CreateWindowExA; detail: class name
+  kHeapCreate,          // HeapCreate
+  kHeapAlloc,           // HeapAlloc and HeapReAlloc
+};
+
+// What the display needs to know of a top-level window.
+struct WindowView {
+  RECT rect;          // outer rectangle in desktop coordinates
+  RECT client;        // client area in desktop coordinates
+  bool visible;
+  bool popup;         // WS_POPUP: no frame and no title bar
+  const char* title;  // valid only during the call
+};
+
+class Display {
+ public:
+  virtual ~Display() = default;
+
+  // False when no screen can be shown at all; "DDRAW.DLL" is then missing.
+  virtual bool Available() = 0;
+  // Size of the desktop in pixels, as GetSystemMetrics reports it.
+  virtual void DesktopSize(int32_t* width, int32_t* height) = 0;
+
+  // The clock. The performance counter runs at 10 MHz; GetTickCount is in ms.
+  virtual int64_t ReadCounter() = 0;
+  virtual uint32_t TickCount() = 0;
+  virtual void Sleep(uint32_t milliseconds) = 0;
+
+  // A top-level window was created, moved, shown or hidden; or destroyed.
+  virtual void WindowChanged(HWND window, const WindowView& view) = 0;
+  virtual void WindowDestroyed(HWND window) = 0;
+  // Desktop pixels inside `area` (desktop coordinates, already clipped to the
+  // window) were written by a blit to the primary surface for `window`.
+  virtual void Present(HWND window, const RECT& area) = 0;
+
+  // Deliver pending input events; close requests become WM_CLOSE through
+  // PostQueued. Called wherever messages are retrieved or keys are read.
+  virtual void Pump() = 0;
+  // The keyboard in DirectInput scan codes, bit 7 set for a key that is down.
+  // False when the keyboard cannot be read now.
+  virtual bool ReadKeyboard(uint8_t state[256]) = 0;
+
+  // A modal message box; returns the identifier of the button pressed.
+  virtual int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) = 0;
+
+  // True when the display wants this platform step to fail.
+  virtual bool Fails(FailPoint point, const char* detail, int32_t width, int32_t height) = 0;
+};
+
+// The installed display; a process always has one (a built-in headless
+// default when none was installed).
+Display& CurrentDisplay();
+
+// The desktop picture: 32-bit XRGB pixels, row after row.
+struct DesktopPicture {
+  uint32_t* pixels;
+  int32_t width;
+  int32_t height;
+  int32_t pitch;  // in bytes
+};
+DesktopPicture Desktop();
+
+// Puts a message in the thread's queue, as PostMessageA does, for input that
+// the display turns into window messages.
+void PostQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Runs `entry` as a hosted process with `display` installed: all hosted state
+// starts empty, and the process ends when `entry` returns (exit code 0) or
+// calls ExitProcess. Returns the exit code. Not reentrant.
+int RunProcess(Display& display, const std::function<void()>& entry);
+
+// ------------------------------------------------------- observation
+// For tests and tools: what the hosted objects hold right now.
+
+// Number of live blocks of a private heap; 0 for a handle that is no heap.
+size_t HeapBlockCount(HANDLE heap);
+
+struct WindowInfo {
+  bool exists;
+  char className[64];
+  char title[256];
+  DWORD style;
+  RECT rect;    // outer rectangle, desktop coordinates
+  RECT client;  // client area, desktop coordinates
+  bool visible;
+};
+WindowInfo InspectWindow(HWND window);
+
+// Every window that exists, in creation order.
+int WindowCount();
+HWND WindowAt(int index);
+
+struct SurfaceInfo {
+  uint32_t* pixels;  // 32-bit XRGB; null for an unknown surface
+  int32_t width;
+  int32_t height;
+  int32_t pitch;  // bytes
+  bool primary;
+};
+SurfaceInfo InspectSurface(IDirectDrawSurface7* surface);
+
+// The window the display shows in front (the foreground window), set by the
+// display when it learns the focus from the system; hosted windows become
+// foreground when they are shown.
+void SetForeground(HWND window);
+
+}  // namespace hosted

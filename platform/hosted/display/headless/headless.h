@@ -1,0 +1,107 @@
+// The headless display: the hosted platform with no screen at all, for tests
+// and replays.
+//
+// The desktop is memory (1024 x 768 unless told otherwise) that tests read
+// through hosted::Desktop(). The clock is virtual: it starts at a chosen tick
+// count, every read of the performance counter advances it by 0.1 ms (1000
+// ticks of the 10 MHz counter), Sleep(n) by n ms, and nothing else moves it.
+// Keys come from a script, one entry per keyboard snapshot. Message boxes are
+// recorded and answered OK. Any platform step can be made to fail.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/hosted/display/display.h"
+
+namespace headless {
+
+struct MessageBoxRecord {
+  HWND owner;
+  std::string title;
+  std::string text;
+  uint32_t flags;
+  int snapshot;  // keyboard snapshots taken before the box was shown
+};
+
+class HeadlessDisplay final : public hosted::Display {
+ public:
+  explicit HeadlessDisplay(uint32_t startTick = 0, int32_t width = 1024, int32_t height = 768);
+
+  // ---- set-up, before RunProcess
+  void SetDesktopSize(int32_t width, int32_t height);
+  void SetStartTick(uint32_t tick);
+  // Keys down in snapshot k: called with k and a zeroed 256-byte state to fill.
+  void SetKeyScript(std::function<void(int snapshot, uint8_t state[256])> script);
+  // Convenience: snapshot k has exactly the scan codes of keys[k] down; past
+  // the end, none.
+  void SetKeyTimeline(std::vector<std::vector<uint8_t>> keys);
+  // Failure injection. Each makes every matching step fail until cleared.
+  void FailLoadLibrary(const std::string& moduleName);
+  void Fail(hosted::FailPoint point);
+  void FailSurfaceSize(int32_t width, int32_t height);
+  void FailCreateWindow(const std::string& className);
+  // The next `count` GetDeviceState calls fail.
+  void FailDeviceStates(int count);
+  // Allocation number n (counting HeapAlloc and HeapReAlloc from 0) and every
+  // one after it fail.
+  void FailHeapAllocFrom(int64_t n);
+  void ClearFailures();
+  // Whether DDRAW.DLL can find a screen (default true).
+  void SetAvailable(bool available);
+
+  // ---- hooks, run inside the process
+  // After every keyboard read, with the snapshot's number (0 first).
+  std::function<void(int snapshot)> onSnapshot;
+  // When a message box is shown, before it is answered.
+  std::function<void(const MessageBoxRecord&)> onMessageBox;
+
+  // ---- observation
+  const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
+  int Snapshots() const { return snapshots_; }
+  int64_t Counter() const { return counter_; }
+  int Presents() const { return presents_; }
+  // Queue a close request for a window, as a window manager would.
+  void RequestClose(HWND window);
+
+  // ---- hosted::Display
+  bool Available() override;
+  void DesktopSize(int32_t* width, int32_t* height) override;
+  int64_t ReadCounter() override;
+  uint32_t TickCount() override;
+  void Sleep(uint32_t milliseconds) override;
+  void WindowChanged(HWND window, const hosted::WindowView& view) override;
+  void WindowDestroyed(HWND window) override;
+  void Present(HWND window, const RECT& area) override;
+  void Pump() override;
+  bool ReadKeyboard(uint8_t state[256]) override;
+  int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) override;
+  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
+
+ private:
+  int32_t width_;
+  int32_t height_;
+  uint32_t startTick_;
+  int64_t counter_ = 0;  // 10 MHz ticks since the start
+  bool available_ = true;
+  std::function<void(int, uint8_t*)> keyScript_;
+  int snapshots_ = 0;
+  int presents_ = 0;
+  std::vector<MessageBoxRecord> boxes_;
+  std::vector<hosted::FailPoint> failing_;
+  std::vector<std::string> failingModules_;
+  std::vector<std::string> failingClasses_;
+  std::vector<std::pair<int32_t, int32_t>> failingSizes_;
+  int failingDeviceStates_ = 0;
+  int64_t heapAllocs_ = 0;
+  int64_t failHeapFrom_ = -1;
+  std::vector<HWND> closeRequests_;
+};
+
+// Runs the program (WinMain, as the process entry) on `display`; returns the
+// exit code.
+int RunProgram(HeadlessDisplay& display);
+
+}  // namespace headless

@@ -1,0 +1,39 @@
+// What the modules of the hosted platform share among themselves; not for
+// the runtime, which sees only windows.h.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/hosted/display/display.h"
+#include "platform/hosted/windows.h"
+
+namespace hosted {
+
+// Thrown by ExitProcess inside RunProcess and caught there.
+struct ProcessExit {
+  UINT code;
+};
+
+// Makes `display` the current one (null: the built-in null display) and
+// sizes the desktop picture to it.
+void InstallDisplay(Display* display);
+
+// Every module empties its state when a process starts (RunProcess).
+void ResetKernel();
+void ResetUser();
+void ResetGdi();
+void ResetDirectDraw();
+void ResetDirectInput();
+
+// gdi: a device context drawing into 32-bit XRGB memory, as DirectDraw
+// surfaces and window DCs hand them out. Deleting it leaves the memory alone.
+HDC CreateMemoryDC(uint32_t* pixels, int32_t width, int32_t height, int32_t pitch);
+void DeleteMemoryDC(HDC dc);
+
+// user: the outer and client rectangles of a live window; false for others.
+bool WindowRects(HWND window, RECT* outer, RECT* client);
+
+// Case-insensitive comparison of ASCII strings.
+bool EqualNoCase(const char* a, const char* b);
+
+}  // namespace hosted

@@ -1,0 +1,244 @@
+// Hosted kernel: private heaps, the clock, built-in modules, process start
+// and exit.
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "platform/hosted/internal.h"
+
+namespace hosted {
+namespace {
+
+struct Heap {
+  std::unordered_map<void*, size_t> blocks;  // block -> size in bytes
+};
+
+// A built-in module: what LoadLibraryA can find without a file system.
+struct Module {
+  const char* name;
+  const char* exportName;
+  FARPROC exported;
+  int references;
+};
+
+struct KernelState {
+  std::unordered_set<Heap*> heaps;
+  Module modules[2];
+  bool inProcess;
+};
+
+KernelState& Kernel() {
+  static KernelState state;
+  return state;
+}
+
+char instanceMarker;  // the program's module handle points here
+
+void FreeHeap(Heap* heap) {
+  for (auto& [block, size] : heap->blocks) std::free(block);
+  delete heap;
+}
+
+Heap* FindHeap(HANDLE handle) {
+  Heap* heap = static_cast<Heap*>(handle);
+  return Kernel().heaps.count(heap) ? heap : nullptr;
+}
+
+// Module names are compared case-insensitively, and a name without an
+// extension means the ".DLL" one, as on Windows.
+std::string CanonicalModuleName(const char* name) {
+  std::string result;
+  for (const char* p = name; *p; ++p) {
+    if (*p == '/' || *p == '\\') result.clear();
+    else result += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+  }
+  if (result.find('.') == std::string::npos) result += ".DLL";
+  return result;
+}
+
+Module* FindModule(HMODULE handle) {
+  for (Module& module : Kernel().modules)
+    if (handle == reinterpret_cast<HMODULE>(&module) && module.references > 0) return &module;
+  return nullptr;
+}
+
+}  // namespace
+
+bool EqualNoCase(const char* a, const char* b) {
+  for (;; ++a, ++b) {
+    int ca = std::tolower(static_cast<unsigned char>(*a));
+    int cb = std::tolower(static_cast<unsigned char>(*b));
+    if (ca != cb) return false;
+    if (ca == 0) return true;
+  }
+}
+
+void ResetKernel() {
+  KernelState& state = Kernel();
+  for (Heap* heap : state.heaps) FreeHeap(heap);
+  state.heaps.clear();
+  state.modules[0] = {"DDRAW.DLL", "DirectDrawCreateEx",
+                      reinterpret_cast<FARPROC>(&::DirectDrawCreateEx), 0};
+  state.modules[1] = {"DINPUT.DLL", "DirectInputCreateEx",
+                      reinterpret_cast<FARPROC>(&::DirectInputCreateEx), 0};
+}
+
+size_t HeapBlockCount(HANDLE handle) {
+  Heap* heap = FindHeap(handle);
+  return heap ? heap->blocks.size() : 0;
+}
+
+}  // namespace hosted
+
+using hosted::Kernel;
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+  if (moduleName == nullptr) return reinterpret_cast<HMODULE>(&hosted::instanceMarker);
+  std::string name = hosted::CanonicalModuleName(moduleName);
+  for (hosted::Module& module : Kernel().modules)
+    if (module.references > 0 && name == module.name) return reinterpret_cast<HMODULE>(&module);
+  return nullptr;
+}
+
+HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T) {
+  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kHeapCreate, "", 0, 0)) return nullptr;
+  auto* heap = new hosted::Heap;
+  Kernel().heaps.insert(heap);
+  return heap;
+}
+
+LPVOID WINAPI HeapAlloc(HANDLE handle, DWORD flags, SIZE_T bytes) {
+  hosted::Heap* heap = hosted::FindHeap(handle);
+  if (heap == nullptr) return nullptr;
+  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kHeapAlloc, "", 0, 0)) return nullptr;
+  void* block = std::malloc(bytes ? bytes : 1);
+  if (block == nullptr) return nullptr;
+  if (flags & HEAP_ZERO_MEMORY) std::memset(block, 0, bytes);
+  heap->blocks[block] = bytes;
+  return block;
+}
+
+LPVOID WINAPI HeapReAlloc(HANDLE handle, DWORD flags, LPVOID block, SIZE_T bytes) {
+  hosted::Heap* heap = hosted::FindHeap(handle);
+  if (heap == nullptr || block == nullptr) return nullptr;
+  auto found = heap->blocks.find(block);
+  if (found == heap->blocks.end()) return nullptr;
+  size_t oldSize = found->second;
+  if (flags & HEAP_REALLOC_IN_PLACE_ONLY) {
+    if (bytes > oldSize) return nullptr;
+    found->second = bytes;
+    return block;
+  }
+  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kHeapAlloc, "", 0, 0)) return nullptr;
+  void* grown = std::malloc(bytes ? bytes : 1);
+  if (grown == nullptr) return nullptr;  // the old block stays valid, as on Windows
+  std::memcpy(grown, block, std::min(oldSize, bytes));
+  if ((flags & HEAP_ZERO_MEMORY) && bytes > oldSize)
+    std::memset(static_cast<char*>(grown) + oldSize, 0, bytes - oldSize);
+  std::free(block);
+  heap->blocks.erase(found);
+  heap->blocks[grown] = bytes;
+  return grown;
+}
+
+BOOL WINAPI HeapFree(HANDLE handle, DWORD, LPVOID block) {
+  hosted::Heap* heap = hosted::FindHeap(handle);
+  if (heap == nullptr) return FALSE;
+  if (block == nullptr) return TRUE;
+  auto found = heap->blocks.find(block);
+  if (found == heap->blocks.end()) return FALSE;
+  std::free(block);
+  heap->blocks.erase(found);
+  return TRUE;
+}
+
+SIZE_T WINAPI HeapSize(HANDLE handle, DWORD, LPCVOID block) {
+  hosted::Heap* heap = hosted::FindHeap(handle);
+  if (heap == nullptr) return static_cast<SIZE_T>(-1);
+  auto found = heap->blocks.find(const_cast<void*>(block));
+  return found == heap->blocks.end() ? static_cast<SIZE_T>(-1) : found->second;
+}
+
+BOOL WINAPI HeapDestroy(HANDLE handle) {
+  hosted::Heap* heap = hosted::FindHeap(handle);
+  if (heap == nullptr) return FALSE;
+  Kernel().heaps.erase(heap);
+  hosted::FreeHeap(heap);
+  return TRUE;
+}
+
+DWORD WINAPI GetTickCount() { return hosted::CurrentDisplay().TickCount(); }
+
+void WINAPI Sleep(DWORD milliseconds) { hosted::CurrentDisplay().Sleep(milliseconds); }
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
+  if (frequency == nullptr) return FALSE;
+  frequency->QuadPart = 10000000;
+  return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
+  if (count == nullptr) return FALSE;
+  count->QuadPart = hosted::CurrentDisplay().ReadCounter();
+  return TRUE;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
+  if (fileName == nullptr) return nullptr;
+  std::string name = hosted::CanonicalModuleName(fileName);
+  hosted::Display& display = hosted::CurrentDisplay();
+  for (hosted::Module& module : Kernel().modules) {
+    if (name != module.name) continue;
+    if (display.Fails(hosted::FailPoint::kLoadLibrary, module.name, 0, 0)) return nullptr;
+    // Without a screen there is no DirectDraw driver to load.
+    if (name == "DDRAW.DLL" && !display.Available()) return nullptr;
+    ++module.references;
+    return reinterpret_cast<HMODULE>(&module);
+  }
+  return nullptr;
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE handle, LPCSTR procName) {
+  hosted::Module* module = hosted::FindModule(handle);
+  if (module == nullptr || procName == nullptr || IS_INTRESOURCE(procName)) return nullptr;
+  return std::strcmp(procName, module->exportName) == 0 ? module->exported : nullptr;
+}
+
+BOOL WINAPI FreeLibrary(HMODULE handle) {
+  hosted::Module* module = hosted::FindModule(handle);
+  if (module == nullptr) return FALSE;
+  --module->references;
+  return TRUE;
+}
+
+void WINAPI ExitProcess(UINT exitCode) {
+  if (Kernel().inProcess) throw hosted::ProcessExit{exitCode};
+  std::exit(static_cast<int>(exitCode));
+}
+
+namespace hosted {
+
+int RunProcess(Display& display, const std::function<void()>& entry) {
+  InstallDisplay(&display);
+  ResetKernel();
+  ResetUser();
+  ResetGdi();
+  ResetDirectDraw();
+  ResetDirectInput();
+  Kernel().inProcess = true;
+  int code = 0;
+  try {
+    entry();
+  } catch (const ProcessExit& exit) {
+    code = static_cast<int>(exit.code);
+  }
+  Kernel().inProcess = false;
+  InstallDisplay(nullptr);
+  return code;
+}
+
+}  // namespace hosted

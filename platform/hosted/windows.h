@@ -1,0 +1,690 @@
+// The hosted Win32 subset: the part of the Windows kernel, window manager,
+// GDI, DirectDraw 7 and DirectInput 7 that the runtime calls, implemented in
+// portable C++ for systems that are not Windows.
+//
+// Names, types, constants and documented behaviour are those of Win32, so the
+// runtime compiles unchanged against this header and against <windows.h>,
+// <ddraw.h> and <dinput.h>. Only what the runtime uses is here. Results follow
+// the real platform: handles or TRUE on success, NULL or FALSE on failure, COM
+// methods return 0 (DD_OK, DI_OK) on success and an HRESULT error otherwise.
+// Where the hosted windows appear and where keys come from is decided by the
+// display backend (platform/hosted/display/display.h).
+#pragma once
+
+#include <cstdarg>
+#include <cstddef>
+#include <cstdint>
+
+// ---------------------------------------------------------------- basic types
+#define WINAPI
+#define CALLBACK
+#define APIENTRY
+#define STDMETHODCALLTYPE
+#define FAR
+
+typedef int BOOL;
+typedef unsigned char BYTE;
+typedef uint16_t WORD;
+typedef uint32_t DWORD;
+typedef int32_t LONG;
+typedef uint32_t ULONG;
+typedef int INT;
+typedef unsigned int UINT;
+typedef char CHAR;
+typedef int64_t LONGLONG;
+typedef uint64_t ULONGLONG;
+typedef uintptr_t UINT_PTR;
+typedef intptr_t INT_PTR;
+typedef uintptr_t ULONG_PTR;
+typedef intptr_t LONG_PTR;
+typedef size_t SIZE_T;
+typedef UINT_PTR WPARAM;
+typedef LONG_PTR LPARAM;
+typedef LONG_PTR LRESULT;
+typedef LONG HRESULT;
+typedef WORD ATOM;
+typedef DWORD COLORREF;
+typedef void* LPVOID;
+typedef const void* LPCVOID;
+typedef char* LPSTR;
+typedef const char* LPCSTR;
+typedef DWORD* LPDWORD;
+typedef BYTE* LPBYTE;
+typedef void* HANDLE;
+
+#define TRUE 1
+#define FALSE 0
+
+#define HOSTED_DECLARE_HANDLE(name) \
+  struct name##__ {                 \
+    int unused;                     \
+  };                                \
+  typedef struct name##__* name
+
+HOSTED_DECLARE_HANDLE(HWND);
+HOSTED_DECLARE_HANDLE(HDC);
+HOSTED_DECLARE_HANDLE(HINSTANCE);
+HOSTED_DECLARE_HANDLE(HICON);
+HOSTED_DECLARE_HANDLE(HMENU);
+HOSTED_DECLARE_HANDLE(HBRUSH);
+HOSTED_DECLARE_HANDLE(HPEN);
+HOSTED_DECLARE_HANDLE(HFONT);
+HOSTED_DECLARE_HANDLE(HBITMAP);
+HOSTED_DECLARE_HANDLE(HGDIOBJ__STRUCT);
+#undef HOSTED_DECLARE_HANDLE
+typedef void* HGDIOBJ;
+typedef HINSTANCE HMODULE;
+typedef HICON HCURSOR;
+
+typedef INT_PTR(WINAPI* FARPROC)();
+typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+
+typedef union _LARGE_INTEGER {
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  } u;
+  struct {
+    DWORD LowPart;
+    LONG HighPart;
+  };
+  LONGLONG QuadPart;
+} LARGE_INTEGER;
+
+typedef struct tagRECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+} RECT, *LPRECT;
+typedef const RECT* LPCRECT;
+
+typedef struct tagPOINT {
+  LONG x;
+  LONG y;
+} POINT, *LPPOINT;
+
+typedef struct tagMSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+} MSG, *LPMSG;
+
+typedef struct _GUID {
+  uint32_t Data1;
+  uint16_t Data2;
+  uint16_t Data3;
+  uint8_t Data4[8];
+} GUID, IID;
+typedef GUID* LPGUID;
+typedef const GUID& REFGUID;
+typedef const IID& REFIID;
+
+// IUnknown: the base of every COM interface of this subset.
+struct IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) = 0;
+  virtual ULONG STDMETHODCALLTYPE AddRef() = 0;
+  virtual ULONG STDMETHODCALLTYPE Release() = 0;
+
+ protected:
+  ~IUnknown() = default;
+};
+typedef IUnknown* LPUNKNOWN;
+
+#define S_OK ((HRESULT)0)
+#define S_FALSE ((HRESULT)1)
+#define E_FAIL ((HRESULT)0x80004005)
+#define E_NOINTERFACE ((HRESULT)0x80004002)
+#define E_POINTER ((HRESULT)0x80004003)
+#define E_INVALIDARG ((HRESULT)0x80070057)
+#define E_OUTOFMEMORY ((HRESULT)0x8007000E)
+#define E_HANDLE ((HRESULT)0x80070006)
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
+
+#define LOWORD(l) ((WORD)(((DWORD_PTR_HOSTED)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((DWORD_PTR_HOSTED)(l)) >> 16) & 0xffff))
+typedef uintptr_t DWORD_PTR_HOSTED;
+#define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
+#define IS_INTRESOURCE(p) ((((ULONG_PTR)(p)) >> 16) == 0)
+
+// ---------------------------------------------------------------- kernel
+#define HEAP_NO_SERIALIZE 0x00000001
+#define HEAP_GENERATE_EXCEPTIONS 0x00000004
+#define HEAP_ZERO_MEMORY 0x00000008
+#define HEAP_REALLOC_IN_PLACE_ONLY 0x00000010
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+HANDLE WINAPI HeapCreate(DWORD options, SIZE_T initialSize, SIZE_T maximumSize);
+LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
+LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);
+BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
+SIZE_T WINAPI HeapSize(HANDLE heap, DWORD flags, LPCVOID block);
+BOOL WINAPI HeapDestroy(HANDLE heap);
+DWORD WINAPI GetTickCount();
+void WINAPI Sleep(DWORD milliseconds);
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency);
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count);
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
+BOOL WINAPI FreeLibrary(HMODULE module);
+[[noreturn]] void WINAPI ExitProcess(UINT exitCode);
+
+// The program's entry, as on Windows; the hosted process start calls it.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+
+// ---------------------------------------------------------------- user
+#define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_MINIMIZE 0x20000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_DISABLED 0x08000000L
+#define WS_CLIPSIBLINGS 0x04000000L
+#define WS_CLIPCHILDREN 0x02000000L
+#define WS_MAXIMIZE 0x01000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_BORDER 0x00800000L
+#define WS_DLGFRAME 0x00400000L
+#define WS_VSCROLL 0x00200000L
+#define WS_HSCROLL 0x00100000L
+#define WS_SYSMENU 0x00080000L
+#define WS_THICKFRAME 0x00040000L
+#define WS_MINIMIZEBOX 0x00020000L
+#define WS_MAXIMIZEBOX 0x00010000L
+#define WS_OVERLAPPEDWINDOW \
+  (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
+
+#define CW_USEDEFAULT ((int)0x80000000)
+
+#define WM_NULL 0x0000
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_MOVE 0x0003
+#define WM_SIZE 0x0005
+#define WM_ACTIVATE 0x0006
+#define WM_SETFOCUS 0x0007
+#define WM_KILLFOCUS 0x0008
+#define WM_PAINT 0x000F
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define WM_ERASEBKGND 0x0014
+#define WM_SHOWWINDOW 0x0018
+#define WM_ACTIVATEAPP 0x001C
+#define WM_NCCREATE 0x0081
+#define WM_NCDESTROY 0x0082
+#define WM_KEYDOWN 0x0100
+#define WM_KEYUP 0x0101
+#define WM_CHAR 0x0102
+#define WM_SYSKEYDOWN 0x0104
+#define WM_SYSKEYUP 0x0105
+
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+#define WA_CLICKACTIVE 2
+
+#define SIZE_RESTORED 0
+
+#define SW_HIDE 0
+#define SW_SHOWNORMAL 1
+#define SW_NORMAL 1
+#define SW_SHOW 5
+
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+#define SM_CXBORDER 5
+#define SM_CYBORDER 6
+#define SM_CYCAPTION 4
+#define SM_CXDLGFRAME 7
+#define SM_CYDLGFRAME 8
+#define SM_CXFRAME 32
+#define SM_CYFRAME 33
+
+#define GWL_STYLE (-16)
+#define GWL_EXSTYLE (-20)
+
+#define COLOR_WINDOW 5
+#define COLOR_BTNFACE 15
+
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
+
+#define MB_OK 0x00000000L
+#define MB_ICONERROR 0x00000010L
+#define IDOK 1
+#define IDCANCEL 2
+
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+
+typedef struct tagWNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+} WNDCLASSA;
+
+typedef struct tagWNDCLASSEXA {
+  UINT cbSize;
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+  HICON hIconSm;
+} WNDCLASSEXA;
+
+typedef struct tagCREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+} CREATESTRUCTA;
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass);
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass);
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance);
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU menu,
+                            HINSTANCE instance, LPVOID param);
+BOOL WINAPI DestroyWindow(HWND window);
+BOOL WINAPI ShowWindow(HWND window, int command);
+BOOL WINAPI IsWindow(HWND window);
+BOOL WINAPI IsWindowVisible(HWND window);
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
+BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+LONG WINAPI GetWindowLongA(HWND window, int index);
+int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount);
+int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount);
+int WINAPI GetSystemMetrics(int index);
+HWND WINAPI GetActiveWindow();
+HWND WINAPI GetForegroundWindow();
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName);
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName);
+DWORD WINAPI GetSysColor(int index);
+HDC WINAPI GetDC(HWND window);
+int WINAPI ReleaseDC(HWND window, HDC dc);
+BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom);
+BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy);
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND window, UINT filterMin, UINT filterMax, UINT remove);
+BOOL WINAPI TranslateMessage(const MSG* msg);
+LRESULT WINAPI DispatchMessageA(const MSG* msg);
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int WINAPI wvsprintfA(LPSTR output, LPCSTR format, va_list arguments);
+int wsprintfA(LPSTR output, LPCSTR format, ...);
+
+// ---------------------------------------------------------------- gdi
+#define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
+#define BLACK_BRUSH 4
+#define NULL_BRUSH 5
+#define HOLLOW_BRUSH NULL_BRUSH
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define NULL_PEN 8
+#define SYSTEM_FONT 13
+
+#define BS_SOLID 0
+#define BS_NULL 1
+#define BS_HOLLOW BS_NULL
+
+#define PS_SOLID 0
+#define PS_NULL 5
+
+#define TA_NOUPDATECP 0
+#define TA_UPDATECP 1
+#define TA_LEFT 0
+#define TA_TOP 0
+
+#define TRANSPARENT 1
+#define OPAQUE 2
+
+#define R2_BLACK 1
+#define R2_NOT 6
+#define R2_COPYPEN 13
+#define R2_WHITE 16
+
+#define BITSPIXEL 12
+#define PLANES 14
+#define HORZRES 8
+#define VERTRES 10
+
+#define CLR_INVALID 0xFFFFFFFF
+#define RGB(r, g, b) \
+  ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
+#define GetRValue(c) ((BYTE)(c))
+#define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
+#define GetBValue(c) ((BYTE)((c) >> 16))
+
+typedef struct tagLOGBRUSH {
+  UINT lbStyle;
+  COLORREF lbColor;
+  ULONG_PTR lbHatch;
+} LOGBRUSH;
+
+HBRUSH WINAPI CreateSolidBrush(COLORREF colour);
+HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush);
+HPEN WINAPI CreatePen(int style, int width, COLORREF colour);
+HGDIOBJ WINAPI GetStockObject(int index);
+HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object);
+BOOL WINAPI DeleteObject(HGDIOBJ object);
+BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom);
+BOOL WINAPI Ellipse(HDC dc, int left, int top, int right, int bottom);
+BOOL WINAPI SetPixelV(HDC dc, int x, int y, COLORREF colour);
+COLORREF WINAPI GetPixel(HDC dc, int x, int y);
+BOOL WINAPI MoveToEx(HDC dc, int x, int y, LPPOINT previous);
+BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position);
+BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
+UINT WINAPI SetTextAlign(HDC dc, UINT align);
+COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour);
+int WINAPI SetBkMode(HDC dc, int mode);
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour);
+int WINAPI SetROP2(HDC dc, int mode);
+int WINAPI GetDeviceCaps(HDC dc, int index);
+
+// ---------------------------------------------------------------- DirectDraw 7
+#define DD_OK S_OK
+#define DDERR_GENERIC E_FAIL
+#define DDERR_INVALIDPARAMS E_INVALIDARG
+#define DDERR_OUTOFMEMORY E_OUTOFMEMORY
+#define DDERR_UNSUPPORTED ((HRESULT)0x80004001)
+#define DDERR_INVALIDOBJECT ((HRESULT)0x88760082)
+#define DDERR_INVALIDRECT ((HRESULT)0x88760096)
+#define DDERR_NOCOOPERATIVELEVELSET ((HRESULT)0x887600D4)
+#define DDERR_NOCLIPPERATTACHED ((HRESULT)0x887600CD)
+#define DDERR_SURFACEBUSY ((HRESULT)0x887601AE)
+#define DDERR_SURFACELOST ((HRESULT)0x887601C2)
+#define DDERR_NOTLOCKED ((HRESULT)0x88760248)
+#define DDERR_CANTCREATEDC ((HRESULT)0x8876024C)
+#define DDERR_DCALREADYCREATED ((HRESULT)0x8876026C)
+#define DDERR_NODC ((HRESULT)0x8876025A)
+#define DDERR_NOTFOUND ((HRESULT)0x887600FF)
+
+#define DDSCL_FULLSCREEN 0x00000001
+#define DDSCL_ALLOWREBOOT 0x00000002
+#define DDSCL_NOWINDOWCHANGES 0x00000004
+#define DDSCL_NORMAL 0x00000008
+#define DDSCL_EXCLUSIVE 0x00000010
+
+#define DDSD_CAPS 0x00000001
+#define DDSD_HEIGHT 0x00000002
+#define DDSD_WIDTH 0x00000004
+#define DDSD_PITCH 0x00000008
+#define DDSD_BACKBUFFERCOUNT 0x00000020
+#define DDSD_LPSURFACE 0x00000800
+#define DDSD_PIXELFORMAT 0x00001000
+#define DDSD_CKSRCBLT 0x00010000
+
+#define DDSCAPS_BACKBUFFER 0x00000004
+#define DDSCAPS_COMPLEX 0x00000008
+#define DDSCAPS_FLIP 0x00000010
+#define DDSCAPS_OFFSCREENPLAIN 0x00000040
+#define DDSCAPS_PRIMARYSURFACE 0x00000200
+#define DDSCAPS_SYSTEMMEMORY 0x00000800
+#define DDSCAPS_3DDEVICE 0x00002000
+#define DDSCAPS_VIDEOMEMORY 0x00004000
+
+#define DDPF_RGB 0x00000040
+
+#define DDBLT_COLORFILL 0x00000400
+#define DDBLT_KEYSRC 0x00008000
+#define DDBLT_WAIT 0x01000000
+
+#define DDBLTFAST_NOCOLORKEY 0x00000000
+#define DDBLTFAST_SRCCOLORKEY 0x00000001
+#define DDBLTFAST_DESTCOLORKEY 0x00000002
+#define DDBLTFAST_WAIT 0x00000010
+
+#define DDLOCK_SURFACEMEMORYPTR 0x00000000
+#define DDLOCK_WAIT 0x00000001
+
+#define DDCKEY_DESTBLT 0x00000002
+#define DDCKEY_SRCBLT 0x00000008
+
+typedef struct _DDCOLORKEY {
+  DWORD dwColorSpaceLowValue;
+  DWORD dwColorSpaceHighValue;
+} DDCOLORKEY, *LPDDCOLORKEY;
+
+typedef struct _DDSCAPS2 {
+  DWORD dwCaps;
+  DWORD dwCaps2;
+  DWORD dwCaps3;
+  DWORD dwCaps4;
+} DDSCAPS2, *LPDDSCAPS2;
+
+typedef struct _DDPIXELFORMAT {
+  DWORD dwSize;
+  DWORD dwFlags;
+  DWORD dwFourCC;
+  DWORD dwRGBBitCount;
+  DWORD dwRBitMask;
+  DWORD dwGBitMask;
+  DWORD dwBBitMask;
+  DWORD dwRGBAlphaBitMask;
+} DDPIXELFORMAT, *LPDDPIXELFORMAT;
+
+typedef struct _DDSURFACEDESC2 {
+  DWORD dwSize;
+  DWORD dwFlags;
+  DWORD dwHeight;
+  DWORD dwWidth;
+  union {
+    LONG lPitch;
+    DWORD dwLinearSize;
+  };
+  DWORD dwBackBufferCount;
+  DWORD dwMipMapCount;
+  DWORD dwAlphaBitDepth;
+  DWORD dwReserved;
+  LPVOID lpSurface;
+  DDCOLORKEY ddckCKDestOverlay;
+  DDCOLORKEY ddckCKDestBlt;
+  DDCOLORKEY ddckCKSrcOverlay;
+  DDCOLORKEY ddckCKSrcBlt;
+  DDPIXELFORMAT ddpfPixelFormat;
+  DDSCAPS2 ddsCaps;
+  DWORD dwTextureStage;
+} DDSURFACEDESC2, *LPDDSURFACEDESC2;
+
+struct IDirectDrawSurface7;
+
+typedef struct _DDBLTFX {
+  DWORD dwSize;
+  DWORD dwDDFX;
+  DWORD dwROP;
+  DWORD dwDDROP;
+  DWORD dwRotationAngle;
+  DWORD dwZBufferOpCode;
+  DWORD dwZBufferLow;
+  DWORD dwZBufferHigh;
+  DWORD dwZBufferBaseDest;
+  DWORD dwZDestConstBitDepth;
+  union {
+    DWORD dwZDestConst;
+    IDirectDrawSurface7* lpDDSZBufferDest;
+  };
+  DWORD dwZSrcConstBitDepth;
+  union {
+    DWORD dwZSrcConst;
+    IDirectDrawSurface7* lpDDSZBufferSrc;
+  };
+  DWORD dwAlphaEdgeBlendBitDepth;
+  DWORD dwAlphaEdgeBlend;
+  DWORD dwReserved;
+  DWORD dwAlphaDestConstBitDepth;
+  union {
+    DWORD dwAlphaDestConst;
+    IDirectDrawSurface7* lpDDSAlphaDest;
+  };
+  DWORD dwAlphaSrcConstBitDepth;
+  union {
+    DWORD dwAlphaSrcConst;
+    IDirectDrawSurface7* lpDDSAlphaSrc;
+  };
+  union {
+    DWORD dwFillColor;
+    DWORD dwFillDepth;
+    DWORD dwFillPixel;
+    IDirectDrawSurface7* lpDDSPattern;
+  };
+  DDCOLORKEY ddckDestColorkey;
+  DDCOLORKEY ddckSrcColorkey;
+} DDBLTFX, *LPDDBLTFX;
+
+struct IDirectDrawClipper : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetHWnd(HWND* window) = 0;
+
+ protected:
+  ~IDirectDrawClipper() = default;
+};
+typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
+
+struct IDirectDrawSurface7 : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE Blt(LPRECT destRect, IDirectDrawSurface7* source,
+                                        LPRECT sourceRect, DWORD flags, LPDDBLTFX fx) = 0;
+  virtual HRESULT STDMETHODCALLTYPE BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source,
+                                            LPRECT sourceRect, DWORD flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags,
+                                         HANDLE event) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unlock(LPRECT rect) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDC(HDC* dc) = 0;
+  virtual HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) = 0;
+  virtual HRESULT STDMETHODCALLTYPE IsLost() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Restore() = 0;
+
+ protected:
+  ~IDirectDrawSurface7() = default;
+};
+typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
+
+struct IDirectDraw7 : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 desc,
+                                                  LPDIRECTDRAWSURFACE7* surface,
+                                                  IUnknown* outer) = 0;
+  virtual HRESULT STDMETHODCALLTYPE CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper,
+                                                  IUnknown* outer) = 0;
+
+ protected:
+  ~IDirectDraw7() = default;
+};
+typedef IDirectDraw7* LPDIRECTDRAW7;
+
+// Exported by the built-in module "DDRAW.DLL"; reached through GetProcAddress.
+HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer);
+
+// ---------------------------------------------------------------- DirectInput 7
+#define DIRECTINPUT_VERSION 0x0700
+
+#define DI_OK S_OK
+#define DIERR_GENERIC E_FAIL
+#define DIERR_INVALIDPARAM E_INVALIDARG
+#define DIERR_OUTOFMEMORY E_OUTOFMEMORY
+#define DIERR_NOINTERFACE E_NOINTERFACE
+#define DIERR_NOTACQUIRED ((HRESULT)0x8007000C)
+#define DIERR_INPUTLOST ((HRESULT)0x8007001E)
+#define DIERR_ACQUIRED ((HRESULT)0x800700AA)
+#define DIERR_NOTINITIALIZED ((HRESULT)0x80070015)
+#define DIERR_DEVICENOTREG ((HRESULT)0x80040154)
+#define DIERR_OLDDIRECTINPUTVERSION ((HRESULT)0x8007047E)
+#define DIERR_BETADIRECTINPUTVERSION ((HRESULT)0x80070481)
+#define DI_NOEFFECT S_FALSE
+
+#define DISCL_EXCLUSIVE 0x00000001
+#define DISCL_NONEXCLUSIVE 0x00000002
+#define DISCL_FOREGROUND 0x00000004
+#define DISCL_BACKGROUND 0x00000008
+
+#define DIDF_ABSAXIS 0x00000001
+#define DIDF_RELAXIS 0x00000002
+
+#define DIDFT_BUTTON 0x0000000C
+#define DIDFT_OPTIONAL 0x80000000
+#define DIDFT_MAKEINSTANCE(n) ((WORD)(n) << 8)
+#define DIDFT_GETINSTANCE(n) LOWORD((n) >> 8)
+
+#define DIK_ESCAPE 0x01
+#define DIK_P 0x19
+#define DIK_RETURN 0x1C
+#define DIK_SPACE 0x39
+#define DIK_UP 0xC8
+#define DIK_LEFT 0xCB
+#define DIK_RIGHT 0xCD
+#define DIK_DOWN 0xD0
+
+typedef struct _DIOBJECTDATAFORMAT {
+  const GUID* pguid;
+  DWORD dwOfs;
+  DWORD dwType;
+  DWORD dwFlags;
+} DIOBJECTDATAFORMAT, *LPDIOBJECTDATAFORMAT;
+typedef const DIOBJECTDATAFORMAT* LPCDIOBJECTDATAFORMAT;
+
+typedef struct _DIDATAFORMAT {
+  DWORD dwSize;
+  DWORD dwObjSize;
+  DWORD dwFlags;
+  DWORD dwDataSize;
+  DWORD dwNumObjs;
+  LPDIOBJECTDATAFORMAT rgodf;
+} DIDATAFORMAT, *LPDIDATAFORMAT;
+typedef const DIDATAFORMAT* LPCDIDATAFORMAT;
+
+struct IDirectInputDevice7A : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE SetDataFormat(LPCDIDATAFORMAT format) = 0;
+  virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
+  virtual HRESULT STDMETHODCALLTYPE Acquire() = 0;
+  virtual HRESULT STDMETHODCALLTYPE Unacquire() = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetDeviceState(DWORD size, LPVOID data) = 0;
+
+ protected:
+  ~IDirectInputDevice7A() = default;
+};
+typedef IDirectInputDevice7A* LPDIRECTINPUTDEVICE7A;
+
+struct IDirectInput7A : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE CreateDeviceEx(REFGUID device, REFIID iid, LPVOID* object,
+                                                   LPUNKNOWN outer) = 0;
+
+ protected:
+  ~IDirectInput7A() = default;
+};
+typedef IDirectInput7A* LPDIRECTINPUT7A;
+
+// Exported by the built-in module "DINPUT.DLL"; reached through GetProcAddress.
+HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* object,
+                                   LPUNKNOWN outer);

@@ -1,0 +1,85 @@
+// Runtime core: start-up and end, the heap, temporary strings, message box;
+// random numbers, colours and delay.
+//
+// RuntimeStart is the process entry (WinMain calls it). It zeroes every
+// library's state and the program's globals, creates RuntimeHeap, runs the
+// start hooks (random, window, drawing), allocates the 64000-byte string work
+// area, seeds the generator from the tick count and runs the program's
+// GameMain. RuntimeEnd is the only way out: stop hooks (keyboard, screen,
+// window), the heap destroyed as a whole, exit code 0.
+//
+// Strings are built as expressions in StringWorkArea at StringWorkPosition;
+// only assignments to string variables (char* owning a RuntimeHeap block, or
+// null for none) allocate. A statement saves the position (its mark), builds
+// its expressions with StringAppend and FormatInt, advances one byte past each
+// expression it passes to a call, and puts the position back to the mark.
+// Expressions never run past the work area: text that would not fit is cut at
+// its end, and the expression stays zero-terminated.
+//
+// When the heap cannot be created, or a block cannot be had where the program
+// cannot go on without it (the work area, a string variable's block), the
+// program ends cleanly through RuntimeEnd with exit code 0.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32.h"
+
+// A colour: red in bits 0-7, green 8-15, blue 16-23. Passes to GDI unchanged.
+typedef uint32_t Colour;
+
+constexpr uint32_t kStringWorkAreaSize = 64000;
+
+// Process-wide state shared by every library. Zero until RuntimeStart.
+extern HANDLE RuntimeHeap;          // the one private heap; destroyed at the end
+extern HINSTANCE RuntimeInstance;   // GetModuleHandleA(NULL), taken at start-up
+extern char* StringWorkArea;        // 64000 zero-filled bytes from RuntimeHeap
+extern char* StringWorkPosition;    // where the next piece of an expression goes
+
+// Provided by the program: its main sequence, run once the runtime is ready
+// (if it returns, RuntimeEnd follows), and the zeroing of its globals, run
+// first thing by RuntimeStart.
+void GameMain();
+void GameReset();
+
+// Start-up and end. Neither returns.
+[[noreturn]] void RuntimeStart();
+[[noreturn]] void RuntimeEnd();
+
+// Copies text and its zero to StringWorkPosition and leaves the position on
+// the copied zero. Null appends nothing.
+void StringAppend(const char* text);
+// Writes value in decimal ("%ld": optional minus, no padding, at most 11
+// characters) at destination (the current position), leaves the position on
+// its zero and returns destination.
+char* FormatInt(int32_t value, char* destination);
+// Copies the expression from mark up to StringWorkPosition into a new block
+// owned by *variable (the old block is freed after the copy was made in the
+// work area, so text = text + more is safe) and puts the position back to mark.
+void StringStoreExpression(char** variable, char* mark);
+// Frees *variable's block and sets it to none; copies text into a new block
+// unless text is null.
+void StringAssign(char** variable, const char* text);
+// Returns a string variable's block to RuntimeHeap; null is ignored.
+void StringRelease(char* block);
+// Modal message box owned by the foreground window; returns the button's
+// identifier, 0 when the box could not be shown.
+int32_t ShowMessage(const char* title, const char* text, uint32_t flags);
+
+// Resets the generator: 34 words from a linear congruential sequence of seed,
+// then 31 discarded steps.
+void RandomSeed(uint32_t seed);
+// Uniform in 0 ... max (one generator step, also for a negative max, which
+// returns -2147483648).
+int32_t RandomNext(int32_t max);
+// red + green * 256 + blue * 65536, without masking.
+Colour Rgb(int32_t red, int32_t green, int32_t blue);
+uint32_t RedOf(Colour colour);
+uint32_t GreenOf(Colour colour);
+uint32_t BlueOf(Colour colour);
+// Suspends the thread (Sleep).
+void SleepMs(uint32_t milliseconds);
+// Start hook: RandomSeed(GetTickCount()).
+void RandomStart();
+// Zeroes the generator (table and cursors), as at process load.
+void RandomReset();

@@ -1,0 +1,41 @@
+// Numbered top-level windows and their shared window procedure.
+//
+// Window n has a class of its own, "WindowClass_<n>", registered with shared
+// attributes (WindowProcedure, the instance, icon resource 1, the arrow
+// cursor, a COLOR_BTNFACE background brush). WindowOpen decodes its flags:
+// 0x1 centres on the screen, 0x2 on the active window (wins over 0x1), both
+// are removed; a remaining style of 0 or exactly 0x10000000 gets WS_CAPTION;
+// then 0x10000000 is inverted, so given it means hidden, absent it means
+// WS_VISIBLE. The table starts with room for 10 numbers and grows to
+// number + 10 when a larger number is opened. Negative numbers are refused by
+// WindowOpen (result 0) and ignored by WindowClose.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win32.h"
+
+struct WindowEntry {
+  HWND handle;  // 0 while no window is open under this number
+};
+
+// Start hook: empty table for 10 windows, the background brush, the class
+// attributes.
+void WindowStart();
+// Opens window `number` (closing one already open under it) with a client
+// area of width x height; returns its handle, or 0 on failure.
+HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                uint32_t flags, const char* title);
+// The window the last successful WindowOpen created; 0 before.
+HWND WindowHandle();
+// Destroys window `number`, if open, and unregisters its class.
+void WindowClose(int32_t number);
+// Stop hook: WindowClose for every number from capacity - 1 down to 0.
+void WindowStop();
+// Ignores WM_CLOSE and WM_SIZE (result 0); everything else goes to
+// DefWindowProcA.
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Zeroes the library state, as at process load (run by RuntimeStart).
+void WindowReset();
+// The numbers the table covers now (0 before WindowStart).
+int32_t WindowCapacity();
