@@ -60,6 +60,13 @@ std::string CanonicalModuleName(const char* name) {
   return result;
 }
 
+// Exports are handed out as FARPROC, as GetProcAddress does; the detour
+// through void (*)() says the cast is meant.
+template <typename Function>
+FARPROC ExportOf(Function* function) {
+  return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
+}
+
 Module* FindModule(HMODULE handle) {
   for (Module& module : Kernel().modules)
     if (handle == reinterpret_cast<HMODULE>(&module) && module.references > 0) return &module;
@@ -82,9 +89,9 @@ void ResetKernel() {
   for (Heap* heap : state.heaps) FreeHeap(heap);
   state.heaps.clear();
   state.modules[0] = {"DDRAW.DLL", "DirectDrawCreateEx",
-                      reinterpret_cast<FARPROC>(&::DirectDrawCreateEx), 0};
+                      ExportOf(&::DirectDrawCreateEx), 0};
   state.modules[1] = {"DINPUT.DLL", "DirectInputCreateEx",
-                      reinterpret_cast<FARPROC>(&::DirectInputCreateEx), 0};
+                      ExportOf(&::DirectInputCreateEx), 0};
 }
 
 size_t HeapBlockCount(HANDLE handle) {

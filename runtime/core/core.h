@@ -53,6 +53,10 @@ void StringAppend(const char* text);
 // characters) at destination (the current position), leaves the position on
 // its zero and returns destination.
 char* FormatInt(int32_t value, char* destination);
+// Ends the expression that began at `start` as a call argument: moves the
+// position one byte past its zero (never past the work area's last byte), so
+// the next expression of the statement cannot overwrite it; returns start.
+char* StringArgument(char* start);
 // Copies the expression from mark up to StringWorkPosition into a new block
 // owned by *variable (the old block is freed after the copy was made in the
 // work area, so text = text + more is safe) and puts the position back to mark.

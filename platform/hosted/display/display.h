@@ -132,6 +132,19 @@ struct SurfaceInfo {
 };
 SurfaceInfo InspectSurface(IDirectDrawSurface7* surface);
 
+// The keyboard device made last by IDirectInput7A::CreateDeviceEx, while it
+// lives (exists false once released, or before one was made).
+struct KeyboardDeviceInfo {
+  bool exists;
+  ULONG references;
+  bool formatSet;
+  HWND window;        // of the cooperative level
+  DWORD cooperation;  // DISCL_ flags; 0 until a level was set
+  bool acquired;
+  int32_t acquisitions;  // successful Acquire calls
+};
+KeyboardDeviceInfo InspectKeyboardDevice();
+
 // The window the display shows in front (the foreground window), set by the
 // display when it learns the focus from the system; hosted windows become
 // foreground when they are shown.

@@ -1,0 +1,593 @@
+// Hosted window manager: window classes, top-level windows, the thread's
+// message queue, activation, window device contexts, message boxes.
+//
+// Windows receive the messages Windows sends for the calls made here:
+// creation sends WM_NCCREATE and WM_CREATE, then for a visible window
+// WM_SHOWWINDOW and the activation (WM_ACTIVATE, WM_SETFOCUS), then WM_SIZE and
+// WM_MOVE; destruction sends the deactivation, WM_DESTROY and WM_NCDESTROY.
+// Input from the display is queued and reaches a window procedure only when
+// something retrieves messages (PeekMessageA with DispatchMessageA, or the
+// modal loop of MessageBoxA).
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/hosted/internal.h"
+
+namespace hosted {
+namespace {
+
+// Fixed frame metrics, those of the classic Windows look.
+constexpr int kCaptionHeight = 19;
+constexpr int kBorder = 1;
+constexpr int kDialogFrame = 3;
+constexpr int kSizingFrame = 4;
+constexpr ATOM kFirstAtom = 0xC000;
+
+struct WindowClass {
+  std::string name;
+  ATOM atom;
+  WNDCLASSEXA attributes;
+};
+
+struct Window {
+  std::string className;
+  std::string title;
+  DWORD style;
+  DWORD exStyle;
+  RECT rect;  // outer, desktop coordinates
+  WNDPROC procedure;
+  HBRUSH background;
+  bool destroying;
+};
+
+struct WindowDC {
+  HDC dc;
+  HWND window;
+};
+
+struct UserState {
+  std::vector<std::unique_ptr<WindowClass>> classes;
+  std::vector<std::unique_ptr<Window>> windows;  // creation order
+  std::deque<MSG> queue;
+  std::vector<WindowDC> windowDCs;
+  HWND active = nullptr;
+  ATOM nextAtom = kFirstAtom;
+  uint32_t fallbackPixel = 0;  // what a DC of a window off the desktop draws into
+};
+
+UserState& User() {
+  static UserState state;
+  return state;
+}
+
+HWND HandleOf(Window* window) { return reinterpret_cast<HWND>(window); }
+
+Window* Find(HWND handle) {
+  for (auto& window : User().windows)
+    if (HandleOf(window.get()) == handle) return window.get();
+  return nullptr;
+}
+
+WindowClass* FindClass(LPCSTR name) {
+  if (name == nullptr) return nullptr;
+  for (auto& cls : User().classes) {
+    if (IS_INTRESOURCE(name)) {
+      if (cls->atom == static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name))) return cls.get();
+    } else if (EqualNoCase(cls->name.c_str(), name)) {
+      return cls.get();
+    }
+  }
+  return nullptr;
+}
+
+// The frame that AdjustWindowRect puts around a client area.
+RECT FrameOf(DWORD style) {
+  RECT frame{0, 0, 0, 0};
+  int edge = 0;
+  if (style & WS_THICKFRAME) edge = kSizingFrame;
+  else if (style & WS_DLGFRAME) edge = kDialogFrame;
+  else if (style & WS_BORDER) edge = kBorder;
+  frame.left = frame.top = -edge;
+  frame.right = frame.bottom = edge;
+  if ((style & WS_CAPTION) == WS_CAPTION) frame.top -= kCaptionHeight;
+  return frame;
+}
+
+RECT ClientOf(const Window& window) {
+  RECT frame = FrameOf(window.style);
+  RECT client{window.rect.left - frame.left, window.rect.top - frame.top,
+              window.rect.right - frame.right, window.rect.bottom - frame.bottom};
+  if (client.right < client.left) client.right = client.left;
+  if (client.bottom < client.top) client.bottom = client.top;
+  return client;
+}
+
+bool Visible(const Window& window) { return (window.style & WS_VISIBLE) != 0; }
+
+LRESULT Send(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window == nullptr || window->procedure == nullptr) return 0;
+  return window->procedure(HandleOf(window), message, wParam, lParam);
+}
+
+void Notify(Window* window) {
+  WindowView view{window->rect, ClientOf(*window), Visible(*window),
+                  (window->style & WS_POPUP) != 0, window->title.c_str()};
+  CurrentDisplay().WindowChanged(HandleOf(window), view);
+}
+
+LPARAM PackSize(const RECT& r) {
+  return static_cast<LPARAM>(((r.bottom - r.top) & 0xFFFF) << 16 | ((r.right - r.left) & 0xFFFF));
+}
+
+LPARAM PackPosition(int32_t x, int32_t y) {
+  return static_cast<LPARAM>((static_cast<uint32_t>(y) & 0xFFFF) << 16 |
+                             (static_cast<uint32_t>(x) & 0xFFFF));
+}
+
+// Moves the activation, telling the old window it lost it and the new one
+// that it got it.
+void Activate(HWND handle) {
+  UserState& user = User();
+  if (user.active == handle) return;
+  HWND previous = user.active;
+  user.active = handle;
+  if (Window* old = Find(previous))
+    Send(old, WM_ACTIVATE, WA_INACTIVE, reinterpret_cast<LPARAM>(handle));
+  if (Window* now = Find(handle)) {
+    Send(now, WM_ACTIVATE, WA_ACTIVE, reinterpret_cast<LPARAM>(previous));
+    Send(now, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
+  }
+}
+
+// After the active window went away: the most recent visible window takes over.
+void ActivateNext(Window* leaving) {
+  UserState& user = User();
+  if (user.active != HandleOf(leaving)) return;
+  HWND next = nullptr;
+  for (auto it = user.windows.rbegin(); it != user.windows.rend(); ++it)
+    if (it->get() != leaving && Visible(**it) && !(*it)->destroying) {
+      next = HandleOf(it->get());
+      break;
+    }
+  Activate(next);
+}
+
+HDC MakeDC(const RECT& area, HWND window) {
+  DesktopPicture desktop = Desktop();
+  RECT clipped{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0),
+               std::min<LONG>(area.right, desktop.width), std::min<LONG>(area.bottom, desktop.height)};
+  HDC dc;
+  if (clipped.right <= clipped.left || clipped.bottom <= clipped.top) {
+    dc = CreateMemoryDC(&User().fallbackPixel, 1, 1, 4);
+  } else {
+    uint32_t* origin = desktop.pixels + static_cast<size_t>(clipped.top) * desktop.width + clipped.left;
+    dc = CreateMemoryDC(origin, clipped.right - clipped.left, clipped.bottom - clipped.top,
+                        desktop.pitch);
+  }
+  if (dc) User().windowDCs.push_back({dc, window});
+  return dc;
+}
+
+}  // namespace
+
+void ResetUser() {
+  UserState& user = User();
+  for (WindowDC& entry : user.windowDCs) DeleteMemoryDC(entry.dc);
+  user.windowDCs.clear();
+  user.windows.clear();
+  user.classes.clear();
+  user.queue.clear();
+  user.active = nullptr;
+  user.nextAtom = kFirstAtom;
+}
+
+bool WindowRects(HWND handle, RECT* outer, RECT* client) {
+  Window* window = Find(handle);
+  if (window == nullptr) return false;
+  if (outer) *outer = window->rect;
+  if (client) *client = ClientOf(*window);
+  return true;
+}
+
+void PostQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  MSG msg{};
+  msg.hwnd = window;
+  msg.message = message;
+  msg.wParam = wParam;
+  msg.lParam = lParam;
+  msg.time = CurrentDisplay().TickCount();
+  User().queue.push_back(msg);
+}
+
+void SetForeground(HWND window) { Activate(Find(window) ? window : nullptr); }
+
+WindowInfo InspectWindow(HWND handle) {
+  WindowInfo info{};
+  Window* window = Find(handle);
+  if (window == nullptr) return info;
+  info.exists = true;
+  std::snprintf(info.className, sizeof info.className, "%s", window->className.c_str());
+  std::snprintf(info.title, sizeof info.title, "%s", window->title.c_str());
+  info.style = window->style;
+  info.rect = window->rect;
+  info.client = ClientOf(*window);
+  info.visible = Visible(*window);
+  return info;
+}
+
+int WindowCount() { return static_cast<int>(User().windows.size()); }
+
+HWND WindowAt(int index) {
+  auto& windows = User().windows;
+  if (index < 0 || static_cast<size_t>(index) >= windows.size()) return nullptr;
+  return HandleOf(windows[static_cast<size_t>(index)].get());
+}
+
+}  // namespace hosted
+
+using hosted::User;
+
+static ATOM Register(const WNDCLASSEXA& attributes) {
+  if (attributes.lpszClassName == nullptr || IS_INTRESOURCE(attributes.lpszClassName) ||
+      attributes.lpfnWndProc == nullptr)
+    return 0;
+  if (hosted::FindClass(attributes.lpszClassName)) return 0;  // already registered
+  auto cls = std::make_unique<hosted::WindowClass>();
+  cls->name = attributes.lpszClassName;
+  cls->atom = User().nextAtom++;
+  cls->attributes = attributes;
+  cls->attributes.lpszClassName = nullptr;  // the caller's buffer may change
+  cls->attributes.lpszMenuName = nullptr;
+  ATOM atom = cls->atom;
+  User().classes.push_back(std::move(cls));
+  return atom;
+}
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* windowClass) {
+  if (windowClass == nullptr) return 0;
+  WNDCLASSEXA ex{};
+  ex.cbSize = sizeof ex;
+  ex.style = windowClass->style;
+  ex.lpfnWndProc = windowClass->lpfnWndProc;
+  ex.cbClsExtra = windowClass->cbClsExtra;
+  ex.cbWndExtra = windowClass->cbWndExtra;
+  ex.hInstance = windowClass->hInstance;
+  ex.hIcon = windowClass->hIcon;
+  ex.hCursor = windowClass->hCursor;
+  ex.hbrBackground = windowClass->hbrBackground;
+  ex.lpszMenuName = windowClass->lpszMenuName;
+  ex.lpszClassName = windowClass->lpszClassName;
+  return Register(ex);
+}
+
+ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
+  if (windowClass == nullptr || windowClass->cbSize != sizeof(WNDCLASSEXA)) return 0;
+  return Register(*windowClass);
+}
+
+BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
+  hosted::WindowClass* cls = hosted::FindClass(className);
+  if (cls == nullptr) return FALSE;
+  for (auto& window : User().windows)
+    if (hosted::EqualNoCase(window->className.c_str(), cls->name.c_str())) return FALSE;  // in use
+  auto& classes = User().classes;
+  for (auto it = classes.begin(); it != classes.end(); ++it)
+    if (it->get() == cls) {
+      classes.erase(it);
+      break;
+    }
+  return TRUE;
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent, HMENU, HINSTANCE,
+                            LPVOID param) {
+  hosted::WindowClass* cls = hosted::FindClass(className);
+  if (cls == nullptr) return nullptr;
+  if (parent != nullptr && hosted::Find(parent) == nullptr) return nullptr;
+  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kCreateWindow, cls->name.c_str(), width,
+                                     height))
+    return nullptr;
+  // Top-level windows that are neither popups nor children always get a
+  // caption, as on Windows.
+  if (!(style & (WS_POPUP | WS_CHILD))) style |= WS_CLIPSIBLINGS | WS_CAPTION;
+  bool show = (style & WS_VISIBLE) != 0;
+
+  auto owned = std::make_unique<hosted::Window>();
+  hosted::Window* window = owned.get();
+  window->className = cls->name;
+  window->title = windowName ? windowName : "";
+  window->style = style & ~static_cast<DWORD>(WS_VISIBLE);
+  window->exStyle = exStyle;
+  if (width < 0) width = 0;
+  if (height < 0) height = 0;
+  window->rect = {x, y, x + width, y + height};
+  window->procedure = cls->attributes.lpfnWndProc;
+  window->background = cls->attributes.hbrBackground;
+  window->destroying = false;
+  User().windows.push_back(std::move(owned));
+  HWND handle = hosted::HandleOf(window);
+
+  CREATESTRUCTA create{};
+  create.lpCreateParams = param;
+  create.hInstance = cls->attributes.hInstance;
+  create.hwndParent = parent;
+  create.cx = width;
+  create.cy = height;
+  create.x = x;
+  create.y = y;
+  create.style = static_cast<LONG>(style);
+  create.lpszName = window->title.c_str();
+  create.lpszClass = window->className.c_str();
+  create.dwExStyle = exStyle;
+  LPARAM createParam = reinterpret_cast<LPARAM>(&create);
+  if (!hosted::Send(window, WM_NCCREATE, 0, createParam) ||
+      hosted::Send(window, WM_CREATE, 0, createParam) == -1) {
+    DestroyWindow(handle);
+    return nullptr;
+  }
+  hosted::Notify(window);
+  if (show) ShowWindow(handle, SW_SHOWNORMAL);
+  if (hosted::Find(handle) == nullptr) return nullptr;  // destroyed while being shown
+  RECT client = hosted::ClientOf(*window);
+  hosted::Send(window, WM_SIZE, SIZE_RESTORED, hosted::PackSize(client));
+  hosted::Send(window, WM_MOVE, 0, hosted::PackPosition(client.left, client.top));
+  return hosted::Find(handle) ? handle : nullptr;
+}
+
+BOOL WINAPI DestroyWindow(HWND handle) {
+  hosted::Window* window = hosted::Find(handle);
+  if (window == nullptr || window->destroying) return FALSE;
+  window->destroying = true;
+  if (hosted::Visible(*window)) {
+    window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+    hosted::Notify(window);
+  }
+  hosted::ActivateNext(window);
+  hosted::Send(window, WM_DESTROY, 0, 0);
+  hosted::Send(window, WM_NCDESTROY, 0, 0);
+  hosted::CurrentDisplay().WindowDestroyed(handle);
+  auto& user = User();
+  std::erase_if(user.queue, [handle](const MSG& msg) { return msg.hwnd == handle; });
+  for (hosted::WindowDC& entry : user.windowDCs)
+    if (entry.window == handle) entry.window = nullptr;  // the DC stays valid until released
+  std::erase_if(user.windows, [window](const auto& owned) { return owned.get() == window; });
+  return TRUE;
+}
+
+BOOL WINAPI ShowWindow(HWND handle, int command) {
+  hosted::Window* window = hosted::Find(handle);
+  if (window == nullptr) return FALSE;
+  bool wasVisible = hosted::Visible(*window);
+  bool show = command != SW_HIDE;
+  if (show == wasVisible) {
+    if (show && command != SW_SHOW) hosted::Activate(handle);
+    return wasVisible;
+  }
+  hosted::Send(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
+  if (hosted::Find(handle) == nullptr) return wasVisible;
+  if (show) window->style |= WS_VISIBLE;
+  else window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+  hosted::Notify(window);
+  if (show) hosted::Activate(handle);
+  else hosted::ActivateNext(window);
+  return wasVisible;
+}
+
+BOOL WINAPI IsWindow(HWND handle) { return hosted::Find(handle) != nullptr; }
+
+BOOL WINAPI IsWindowVisible(HWND handle) {
+  hosted::Window* window = hosted::Find(handle);
+  return window && hosted::Visible(*window);
+}
+
+LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM) {
+  switch (message) {
+    case WM_NCCREATE:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(handle);
+      return 0;
+    case WM_ERASEBKGND:
+      return 1;
+    default:
+      return 0;
+  }
+}
+
+LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  return hosted::Send(hosted::Find(handle), message, wParam, lParam);
+}
+
+BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (handle != nullptr && hosted::Find(handle) == nullptr) return FALSE;
+  hosted::PostQueued(handle, message, wParam, lParam);
+  return TRUE;
+}
+
+BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL) {
+  if (rect == nullptr) return FALSE;
+  RECT frame = hosted::FrameOf(style);
+  rect->left += frame.left;
+  rect->top += frame.top;
+  rect->right += frame.right;
+  rect->bottom += frame.bottom;
+  return TRUE;
+}
+
+BOOL WINAPI GetWindowRect(HWND handle, LPRECT rect) {
+  hosted::Window* window = hosted::Find(handle);
+  if (window == nullptr || rect == nullptr) return FALSE;
+  *rect = window->rect;
+  return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
+  hosted::Window* window = hosted::Find(handle);
+  if (window == nullptr || rect == nullptr) return FALSE;
+  RECT client = hosted::ClientOf(*window);
+  *rect = {0, 0, client.right - client.left, client.bottom - client.top};
+  return TRUE;
+}
+
+LONG WINAPI GetWindowLongA(HWND handle, int index) {
+  hosted::Window* window = hosted::Find(handle);
+  if (window == nullptr) return 0;
+  if (index == GWL_STYLE) return static_cast<LONG>(window->style);
+  if (index == GWL_EXSTYLE) return static_cast<LONG>(window->exStyle);
+  return 0;
+}
+
+static int CopyText(const std::string& text, LPSTR out, int maxCount) {
+  if (out == nullptr || maxCount <= 0) return 0;
+  int n = static_cast<int>(std::min<size_t>(text.size(), static_cast<size_t>(maxCount - 1)));
+  std::memcpy(out, text.data(), static_cast<size_t>(n));
+  out[n] = 0;
+  return n;
+}
+
+int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
+  hosted::Window* window = hosted::Find(handle);
+  return window ? CopyText(window->title, text, maxCount) : 0;
+}
+
+int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
+  hosted::Window* window = hosted::Find(handle);
+  return window ? CopyText(window->className, className, maxCount) : 0;
+}
+
+int WINAPI GetSystemMetrics(int index) {
+  int32_t width = 0, height = 0;
+  hosted::CurrentDisplay().DesktopSize(&width, &height);
+  switch (index) {
+    case SM_CXSCREEN:
+      return width;
+    case SM_CYSCREEN:
+      return height;
+    case SM_CYCAPTION:
+      return hosted::kCaptionHeight;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+      return hosted::kBorder;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME:
+      return hosted::kDialogFrame;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+      return hosted::kSizingFrame;
+    default:
+      return 0;
+  }
+}
+
+HWND WINAPI GetActiveWindow() { return User().active; }
+
+HWND WINAPI GetForegroundWindow() { return User().active; }
+
+// The program carries no resources, so only the system's own icons and
+// cursors can be loaded; they are markers that nothing draws.
+static char stockIcon, stockCursor;
+
+HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName) {
+  if (instance == nullptr && iconName == IDI_APPLICATION) return reinterpret_cast<HICON>(&stockIcon);
+  return nullptr;
+}
+
+HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {
+  if (instance == nullptr && cursorName == IDC_ARROW) return reinterpret_cast<HCURSOR>(&stockCursor);
+  return nullptr;
+}
+
+DWORD WINAPI GetSysColor(int index) {
+  switch (index) {
+    case COLOR_BTNFACE:
+      return 0x00F0F0F0;
+    case COLOR_WINDOW:
+      return 0x00FFFFFF;
+    default:
+      return 0;
+  }
+}
+
+HDC WINAPI GetDC(HWND handle) {
+  if (handle == nullptr) {
+    hosted::DesktopPicture desktop = hosted::Desktop();
+    return hosted::MakeDC({0, 0, desktop.width, desktop.height}, nullptr);
+  }
+  hosted::Window* window = hosted::Find(handle);
+  if (window == nullptr) return nullptr;
+  return hosted::MakeDC(hosted::ClientOf(*window), handle);
+}
+
+int WINAPI ReleaseDC(HWND, HDC dc) {
+  auto& dcs = User().windowDCs;
+  for (auto it = dcs.begin(); it != dcs.end(); ++it)
+    if (it->dc == dc) {
+      hosted::DeleteMemoryDC(dc);
+      dcs.erase(it);
+      return 1;
+    }
+  return 0;
+}
+
+BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
+  if (rect == nullptr) return FALSE;
+  *rect = {left, top, right, bottom};
+  return TRUE;
+}
+
+BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
+  if (rect == nullptr) return FALSE;
+  rect->left += dx;
+  rect->right += dx;
+  rect->top += dy;
+  rect->bottom += dy;
+  return TRUE;
+}
+
+BOOL WINAPI PeekMessageA(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax, UINT remove) {
+  hosted::CurrentDisplay().Pump();
+  auto& queue = User().queue;
+  for (auto it = queue.begin(); it != queue.end(); ++it) {
+    if (handle == reinterpret_cast<HWND>(-1)) {
+      if (it->hwnd != nullptr) continue;
+    } else if (handle != nullptr && it->hwnd != handle) {
+      continue;
+    }
+    if ((filterMin != 0 || filterMax != 0) &&
+        (it->message < filterMin || it->message > filterMax))
+      continue;
+    if (msg) *msg = *it;
+    if (remove & PM_REMOVE) queue.erase(it);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+// Character messages are not generated: nothing in this system reads them.
+BOOL WINAPI TranslateMessage(const MSG* msg) {
+  return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* msg) {
+  if (msg == nullptr) return 0;
+  return hosted::Send(hosted::Find(msg->hwnd), msg->message, msg->wParam, msg->lParam);
+}
+
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  if (owner != nullptr && hosted::Find(owner) == nullptr) return 0;  // invalid owner window
+  // The box's modal loop retrieves and dispatches what waits in the queue,
+  // as the real dialog loop does before and while it shows the box.
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return hosted::CurrentDisplay().MessageBox(owner, text ? text : "", caption ? caption : "Error",
+                                             type);
+}

@@ -1,0 +1,27 @@
+#include "tests/support/program.h"
+
+#include <utility>
+
+#include "runtime/core/core.h"
+
+namespace {
+std::function<void()> currentProgram;
+}
+
+void GameMain() {
+  if (currentProgram) currentProgram();
+}
+
+void GameReset() {}
+
+int RunWithProgram(headless::HeadlessDisplay& display, std::function<void()> program) {
+  currentProgram = std::move(program);
+  int code = headless::RunProgram(display);
+  currentProgram = nullptr;
+  return code;
+}
+
+int RunWithProgram(std::function<void()> program) {
+  headless::HeadlessDisplay display;
+  return RunWithProgram(display, std::move(program));
+}

@@ -1,0 +1,15 @@
+// A stand-in program for runtime tests: the runtime starts as for the game,
+// and GameMain runs whatever the test hands over.
+#pragma once
+
+#include <functional>
+
+#include "platform/hosted/display/headless/headless.h"
+
+// Runs the whole process (WinMain, RuntimeStart, the start hooks, then
+// `program` as GameMain, then RuntimeEnd unless the program ended earlier) on
+// `display`. Returns the process's exit code.
+int RunWithProgram(headless::HeadlessDisplay& display, std::function<void()> program);
+
+// The same on a default headless display.
+int RunWithProgram(std::function<void()> program);
