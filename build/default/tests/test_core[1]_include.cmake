@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/default/tests/test_core[1]_tests.cmake")
-  include("/work/main/build/default/tests/test_core[1]_tests.cmake")
-else()
-  add_test(test_core_NOT_BUILT test_core_NOT_BUILT)
-endif()

@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build/default/tests/test_list[1]_tests.cmake")
-  include("/work/main/build/default/tests/test_list[1]_tests.cmake")
-else()
-  add_test(test_list_NOT_BUILT test_list_NOT_BUILT)
-endif()

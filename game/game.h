@@ -1,0 +1,93 @@
+// The game: a ball (the ship) at a fixed column of a 320 x 240 cave that
+// scrolls left 3 pixels per frame. Gravity pulls the ship down, its thrust key
+// pushes it up; it dies when its centre line leaves the open span of the
+// column under it. The score grows every frame, faster in narrow passages.
+//
+// The cave exists twice and both copies move together: ColumnList, 320
+// CaveColumn records whose list position is the screen column, and sprite 1,
+// the 320 x 240 picture. The rock is drawn in a tinted noisy texture
+// (RockTint), the open span in grey noise that darkens as the passage narrows.
+//
+// All game arithmetic is single precision, each operation rounded to float,
+// and every conversion to pixels rounds to nearest with halves to even, so the
+// same seed and keys give the same game on every platform.
+#pragma once
+
+#include <cstdint>
+
+#include "runtime/core/core.h"
+#include "runtime/list/list.h"
+
+// One column of the cave: rows y < round(top) are ceiling rock, rows
+// y > round(bottom) floor rock, the rows between (inclusive) are open.
+struct CaveColumn {
+  float top;
+  float bottom;
+};
+static_assert(sizeof(CaveColumn) == 8);
+
+// One player's ball.
+struct Ship {
+  float x;        // left edge of the ball sprite on the screen
+  float y;        // top edge
+  float vx;       // never changed
+  float vy;       // positive downwards
+  float gravity;  // factor of the gravity step
+  float thrust;   // subtracted from vy in frames with the key down
+  float offset;   // from y down to the collision line
+  int32_t sprite;
+  Colour colour;
+  int32_t score;  // shown divided by 1000
+  int32_t key;    // scan code of the thrust key
+  int32_t dead;   // 0 flying, 1 crashed
+};
+
+struct Tint {
+  int32_t red;
+  int32_t green;
+  int32_t blue;
+};
+
+// Game globals, zeroed by GameReset and made by GameMain.
+extern List ShipList;
+extern List ColumnList;
+extern Tint RockTint;          // each channel 192 ... 255, one of them 255
+extern int32_t OpenBrightness;  // 190
+extern int32_t RockBrightness;  // 255
+
+constexpr int32_t kFieldWidth = 320;
+constexpr int32_t kFieldHeight = 240;
+constexpr int32_t kCaveSprite = 1;
+
+// Rounds to the nearest integer, halves to even (the processor's default).
+int32_t RoundToInt(float value);
+
+// ---- cave
+// Random start tint: three channels in 192 ... 255, one raised to 255.
+void ChooseRockTint();
+// Creates sprite 1, fills ColumnList with 320 columns and draws the picture;
+// ends the game with error 4 when the sprite cannot be made.
+void GenerateCave();
+// Shifts picture and list left by count columns and adds count new ones.
+void ScrollCave(int32_t count);
+// One random step of the tint.
+void DriftRockTint();
+
+// ---- ships
+// Adds a ship (sprite 10 for the first, the current ship's + 1 after) and
+// renders its shaded ball; ends the game with error 5 when the sprite cannot
+// be made.
+void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key);
+// One frame of every ship; 1 if at least one was alive when its update began.
+int32_t UpdateShips();
+// Draws every ship keyed on the back buffer.
+void DrawShips();
+
+// ---- main sequence
+void OpenDisplay();
+// The frame loop; returns when the player quits.
+void RunGame();
+// Shows "ERROR" / "Fehler Nr.<number>" and ends the program.
+[[noreturn]] void FailWithError(int32_t number);
+// Shows "Game Over!" with every ship's score and ends the program.
+[[noreturn]] void ShowGameOver();

@@ -1,0 +1,172 @@
+// The main sequence, the frame loop with its head-up display, pause and quit,
+// and the two endings: an error number, or the final scores.
+#include <cmath>
+#include <cstring>
+
+#include "game/game.h"
+#include "runtime/drawing/drawing.h"
+#include "runtime/keyboard/keyboard.h"
+#include "runtime/screen/screen.h"
+#include "runtime/window/window.h"
+
+List ShipList;
+List ColumnList;
+Tint RockTint;
+int32_t OpenBrightness;
+int32_t RockBrightness;
+
+namespace {
+
+constexpr int32_t kKeyEscape = 1;
+constexpr int32_t kKeyP = 25;
+constexpr int32_t kKeyUp = 200;
+constexpr int32_t kFrameRate = 30;
+constexpr int32_t kFpsWindow = 500;          // frames over which the rate is measured
+constexpr uint32_t kCentredPopup = 0x80000001;  // WS_POPUP, centred on the screen
+constexpr int32_t kPauseSleep = 100;
+
+// The measured frame rate; 0 while no millisecond has passed since the
+// measurement restarted.
+int32_t FrameRate(int32_t frames, int32_t elapsed) {
+  if (elapsed <= 0) return 0;
+  return RoundToInt(static_cast<float>(frames) * 1000.0f / static_cast<float>(elapsed));
+}
+
+// DrawText of a number, built in the string work area.
+void DrawNumber(const char* prefix, int32_t value) {
+  char* mark = StringWorkPosition;
+  char* start = StringWorkPosition;
+  StringAppend(prefix);
+  FormatInt(value, StringWorkPosition);
+  DrawText(StringArgument(start));
+  StringWorkPosition = mark;
+}
+
+void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
+  DrawingStart(ScreenOutput());
+  DrawingMode(kDrawingOutline);
+  DrawBox(0, 0, kFieldWidth, kFieldHeight, Rgb(255, 0, 0));
+  DrawingColour(255, 255, 255);
+  DrawingMode(kDrawingTransparentText);
+  int32_t elapsed = static_cast<int32_t>(GetTickCount() - fpsStart);
+  TextCursor(10, 10);
+  DrawNumber("FPS: ", FrameRate(frames, elapsed));
+  TextCursor(270, 190);
+  // After DrawShips the last ship of the list is current.
+  const Ship* ship = ListCurrent<Ship>(ShipList);
+  DrawNumber("", ship ? ship->score / 1000 : 0);
+  DrawingStop();
+}
+
+}  // namespace
+
+int32_t RoundToInt(float value) {
+  // Clamped so that no float, however far off, converts out of range.
+  if (!(value > -2147483648.0f)) return value != value ? 0 : INT32_MIN;
+  if (value >= 2147483648.0f) return INT32_MAX;
+  return static_cast<int32_t>(std::nearbyint(value));
+}
+
+void GameReset() {
+  std::memset(&ShipList, 0, sizeof ShipList);
+  std::memset(&ColumnList, 0, sizeof ColumnList);
+  RockTint = {};
+  OpenBrightness = 0;
+  RockBrightness = 0;
+}
+
+void GameMain() {
+  ChooseRockTint();
+  OpenBrightness = 190;
+  RockBrightness = 255;
+  ListNew(&ShipList, sizeof(Ship));
+  ListNew(&ColumnList, sizeof(CaveColumn));
+  if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
+  OpenDisplay();
+  CreateShip(10, 1.0f, Rgb(255, 0, 0), kKeyUp);
+  RunGame();
+  RuntimeEnd();
+}
+
+void OpenDisplay() {
+  ScreenSetFrameRate(kFrameRate);
+  if (WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kCentredPopup, "") == nullptr) FailWithError(2);
+  if (ScreenOpenWindowed(WindowHandle(), 0, 0, kFieldWidth, kFieldHeight, 0, 0, 0) == 0)
+    FailWithError(3);
+  GenerateCave();
+}
+
+void RunGame() {
+  int32_t frames = 0;
+  uint32_t fpsStart = GetTickCount();
+  int32_t quit = 0;
+  int32_t pause = 0;
+  for (;;) {
+    frames = frames + 1;
+    if (frames > kFpsWindow) {
+      fpsStart = GetTickCount();
+      frames = 0;
+    }
+    KeyboardExamine();
+    if (KeyReleased(kKeyEscape)) quit = 1;
+    if (KeyReleased(kKeyP)) pause = 1;
+    int32_t alive = UpdateShips();
+    if (alive == 0) {
+      // Show the frame with the crash, then the scores.
+      ScreenFlip();
+      ShowGameOver();
+    }
+    // Presents the frame drawn in the previous pass and paces the loop.
+    ScreenFlip();
+    ScreenClear(0, 0, 0);
+    SpriteDisplay(kCaveSprite, 0, 0);
+    ScrollCave(3);
+    DriftRockTint();
+    DrawShips();
+    DrawHeadUpDisplay(frames, fpsStart);
+    while (pause == 1) {
+      SleepMs(kPauseSleep);
+      SpriteDisplay(kCaveSprite, 0, 0);
+      ScreenFlip();
+      KeyboardExamine();
+      if (KeyReleased(kKeyP)) pause = 0;
+      if (KeyReleased(kKeyEscape)) {
+        pause = 0;
+        quit = 1;
+      }
+    }
+    if (quit != 0) return;
+  }
+}
+
+void FailWithError(int32_t number) {
+  char* mark = StringWorkPosition;
+  char* start = StringWorkPosition;
+  StringAppend("Fehler Nr.");
+  FormatInt(number, StringWorkPosition);
+  ShowMessage("ERROR", StringArgument(start), 0);
+  StringWorkPosition = mark;
+  RuntimeEnd();
+}
+
+void ShowGameOver() {
+  char* text = nullptr;
+  StringAssign(&text, "Spielstand:\n\n");
+  int32_t n = 0;
+  ListReset(&ShipList);
+  while (ListNext(&ShipList)) {
+    n = n + 1;
+    const Ship& ship = *ListCurrent<Ship>(ShipList);
+    char* mark = StringWorkPosition;
+    StringAppend(text);
+    StringAppend("Player ");
+    FormatInt(n, StringWorkPosition);
+    StringAppend(": ");
+    FormatInt(ship.score / 1000, StringWorkPosition);
+    StringAppend(" Punkte\n");
+    StringStoreExpression(&text, mark);
+  }
+  ShowMessage("Game Over!", text, 0);
+  StringRelease(text);
+  RuntimeEnd();
+}

@@ -1,0 +1,277 @@
+// cave-replay: runs the whole program (WinMain, RuntimeStart and everything
+// it calls, unchanged) on the headless display, with keys from a file, and
+// reports what happens: message boxes and the exit code on standard output,
+// and on request a trace of the game at every keyboard snapshot, the cave
+// picture and what the window shows.
+//
+//   cave-replay [--tick N] [--input FILE] [--snapshots N] [--trace FILE]
+//               [--cave K:FILE] [--shot K:FILE] [--fail POINT] [--desktop WxH]
+//
+// Bad command lines get a one-line message on standard error and exit code 2.
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "platform/hosted/display/headless/headless.h"
+#include "runtime/screen/screen.h"
+#include "runtime/window/window.h"
+
+namespace {
+
+struct PictureRequest {
+  int snapshot = -1;
+  std::string file;
+};
+
+struct Options {
+  uint32_t tick = 0;
+  std::vector<std::vector<uint8_t>> input;
+  long long quitAt = 1000000;
+  std::string trace;
+  PictureRequest cave;
+  PictureRequest shot;
+  std::string fail;
+  int32_t desktopWidth = 1024;
+  int32_t desktopHeight = 768;
+};
+
+[[noreturn]] void Usage(const std::string& problem) {
+  std::fprintf(stderr, "cave-replay: %s\n", problem.c_str());
+  std::exit(2);
+}
+
+bool ParseNumber(const std::string& text, long long min, long long max, long long* out) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  long long value = std::strtoll(text.c_str(), &end, 10);
+  if (errno != 0 || *end != 0 || value < min || value > max) return false;
+  if (text[0] == '+' || text[0] == ' ') return false;
+  *out = value;
+  return true;
+}
+
+std::vector<std::vector<uint8_t>> ReadInput(const std::string& file) {
+  std::ifstream in(file);
+  if (!in) Usage("cannot read input file '" + file + "'");
+  std::vector<std::vector<uint8_t>> snapshots;
+  std::string line;
+  int lineNumber = 0;
+  while (std::getline(in, line)) {
+    ++lineNumber;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream words(line);
+    std::string word;
+    std::vector<uint8_t> keys;
+    while (words >> word) {
+      long long code = 0;
+      if (!ParseNumber(word, 0, 255, &code))
+        Usage("input line " + std::to_string(lineNumber) + ": '" + word +
+              "' is not a scan code 0-255");
+      keys.push_back(static_cast<uint8_t>(code));
+    }
+    snapshots.push_back(std::move(keys));
+  }
+  return snapshots;
+}
+
+PictureRequest ParsePicture(const std::string& option, const std::string& value) {
+  size_t colon = value.find(':');
+  long long snapshot = 0;
+  if (colon == std::string::npos || colon + 1 >= value.size() ||
+      !ParseNumber(value.substr(0, colon), 0, 1LL << 40, &snapshot))
+    Usage(option + " needs K:FILE, got '" + value + "'");
+  return {static_cast<int>(snapshot), value.substr(colon + 1)};
+}
+
+Options ParseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string option = argv[i];
+    if (i + 1 >= argc) Usage("missing value for " + option);
+    std::string value = argv[++i];
+    long long number = 0;
+    if (option == "--tick") {
+      if (!ParseNumber(value, 0, 4294967295LL, &number)) Usage("--tick needs 0-4294967295, got '" + value + "'");
+      options.tick = static_cast<uint32_t>(number);
+    } else if (option == "--input") {
+      options.input = ReadInput(value);
+    } else if (option == "--snapshots") {
+      if (!ParseNumber(value, 0, 1LL << 40, &number)) Usage("--snapshots needs a count, got '" + value + "'");
+      options.quitAt = number;
+    } else if (option == "--trace") {
+      options.trace = value;
+    } else if (option == "--cave") {
+      options.cave = ParsePicture(option, value);
+    } else if (option == "--shot") {
+      options.shot = ParsePicture(option, value);
+    } else if (option == "--fail") {
+      static const char* points[] = {"ddraw-load", "ddraw-create", "dinput-load", "dinput-create",
+                                     "dinput-device", "window", "screen", "cave-sprite",
+                                     "ship-sprite"};
+      bool known = false;
+      for (const char* point : points) known = known || value == point;
+      if (!known) Usage("unknown failure point '" + value + "'");
+      options.fail = value;
+    } else if (option == "--desktop") {
+      size_t x = value.find('x');
+      long long w = 0, h = 0;
+      if (x == std::string::npos || !ParseNumber(value.substr(0, x), 1, 65535, &w) ||
+          !ParseNumber(value.substr(x + 1), 1, 65535, &h))
+        Usage("--desktop needs WxH with both at least 1, got '" + value + "'");
+      options.desktopWidth = static_cast<int32_t>(w);
+      options.desktopHeight = static_cast<int32_t>(h);
+    } else {
+      Usage("unknown option '" + option + "'");
+    }
+  }
+  return options;
+}
+
+void InjectFailure(headless::HeadlessDisplay& display, const std::string& point) {
+  using hosted::FailPoint;
+  if (point == "ddraw-load") display.FailLoadLibrary("DDRAW.DLL");
+  else if (point == "ddraw-create") display.Fail(FailPoint::kDirectDrawCreate);
+  else if (point == "dinput-load") display.FailLoadLibrary("DINPUT.DLL");
+  else if (point == "dinput-create") display.Fail(FailPoint::kDirectInputCreate);
+  else if (point == "dinput-device") display.Fail(FailPoint::kDirectInputDevice);
+  else if (point == "window") display.FailCreateWindow("WindowClass_0");
+  else if (point == "screen") display.Fail(FailPoint::kPrimarySurface);
+  else if (point == "cave-sprite") display.FailSurfaceSize(kFieldWidth, kFieldHeight);
+  else if (point == "ship-sprite") display.FailSurfaceSize(20, 20);
+}
+
+std::string Float(float value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
+  return text;
+}
+
+std::string JsonString(const std::string& text) {
+  std::string out = "\"";
+  for (unsigned char c : text) {
+    switch (c) {
+      case '"': out += "\\\""; break;
+      case '\\': out += "\\\\"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      case '\t': out += "\\t"; break;
+      default:
+        if (c < 0x20) {
+          char escaped[8];
+          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+          out += escaped;
+        } else {
+          out += static_cast<char>(c);
+        }
+    }
+  }
+  return out + "\"";
+}
+
+// The game as it stands, read without moving any list cursor.
+std::string GameState(int snapshot, bool box) {
+  std::string line = "{\"snapshot\":" + std::to_string(snapshot) + ",\"ships\":[";
+  bool first = true;
+  if (ShipList.head) {
+    for (ListElement* e = ShipList.head->first; e; e = e->next) {
+      const Ship& ship = *static_cast<Ship*>(ListRecord(e));
+      if (!first) line += ",";
+      first = false;
+      line += "{\"x\":" + Float(ship.x) + ",\"y\":" + Float(ship.y) + ",\"vy\":" + Float(ship.vy) +
+              ",\"score\":" + std::to_string(ship.score) + ",\"dead\":" + std::to_string(ship.dead) + "}";
+    }
+  }
+  line += "],\"tint\":[" + std::to_string(RockTint.red) + "," + std::to_string(RockTint.green) + "," +
+          std::to_string(RockTint.blue) + "],\"column160\":";
+  const CaveColumn* column = nullptr;
+  int count = 0;
+  if (ColumnList.head) {
+    for (ListElement* e = ColumnList.head->first; e; e = e->next, ++count)
+      if (count == 160) column = static_cast<CaveColumn*>(ListRecord(e));
+  }
+  line += column ? "[" + Float(column->top) + "," + Float(column->bottom) + "]" : std::string("null");
+  line += ",\"columns\":" + std::to_string(count);
+  if (box) line += ",\"box\":true";
+  return line + "}\n";
+}
+
+bool WritePpm(const std::string& file, const uint32_t* pixels, int32_t width, int32_t height,
+              int32_t pitch) {
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  if (out == nullptr) return false;
+  std::fprintf(out, "P6\n%d %d\n255\n", width, height);
+  std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
+  for (int32_t y = 0; y < height; ++y) {
+    const uint32_t* line = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(pixels) + y * pitch);
+    for (int32_t x = 0; x < width; ++x) {
+      row[x * 3 + 0] = static_cast<unsigned char>(line[x] >> 16);
+      row[x * 3 + 1] = static_cast<unsigned char>(line[x] >> 8);
+      row[x * 3 + 2] = static_cast<unsigned char>(line[x]);
+    }
+    std::fwrite(row.data(), 1, row.size(), out);
+  }
+  return std::fclose(out) == 0;
+}
+
+void WriteCave(const std::string& file) {
+  const SpriteRecord* sprite = SpriteRecordOf(kCaveSprite);
+  hosted::SurfaceInfo info = hosted::InspectSurface(sprite ? sprite->surface : nullptr);
+  if (info.pixels == nullptr || !WritePpm(file, info.pixels, info.width, info.height, info.pitch))
+    std::fprintf(stderr, "cave-replay: could not write the cave picture to '%s'\n", file.c_str());
+}
+
+void WriteShot(const std::string& file) {
+  hosted::WindowInfo window = hosted::InspectWindow(WindowHandle());
+  hosted::DesktopPicture desktop = hosted::Desktop();
+  RECT area = window.client;
+  bool inside = window.exists && area.left >= 0 && area.top >= 0 && area.right <= desktop.width &&
+                area.bottom <= desktop.height && area.right > area.left && area.bottom > area.top;
+  const uint32_t* origin = inside ? desktop.pixels + static_cast<size_t>(area.top) * desktop.width + area.left : nullptr;
+  if (!inside || !WritePpm(file, origin, area.right - area.left, area.bottom - area.top, desktop.pitch))
+    std::fprintf(stderr, "cave-replay: could not write the window picture to '%s'\n", file.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options = ParseOptions(argc, argv);
+  std::FILE* trace = nullptr;
+  if (!options.trace.empty()) {
+    trace = std::fopen(options.trace.c_str(), "w");
+    if (trace == nullptr) Usage("cannot write trace file '" + options.trace + "'");
+  }
+
+  headless::HeadlessDisplay display(options.tick, options.desktopWidth, options.desktopHeight);
+  InjectFailure(display, options.fail);
+  const auto& input = options.input;
+  long long quitAt = options.quitAt;
+  display.SetKeyScript([&input, quitAt](int snapshot, uint8_t state[256]) {
+    if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())
+      for (uint8_t code : input[static_cast<size_t>(snapshot)]) state[code] = 0x80;
+    if (snapshot == quitAt) state[1] = 0x80;  // Escape, as a player quitting
+  });
+  display.onSnapshot = [&](int snapshot) {
+    if (trace) std::fputs(GameState(snapshot, false).c_str(), trace);
+    if (snapshot == options.cave.snapshot) WriteCave(options.cave.file);
+    if (snapshot == options.shot.snapshot) WriteShot(options.shot.file);
+  };
+  display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
+    if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
+    std::printf("{\"box\":{\"title\":%s,\"text\":%s},\"snapshot\":%d}\n", JsonString(box.title).c_str(),
+                JsonString(box.text).c_str(), box.snapshot);
+    std::fflush(stdout);
+  };
+
+  int code = headless::RunProgram(display);
+  if (trace) std::fclose(trace);
+  std::printf("{\"exit\":%d,\"snapshots\":%d}\n", code, display.Snapshots());
+  return code;
+}
