@@ -1,7 +1,656 @@
-// Placeholder until the hosted DirectDraw lands.
+// Hosted DirectDraw 7: surfaces in 32-bit XRGB memory, blits (copy, stretch,
+// colour fill, colour keys), locks, device contexts and clippers bound to a
+// window. The primary surface is the desktop picture: a blit to it is clipped
+// to the visible client area of the clipper's window and to the desktop, and
+// the display is told which pixels changed.
+//
+// Objects are reference counted. An object released to 0 frees its memory at
+// once but keeps its shell until the next process starts, so that a call on a
+// released object answers DDERR_INVALIDOBJECT instead of touching freed memory.
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
 #include "platform/hosted/internal.h"
+
 namespace hosted {
-void ResetDirectDraw() {}
-SurfaceInfo InspectSurface(IDirectDrawSurface7*) { return {}; }
+namespace {
+
+constexpr GUID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+constexpr GUID kIidDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2,
+                                  {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+constexpr GUID kIidDirectDrawSurface7 = {0x06675A80, 0x3B9B, 0x11D2,
+                                         {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+constexpr GUID kIidDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE,
+                                        {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+
+// Results and flags of the real DirectDraw that the shared header leaves out
+// because the runtime never needs to name them.
+constexpr HRESULT kErrInvalidCaps = static_cast<HRESULT>(0x88760064);
+constexpr HRESULT kErrInvalidPixelFormat = static_cast<HRESULT>(0x88760091);
+constexpr HRESULT kErrNoColorKey = static_cast<HRESULT>(0x887600D7);
+constexpr HRESULT kErrNoExclusiveMode = static_cast<HRESULT>(0x887600E1);
+constexpr HRESULT kErrBltFastCantClip = static_cast<HRESULT>(0x8876023E);
+constexpr HRESULT kClassNoAggregation = static_cast<HRESULT>(0x80040110);
+constexpr DWORD kColorKeySpace = 0x00000001;  // DDCKEY_COLORSPACE: the key is a range
+
+constexpr uint32_t kMaxSide = 32767;
+constexpr size_t kMaxSurfaceBytes = size_t{512} << 20;
+constexpr int32_t kPitchAlignment = 64;  // bytes, as display drivers align rows
+
+bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+
+bool EmptyRect(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+
+RECT Intersect(const RECT& a, const RECT& b) {
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+         std::min(a.bottom, b.bottom)};
+  if (EmptyRect(r)) r = RECT{0, 0, 0, 0};
+  return r;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+// A colour key: one value, or a range with DDCKEY_COLORSPACE. Only the colour
+// bits take part; the unused top byte of an XRGB pixel does not.
+struct Key {
+  bool set;
+  DDCOLORKEY value;
+
+  bool Matches(uint32_t pixel) const {
+    uint32_t p = pixel & 0xFFFFFF;
+    return p >= (value.dwColorSpaceLowValue & 0xFFFFFF) &&
+           p <= (value.dwColorSpaceHighValue & 0xFFFFFF);
+  }
+};
+
+class Clipper;
+class Surface;
+class DirectDraw;
+
+struct DirectDrawState {
+  // Every object made in this process, live or released (shells).
+  std::vector<std::unique_ptr<DirectDraw>> objects;
+  std::vector<std::unique_ptr<Surface>> surfaces;
+  std::vector<std::unique_ptr<Clipper>> clippers;
+  // The live ones, for validating pointers handed in.
+  std::unordered_set<const IDirectDraw7*> liveObjects;
+  std::unordered_set<const IDirectDrawSurface7*> liveSurfaces;
+  std::unordered_set<const IDirectDrawClipper*> liveClippers;
+  // Snapshot of a source rectangle for copies of a surface onto itself.
+  std::vector<uint32_t> scratch;
+};
+
+DirectDrawState& State() {
+  static DirectDrawState state;
+  return state;
+}
+
+bool IsLive(const IDirectDraw7* object) { return State().liveObjects.count(object) != 0; }
+bool IsLive(const IDirectDrawSurface7* surface) { return State().liveSurfaces.count(surface) != 0; }
+bool IsLive(const IDirectDrawClipper* clipper) { return State().liveClippers.count(clipper) != 0; }
+
+// ------------------------------------------------------------------ clipper
+class Clipper final : public IDirectDrawClipper {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return DDERR_INVALIDPARAMS;
+    *object = nullptr;
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!SameGuid(riid, kIidDirectDrawClipper) && !SameGuid(riid, kIidUnknown))
+      return E_NOINTERFACE;
+    AddRef();
+    *object = static_cast<IDirectDrawClipper*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return IsLive(this) ? ++references_ : 0; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (!IsLive(this)) return 0;
+    if (--references_ == 0) State().liveClippers.erase(this);
+    return references_;
+  }
+
+  HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (flags != 0 || (window != nullptr && !IsWindow(window))) return DDERR_INVALIDPARAMS;
+    window_ = window;
+    return DD_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetHWnd(HWND* window) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (window == nullptr) return DDERR_INVALIDPARAMS;
+    *window = window_;
+    return DD_OK;
+  }
+
+  HWND Window() const { return window_; }
+
+ private:
+  ULONG references_ = 1;
+  HWND window_ = nullptr;
+};
+
+// ------------------------------------------------------------------ surface
+class Surface final : public IDirectDrawSurface7 {
+ public:
+  // An off-screen surface with its own zeroed memory, or the primary surface
+  // over the desktop picture (pixels null).
+  Surface(DWORD caps, int32_t width, int32_t height, uint32_t* pixels, int32_t pitch)
+      : caps_(caps), width_(width), height_(height), pitch_(pitch), memory_(pixels) {}
+  ~Surface() { std::free(memory_); }
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return DDERR_INVALIDPARAMS;
+    *object = nullptr;
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!SameGuid(riid, kIidDirectDrawSurface7) && !SameGuid(riid, kIidUnknown))
+      return E_NOINTERFACE;
+    AddRef();
+    *object = static_cast<IDirectDrawSurface7*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return IsLive(this) ? ++references_ : 0; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (!IsLive(this)) return 0;
+    if (--references_ > 0) return references_;
+    State().liveSurfaces.erase(this);
+    if (dc_ != nullptr) DeleteMemoryDC(dc_);
+    dc_ = nullptr;
+    if (clipper_ != nullptr) clipper_->Release();
+    clipper_ = nullptr;
+    std::free(memory_);
+    memory_ = nullptr;
+    return 0;
+  }
+
+  HRESULT STDMETHODCALLTYPE Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect,
+                                DWORD flags, LPDDBLTFX fx) override;
+  HRESULT STDMETHODCALLTYPE BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source,
+                                    LPRECT sourceRect, DWORD flags) override;
+
+  HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD, HANDLE) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+    RECT area = Bounds();
+    if (rect != nullptr) {
+      if (EmptyRect(*rect) || !Inside(*rect, Bounds())) return DDERR_INVALIDPARAMS;
+      area = *rect;
+    }
+    if (Busy()) return DDERR_SURFACEBUSY;
+    locked_ = true;
+    lockedArea_ = area;
+    Describe(desc);
+    desc->dwFlags |= DDSD_LPSURFACE;
+    desc->lpSurface = Row(area.top) + area.left;
+    return DD_OK;
+  }
+  HRESULT STDMETHODCALLTYPE Unlock(LPRECT) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!locked_) return DDERR_NOTLOCKED;
+    locked_ = false;
+    // Whatever was written through the lock is on the desktop now.
+    if (Primary()) PresentArea(lockedArea_);
+    return DD_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetDC(HDC* dc) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (dc == nullptr) return DDERR_INVALIDPARAMS;
+    *dc = nullptr;
+    if (dc_ != nullptr) return DDERR_DCALREADYCREATED;
+    if (locked_) return DDERR_SURFACEBUSY;
+    HDC made = CreateMemoryDC(Row(0), width_, height_, pitch_);
+    if (made == nullptr) return DDERR_CANTCREATEDC;
+    dc_ = made;
+    *dc = made;
+    return DD_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (dc_ == nullptr) return DDERR_NODC;
+    if (dc != dc_) return DDERR_INVALIDPARAMS;
+    DeleteMemoryDC(dc_);
+    dc_ = nullptr;
+    if (Primary()) PresentArea(Bounds());
+    return DD_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE SetColorKey(DWORD flags, LPDDCOLORKEY key) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (flags & ~(DDCKEY_SRCBLT | DDCKEY_DESTBLT | kColorKeySpace)) return DDERR_INVALIDPARAMS;
+    DWORD kind = flags & (DDCKEY_SRCBLT | DDCKEY_DESTBLT);
+    if (kind != DDCKEY_SRCBLT && kind != DDCKEY_DESTBLT) return DDERR_INVALIDPARAMS;
+    Key& target = kind == DDCKEY_SRCBLT ? sourceKey_ : destKey_;
+    if (key == nullptr) {  // no key: removes the one set
+      target = Key{};
+      return DD_OK;
+    }
+    target.set = true;
+    target.value = *key;
+    // Without DDCKEY_COLORSPACE the key is the low value alone.
+    if (!(flags & kColorKeySpace) || key->dwColorSpaceHighValue < key->dwColorSpaceLowValue)
+      target.value.dwColorSpaceHighValue = key->dwColorSpaceLowValue;
+    return DD_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (key == nullptr || (flags != DDCKEY_SRCBLT && flags != DDCKEY_DESTBLT))
+      return DDERR_INVALIDPARAMS;
+    const Key& source = flags == DDCKEY_SRCBLT ? sourceKey_ : destKey_;
+    if (!source.set) return kErrNoColorKey;
+    *key = source.value;
+    return DD_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    Clipper* attached = nullptr;
+    if (clipper != nullptr) {
+      if (!IsLive(clipper)) return DDERR_INVALIDPARAMS;
+      attached = static_cast<Clipper*>(clipper);
+      attached->AddRef();
+    }
+    if (clipper_ != nullptr) clipper_->Release();
+    clipper_ = attached;
+    return DD_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+    Describe(desc);
+    return DD_OK;
+  }
+
+  // Hosted surfaces live in ordinary memory and are never lost.
+  HRESULT STDMETHODCALLTYPE IsLost() override {
+    return IsLive(this) ? DD_OK : DDERR_INVALIDOBJECT;
+  }
+  HRESULT STDMETHODCALLTYPE Restore() override {
+    return IsLive(this) ? DD_OK : DDERR_INVALIDOBJECT;
+  }
+
+  void SetSourceKey(const DDCOLORKEY& key) {
+    sourceKey_.set = true;
+    sourceKey_.value = key;
+    sourceKey_.value.dwColorSpaceHighValue = key.dwColorSpaceLowValue;
+  }
+
+  SurfaceInfo Info() {
+    return SurfaceInfo{Row(0), Width(), Height(), Pitch(), Primary()};
+  }
+
+ private:
+  bool Primary() const { return (caps_ & DDSCAPS_PRIMARYSURFACE) != 0; }
+  // The desktop picture can be resized by a newly installed display, so the
+  // primary surface asks for it each time.
+  int32_t Width() const { return Primary() ? Desktop().width : width_; }
+  int32_t Height() const { return Primary() ? Desktop().height : height_; }
+  int32_t Pitch() const { return Primary() ? Desktop().pitch : pitch_; }
+  int32_t Stride() const { return Pitch() / 4; }
+  uint32_t* Row(int32_t y) {
+    uint32_t* base = Primary() ? Desktop().pixels : memory_;
+    return base + static_cast<ptrdiff_t>(y) * Stride();
+  }
+  RECT Bounds() const { return RECT{0, 0, Width(), Height()}; }
+  bool Busy() const { return locked_ || dc_ != nullptr; }
+  HWND ClipWindow() const {
+    return clipper_ != nullptr && IsLive(clipper_) ? clipper_->Window() : nullptr;
+  }
+
+  // Where a blit may write. An attached clipper lets the destination rectangle
+  // reach past the surface, and on the primary surface keeps the blit inside
+  // what is visible of its window's client area.
+  RECT ClipArea() const {
+    RECT bounds = Bounds();
+    HWND window = ClipWindow();
+    if (!Primary() || window == nullptr) return bounds;
+    RECT outer, client;
+    if (!IsWindowVisible(window) || !WindowRects(window, &outer, &client)) return RECT{0, 0, 0, 0};
+    return Intersect(client, bounds);
+  }
+
+  void PresentArea(const RECT& area) {
+    RECT shown = Intersect(area, ClipArea());
+    if (!EmptyRect(shown)) CurrentDisplay().Present(ClipWindow(), shown);
+  }
+
+  void Describe(LPDDSURFACEDESC2 desc) const {
+    DWORD size = desc->dwSize;
+    std::memset(desc, 0, sizeof(DDSURFACEDESC2));
+    desc->dwSize = size;
+    desc->dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc->dwWidth = static_cast<DWORD>(Width());
+    desc->dwHeight = static_cast<DWORD>(Height());
+    desc->lPitch = Pitch();
+    desc->ddpfPixelFormat.dwSize = sizeof(DDPIXELFORMAT);
+    desc->ddpfPixelFormat.dwFlags = DDPF_RGB;
+    desc->ddpfPixelFormat.dwRGBBitCount = 32;
+    desc->ddpfPixelFormat.dwRBitMask = 0xFF0000;
+    desc->ddpfPixelFormat.dwGBitMask = 0x00FF00;
+    desc->ddpfPixelFormat.dwBBitMask = 0x0000FF;
+    desc->ddsCaps.dwCaps = caps_;
+    if (sourceKey_.set) {
+      desc->dwFlags |= DDSD_CKSRCBLT;
+      desc->ddckCKSrcBlt = sourceKey_.value;
+    }
+  }
+
+  // Copies `source` (a rectangle of `from`) into `dest` of this surface, the
+  // part inside `area` only, stretching by nearest neighbour when the sizes
+  // differ. The result is that of reading the whole source rectangle before
+  // writing, also when `from` is this surface and the rectangles overlap.
+  void Transfer(Surface* from, const RECT& source, const RECT& dest, const RECT& area,
+                const Key* sourceKey, const Key* destKey);
+
+  ULONG references_ = 1;
+  DWORD caps_;
+  int32_t width_;
+  int32_t height_;
+  int32_t pitch_;
+  uint32_t* memory_;  // malloc'd; null for the primary surface
+  Clipper* clipper_ = nullptr;
+  HDC dc_ = nullptr;
+  bool locked_ = false;
+  RECT lockedArea_{};
+  Key sourceKey_{};
+  Key destKey_{};
+};
+
+void Surface::Transfer(Surface* from, const RECT& source, const RECT& dest, const RECT& area,
+                       const Key* sourceKey, const Key* destKey) {
+  const int64_t sourceWidth = source.right - source.left;
+  const int64_t sourceHeight = source.bottom - source.top;
+  const int64_t destWidth = dest.right - dest.left;
+  const int64_t destHeight = dest.bottom - dest.top;
+  const bool stretched = sourceWidth != destWidth || sourceHeight != destHeight;
+  const bool plain = sourceKey == nullptr && destKey == nullptr;
+  const int32_t columns = area.right - area.left;
+
+  // Unscaled, unkeyed copy: rows are moved whole; onto itself the rows are
+  // walked away from the overlap, and memmove takes care of each row.
+  if (!stretched && plain) {
+    const int32_t dx = source.left - dest.left;
+    const int32_t dy = source.top - dest.top;
+    const size_t bytes = static_cast<size_t>(columns) * 4;
+    const bool upward = from == this && dy < 0;  // destination below source
+    for (int32_t i = 0; i < area.bottom - area.top; ++i) {
+      int32_t y = upward ? area.bottom - 1 - i : area.top + i;
+      std::memmove(Row(y) + area.left, from->Row(y + dy) + area.left + dx, bytes);
+    }
+    return;
+  }
+
+  // Otherwise read through a snapshot of the source rectangle when it is this
+  // surface, so that no pixel written is read again.
+  const uint32_t* sourceBase;
+  int64_t sourceStride;
+  if (from == this) {
+    std::vector<uint32_t>& scratch = State().scratch;
+    scratch.resize(static_cast<size_t>(sourceWidth * sourceHeight));
+    for (int64_t y = 0; y < sourceHeight; ++y)
+      std::memcpy(&scratch[static_cast<size_t>(y * sourceWidth)],
+                  from->Row(source.top + static_cast<int32_t>(y)) + source.left,
+                  static_cast<size_t>(sourceWidth) * 4);
+    sourceBase = scratch.data();
+    sourceStride = sourceWidth;
+  } else {
+    sourceBase = from->Row(source.top) + source.left;
+    sourceStride = from->Stride();
+  }
+
+  for (int32_t y = area.top; y < area.bottom; ++y) {
+    const int64_t sy = stretched ? (y - dest.top) * sourceHeight / destHeight : y - dest.top;
+    const uint32_t* in = sourceBase + sy * sourceStride;
+    uint32_t* out = Row(y);
+    for (int32_t x = area.left; x < area.right; ++x) {
+      const int64_t sx = stretched ? (x - dest.left) * sourceWidth / destWidth : x - dest.left;
+      const uint32_t pixel = in[sx];
+      if (sourceKey != nullptr && sourceKey->Matches(pixel)) continue;
+      if (destKey != nullptr && !destKey->Matches(out[x])) continue;
+      out[x] = pixel;
+    }
+  }
+}
+
+HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect,
+                     DWORD flags, LPDDBLTFX fx) {
+  if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+  if (flags & ~(DDBLT_COLORFILL | DDBLT_KEYSRC | DDBLT_WAIT)) return DDERR_UNSUPPORTED;
+  if (fx != nullptr && fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
+
+  RECT dest = destRect != nullptr ? *destRect : Bounds();
+  if (EmptyRect(dest)) return DDERR_INVALIDRECT;
+
+  Surface* from = nullptr;
+  RECT fromRect{};
+  if (flags & DDBLT_COLORFILL) {
+    if (fx == nullptr || (flags & DDBLT_KEYSRC)) return DDERR_INVALIDPARAMS;
+  } else {
+    if (source == nullptr || !IsLive(source)) return DDERR_INVALIDPARAMS;
+    from = static_cast<Surface*>(source);
+    fromRect = sourceRect != nullptr ? *sourceRect : from->Bounds();
+    if (EmptyRect(fromRect) || !Inside(fromRect, from->Bounds())) return DDERR_INVALIDRECT;
+    if ((flags & DDBLT_KEYSRC) && !from->sourceKey_.set) return kErrNoColorKey;
+  }
+  if (Busy() || (from != nullptr && from->Busy())) return DDERR_SURFACEBUSY;
+
+  const bool clipped = clipper_ != nullptr && IsLive(clipper_);
+  if (!clipped && !Inside(dest, Bounds())) return DDERR_INVALIDRECT;
+  RECT area = Intersect(dest, ClipArea());
+  if (EmptyRect(area)) return DD_OK;  // nothing of it is visible
+
+  if (from == nullptr) {
+    for (int32_t y = area.top; y < area.bottom; ++y)
+      std::fill(Row(y) + area.left, Row(y) + area.right, static_cast<uint32_t>(fx->dwFillColor));
+  } else {
+    Transfer(from, fromRect, dest, area, (flags & DDBLT_KEYSRC) ? &from->sourceKey_ : nullptr,
+             nullptr);
+  }
+  if (Primary()) CurrentDisplay().Present(ClipWindow(), area);
+  return DD_OK;
+}
+
+HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT sourceRect,
+                         DWORD flags) {
+  if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+  if (flags & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT))
+    return DDERR_INVALIDPARAMS;
+  if ((flags & DDBLTFAST_SRCCOLORKEY) && (flags & DDBLTFAST_DESTCOLORKEY))
+    return DDERR_INVALIDPARAMS;
+  if (source == nullptr || !IsLive(source)) return DDERR_INVALIDPARAMS;
+  Surface* from = static_cast<Surface*>(source);
+
+  RECT fromRect = sourceRect != nullptr ? *sourceRect : from->Bounds();
+  if (EmptyRect(fromRect) || !Inside(fromRect, from->Bounds())) return DDERR_INVALIDRECT;
+  // BltFast does no clipping at all: the whole destination must lie inside.
+  if (clipper_ != nullptr && IsLive(clipper_)) return kErrBltFastCantClip;
+  const int64_t right = int64_t{x} + (fromRect.right - fromRect.left);
+  const int64_t bottom = int64_t{y} + (fromRect.bottom - fromRect.top);
+  if (right > Width() || bottom > Height()) return DDERR_INVALIDRECT;
+  RECT dest{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right),
+            static_cast<LONG>(bottom)};
+
+  const Key* sourceKey = nullptr;
+  const Key* destKey = nullptr;
+  if (flags & DDBLTFAST_SRCCOLORKEY) {
+    if (!from->sourceKey_.set) return kErrNoColorKey;
+    sourceKey = &from->sourceKey_;
+  }
+  if (flags & DDBLTFAST_DESTCOLORKEY) {
+    if (!destKey_.set) return kErrNoColorKey;
+    destKey = &destKey_;
+  }
+  if (Busy() || from->Busy()) return DDERR_SURFACEBUSY;
+
+  Transfer(from, fromRect, dest, dest, sourceKey, destKey);
+  if (Primary()) PresentArea(dest);
+  return DD_OK;
+}
+
+// ------------------------------------------------------------------ DirectDraw
+class DirectDraw final : public IDirectDraw7 {
+ public:
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (object == nullptr) return DDERR_INVALIDPARAMS;
+    *object = nullptr;
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!SameGuid(riid, kIidDirectDraw7) && !SameGuid(riid, kIidUnknown)) return E_NOINTERFACE;
+    AddRef();
+    *object = static_cast<IDirectDraw7*>(this);
+    return S_OK;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return IsLive(this) ? ++references_ : 0; }
+  // Surfaces and clippers are objects of their own: they stay usable after the
+  // DirectDraw object that made them is gone.
+  ULONG STDMETHODCALLTYPE Release() override {
+    if (!IsLive(this)) return 0;
+    if (--references_ == 0) State().liveObjects.erase(this);
+    return references_;
+  }
+
+  HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override {
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    const DWORD exclusive = DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE;
+    if (flags & exclusive) {
+      if ((flags & exclusive) != exclusive || (flags & DDSCL_NORMAL) || window == nullptr)
+        return DDERR_INVALIDPARAMS;
+      return DDERR_UNSUPPORTED;  // the hosted screen is always windowed
+    }
+    if (!(flags & DDSCL_NORMAL)) return DDERR_INVALIDPARAMS;
+    if (window != nullptr && !IsWindow(window)) return DDERR_INVALIDPARAMS;
+    levelSet_ = true;
+    return DD_OK;
+  }
+
+  HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,
+                                          IUnknown* outer) override;
+
+  HRESULT STDMETHODCALLTYPE CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper,
+                                          IUnknown* outer) override {
+    if (clipper == nullptr) return DDERR_INVALIDPARAMS;
+    *clipper = nullptr;
+    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (outer != nullptr) return kClassNoAggregation;
+    if (flags != 0) return DDERR_INVALIDPARAMS;
+    if (CurrentDisplay().Fails(FailPoint::kClipper, "", 0, 0)) return DDERR_OUTOFMEMORY;
+    DirectDrawState& state = State();
+    state.clippers.push_back(std::make_unique<Clipper>());
+    Clipper* made = state.clippers.back().get();
+    state.liveClippers.insert(made);
+    *clipper = made;
+    return DD_OK;
+  }
+
+ private:
+  ULONG references_ = 1;
+  bool levelSet_ = false;
+};
+
+HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* surface,
+                                  IUnknown* outer) {
+  if (surface == nullptr) return DDERR_INVALIDPARAMS;
+  *surface = nullptr;
+  if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+  if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
+  if (outer != nullptr) return kClassNoAggregation;
+  if (!levelSet_) return DDERR_NOCOOPERATIVELEVELSET;
+
+  const DWORD caps = (desc->dwFlags & DDSD_CAPS) ? desc->ddsCaps.dwCaps : DDSCAPS_OFFSCREENPLAIN;
+  const bool primary = (caps & DDSCAPS_PRIMARYSURFACE) != 0;
+  const bool sized = (desc->dwFlags & DDSD_WIDTH) && (desc->dwFlags & DDSD_HEIGHT);
+  if (caps & (DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_BACKBUFFER)) return kErrNoExclusiveMode;
+  if (desc->dwFlags & DDSD_BACKBUFFERCOUNT) return kErrNoExclusiveMode;
+  if (primary && (caps & DDSCAPS_OFFSCREENPLAIN)) return kErrInvalidCaps;
+  if (primary && (desc->dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)))
+    return DDERR_INVALIDPARAMS;
+  if (!primary && !sized) return DDERR_INVALIDPARAMS;
+  if (desc->dwFlags & DDSD_PIXELFORMAT) {
+    const DDPIXELFORMAT& format = desc->ddpfPixelFormat;
+    if (format.dwSize != sizeof(DDPIXELFORMAT)) return DDERR_INVALIDPARAMS;
+    if (!(format.dwFlags & DDPF_RGB) || format.dwRGBBitCount != 32 ||
+        format.dwRBitMask != 0xFF0000 || format.dwGBitMask != 0x00FF00 ||
+        format.dwBBitMask != 0x0000FF)
+      return kErrInvalidPixelFormat;
+  }
+
+  Display& display = CurrentDisplay();
+  DirectDrawState& state = State();
+  if (primary) {
+    if (display.Fails(FailPoint::kPrimarySurface, "", 0, 0)) return DDERR_GENERIC;
+    state.surfaces.push_back(std::make_unique<Surface>(caps, 0, 0, nullptr, 0));
+  } else {
+    if (desc->dwWidth < 1 || desc->dwWidth > kMaxSide || desc->dwHeight < 1 ||
+        desc->dwHeight > kMaxSide)
+      return DDERR_INVALIDPARAMS;
+    const int32_t width = static_cast<int32_t>(desc->dwWidth);
+    const int32_t height = static_cast<int32_t>(desc->dwHeight);
+    if ((caps & DDSCAPS_3DDEVICE) && (caps & DDSCAPS_OFFSCREENPLAIN)) {
+      if (display.Fails(FailPoint::kBackBuffer, "", width, height)) return DDERR_OUTOFMEMORY;
+    } else if (display.Fails(FailPoint::kSurfaceSize, "", width, height)) {
+      return DDERR_OUTOFMEMORY;
+    }
+    const int32_t pitch = (width * 4 + kPitchAlignment - 1) / kPitchAlignment * kPitchAlignment;
+    const size_t bytes = static_cast<size_t>(pitch) * static_cast<size_t>(height);
+    if (bytes > kMaxSurfaceBytes) return DDERR_OUTOFMEMORY;
+    auto* memory = static_cast<uint32_t*>(std::calloc(bytes, 1));
+    if (memory == nullptr) return DDERR_OUTOFMEMORY;
+    DWORD described = caps;
+    if (!(described & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)))
+      described |= DDSCAPS_SYSTEMMEMORY;
+    state.surfaces.push_back(std::make_unique<Surface>(described, width, height, memory, pitch));
+  }
+  Surface* made = state.surfaces.back().get();
+  if (desc->dwFlags & DDSD_CKSRCBLT) made->SetSourceKey(desc->ddckCKSrcBlt);
+  state.liveSurfaces.insert(made);
+  *surface = made;
+  return DD_OK;
+}
+
+}  // namespace
+
+void ResetDirectDraw() {
+  // The device contexts of the last process went with the GDI reset.
+  DirectDrawState& state = State();
+  state.liveObjects.clear();
+  state.liveSurfaces.clear();
+  state.liveClippers.clear();
+  state.surfaces.clear();
+  state.clippers.clear();
+  state.objects.clear();
+  state.scratch.clear();
+}
+
+SurfaceInfo InspectSurface(IDirectDrawSurface7* surface) {
+  if (!IsLive(surface)) return SurfaceInfo{};
+  return static_cast<Surface*>(surface)->Info();
+}
+
 }  // namespace hosted
-HRESULT WINAPI DirectDrawCreateEx(GUID*, LPVOID*, REFIID, IUnknown*) { return DDERR_GENERIC; }
+
+HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer) {
+  using namespace hosted;
+  if (object == nullptr) return DDERR_INVALIDPARAMS;
+  *object = nullptr;
+  if (!SameGuid(iid, kIidDirectDraw7)) return DDERR_INVALIDPARAMS;
+  if (outer != nullptr) return kClassNoAggregation;
+  // The hosted platform has one driver, the display's: only the default (null)
+  // driver can be asked for.
+  if (driver != nullptr) return DDERR_INVALIDPARAMS;
+  Display& display = CurrentDisplay();
+  if (!display.Available() || display.Fails(FailPoint::kDirectDrawCreate, "", 0, 0))
+    return DDERR_GENERIC;
+  DirectDrawState& state = State();
+  state.objects.push_back(std::make_unique<DirectDraw>());
+  DirectDraw* made = state.objects.back().get();
+  state.liveObjects.insert(made);
+  *object = static_cast<IDirectDraw7*>(made);
+  return DD_OK;
+}

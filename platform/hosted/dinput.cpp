@@ -85,6 +85,11 @@ class Input final : public IDirectInput7A {
 struct DirectInputState {
   std::vector<Input*> inputs;
   std::vector<KeyboardDevice*> devices;  // in creation order
+
+  // Objects a program never released go with the next process, or here
+  // when the last one has ended.
+  void Clear();
+  ~DirectInputState() { Clear(); }
 };
 
 DirectInputState& State() {
@@ -173,7 +178,8 @@ HRESULT KeyboardDevice::SetDataFormat(LPCDIDATAFORMAT format) {
   if (format->dwDataSize == 0 || format->dwDataSize % 4 != 0 || format->dwDataSize > kMaxDataSize)
     return DIERR_INVALIDPARAM;
   if (format->dwNumObjs > 0 && format->rgodf == nullptr) return DIERR_INVALIDPARAM;
-  if (format->dwNumObjs > kMaxDataSize) return DIERR_INVALIDPARAM;
+  // Every object takes a byte of its own.
+  if (format->dwNumObjs > format->dwDataSize) return DIERR_INVALIDPARAM;
 
   std::vector<Mapping> result;
   bool keyTaken[kKeys] = {};
@@ -232,11 +238,6 @@ HRESULT KeyboardDevice::Acquire() {
   if (acquired) return DI_NOEFFECT;
   if ((cooperation & DISCL_FOREGROUND) && GetForegroundWindow() != window)
     return DIERR_OTHERAPPHASPRIO;
-  if (cooperation & DISCL_EXCLUSIVE) {
-    for (KeyboardDevice* other : State().devices)
-      if (other != this && other->acquired && (other->cooperation & DISCL_EXCLUSIVE))
-        return DIERR_OTHERAPPHASPRIO;
-  }
   acquired = true;
   ++acquisitions;
   return DI_OK;
@@ -268,15 +269,16 @@ HRESULT KeyboardDevice::GetDeviceState(DWORD size, LPVOID data) {
   return DI_OK;
 }
 
+void DirectInputState::Clear() {
+  for (KeyboardDevice* device : devices) delete device;
+  for (Input* input : inputs) delete input;
+  devices.clear();
+  inputs.clear();
+}
+
 }  // namespace
 
-void ResetDirectInput() {
-  DirectInputState& state = State();
-  for (KeyboardDevice* device : state.devices) delete device;
-  for (Input* input : state.inputs) delete input;
-  state.devices.clear();
-  state.inputs.clear();
-}
+void ResetDirectInput() { State().Clear(); }
 
 KeyboardDeviceInfo InspectKeyboardDevice() {
   DirectInputState& state = State();

@@ -1,4 +1,196 @@
-// Placeholder until the drawing library lands: hooks only.
+// 2D drawing through the open output's device context, and pixels written
+// straight into its memory.
 #include "runtime/drawing/drawing.h"
-void DrawingInit() {}
-void DrawingReset() {}
+
+#include <cstring>
+
+namespace {
+
+constexpr Colour kNoColour = 0xFFFFFFFF;
+
+struct DrawingState {
+  HDC deviceContext;  // of the open output; 0 while none is open
+  int32_t kind;
+  HWND window;
+  void (*release)();
+  void* pixels;
+  int32_t pitch;
+  uint32_t width;
+  uint32_t height;
+  uint32_t bitsPerPixel;
+  Colour currentColour;
+  int32_t mode;
+  HBRUSH defaultBrush;
+  HPEN defaultPen;
+  HGDIOBJ savedBrush;
+  HGDIOBJ savedPen;
+  HBRUSH colourBrush;  // made by DrawingColour since the output was opened
+  HPEN colourPen;
+};
+
+DrawingState state;
+
+// Coordinates add as 32-bit integers do on the platform: wrapping.
+int Add(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+void ColourFrom(Colour colour) {
+  DrawingColour(static_cast<int32_t>(colour & 0xFF), static_cast<int32_t>((colour >> 8) & 0xFF),
+                static_cast<int32_t>((colour >> 16) & 0xFF));
+}
+
+}  // namespace
+
+void DrawingReset() { state = {}; }
+
+void DrawingInit() {
+  state.defaultBrush = CreateSolidBrush(0);
+  state.defaultPen = CreatePen(PS_SOLID, 0, state.currentColour);
+}
+
+HDC DrawingStart(const DrawingOutput* output) {
+  DrawingStop();
+  if (output == nullptr) return nullptr;
+  state.kind = output->kind;
+  state.window = output->window;
+  state.release = output->release;
+  state.mode = 0;
+  state.deviceContext = output->deviceContext;
+  if (output->kind == kDrawingOutputSurface) {
+    state.pixels = output->pixels;
+    state.pitch = output->pitch;
+    state.width = output->width;
+    state.height = output->height;
+    state.bitsPerPixel = output->bitsPerPixel;
+  } else {
+    // Only surfaces describe their memory; nothing stale may be written to.
+    state.pixels = nullptr;
+    state.pitch = 0;
+    state.width = state.height = state.bitsPerPixel = 0;
+  }
+  HDC dc = state.deviceContext;
+  if (dc) {
+    // Mix mode, background mode, font and text cursor stay as the device
+    // context brings them: copy, opaque, the default font, (0, 0).
+    SetTextAlign(dc, TA_UPDATECP);
+    state.savedBrush = SelectObject(dc, state.defaultBrush);
+    state.savedPen = SelectObject(dc, state.defaultPen);
+    SetTextColor(dc, 0);
+  }
+  return dc;
+}
+
+void DrawingStop() {
+  HDC dc = state.deviceContext;
+  if (dc == nullptr) return;
+  // Put the saved objects back before deleting ours: a selected object cannot
+  // be deleted.
+  SelectObject(dc, state.savedBrush);
+  SelectObject(dc, state.savedPen);
+  if (state.colourBrush) {
+    DeleteObject(state.colourBrush);
+    state.colourBrush = nullptr;
+  }
+  if (state.colourPen) {
+    DeleteObject(state.colourPen);
+    state.colourPen = nullptr;
+  }
+  if (state.release) state.release();
+  state.deviceContext = nullptr;
+}
+
+void DrawingMode(int32_t mode) {
+  HDC dc = state.deviceContext;
+  if (dc == nullptr) return;
+  state.mode = mode;
+  SetROP2(dc, (mode & kDrawingInvert) ? R2_NOT : R2_COPYPEN);
+  if (mode & kDrawingOutline) {
+    SelectObject(dc, GetStockObject(NULL_BRUSH));
+  } else if (state.colourBrush) {
+    SelectObject(dc, state.colourBrush);
+  }
+  SetBkMode(dc, (mode & kDrawingTransparentText) ? TRANSPARENT : OPAQUE);
+}
+
+void DrawingColour(int32_t red, int32_t green, int32_t blue) {
+  HDC dc = state.deviceContext;
+  if (dc == nullptr) return;
+  Colour colour = static_cast<uint32_t>(blue) * 65536u + static_cast<uint32_t>(green) * 256u +
+                  static_cast<uint32_t>(red);
+  state.currentColour = colour;
+  // Each new object is selected before the one it replaces is deleted.
+  if (!(state.mode & kDrawingOutline)) {
+    HBRUSH brush = CreateSolidBrush(colour);
+    if (brush) {
+      SelectObject(dc, brush);
+      if (state.colourBrush) DeleteObject(state.colourBrush);
+      state.colourBrush = brush;
+    }
+  }
+  HPEN pen = CreatePen(PS_SOLID, 0, colour);
+  if (pen) {
+    SelectObject(dc, pen);
+    if (state.colourPen) DeleteObject(state.colourPen);
+    state.colourPen = pen;
+  }
+  SetTextColor(dc, colour);
+}
+
+void DrawBox(int32_t x, int32_t y, int32_t width, int32_t height, Colour colour) {
+  if (state.deviceContext == nullptr) return;
+  ColourFrom(colour);
+  Rectangle(state.deviceContext, x, y, Add(x, width), Add(y, height));
+}
+
+void DrawCircle(int32_t x, int32_t y, int32_t radius, Colour colour) {
+  if (state.deviceContext == nullptr) return;
+  ColourFrom(colour);
+  Ellipse(state.deviceContext, Add(x, -radius), Add(y, -radius), Add(x, radius), Add(y, radius));
+}
+
+void DrawPlot(int32_t x, int32_t y, Colour colour) {
+  HDC dc = state.deviceContext;
+  if (dc == nullptr) return;
+  bool surface = state.kind == kDrawingOutputSurface;
+  if (surface && (x < 0 || y < 0 || static_cast<uint32_t>(x) >= state.width ||
+                  static_cast<uint32_t>(y) >= state.height))
+    return;
+  uint32_t bits = state.bitsPerPixel;
+  if (!surface || state.pixels == nullptr || (bits != 32 && bits != 16 && bits != 8)) {
+    SetPixelV(dc, x, y, colour);
+    return;
+  }
+  unsigned char* pixel = static_cast<unsigned char*>(state.pixels) +
+                         static_cast<intptr_t>(y) * state.pitch +
+                         static_cast<intptr_t>(x) * static_cast<intptr_t>(bits / 8);
+  if (bits == 32) {
+    uint32_t word = ((colour & 0xFF) << 16) + (colour & 0xFF00) + ((colour >> 16) & 0xFF);
+    std::memcpy(pixel, &word, sizeof word);
+  } else if (bits == 16) {
+    uint16_t word = static_cast<uint16_t>(((colour & 0xF8) << 8) + ((colour & 0xFC00) >> 5) +
+                                          ((colour & 0xF80000) >> 19));
+    std::memcpy(pixel, &word, sizeof word);
+  } else {
+    *pixel = static_cast<unsigned char>(colour & 0xFF);  // the red component as palette index
+  }
+}
+
+Colour ReadPoint(int32_t x, int32_t y) {
+  if (state.deviceContext == nullptr) return kNoColour;
+  return GetPixel(state.deviceContext, x, y);
+}
+
+void TextCursor(int32_t x, int32_t y) {
+  if (state.deviceContext == nullptr) return;
+  MoveToEx(state.deviceContext, x, y, nullptr);
+}
+
+void DrawText(const char* text) {
+  if (state.deviceContext == nullptr || text == nullptr || text[0] == '\0') return;
+  size_t length = std::strlen(text);
+  if (length > 0x7FFFFFFF) length = 0x7FFFFFFF;
+  // TA_UPDATECP: the platform draws at the text cursor, ignores (0, 0), and
+  // moves the cursor past the text.
+  TextOutA(state.deviceContext, 0, 0, text, static_cast<int>(length));
+}

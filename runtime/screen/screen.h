@@ -4,12 +4,15 @@
 // Screen: DirectDraw 7 is loaded at run time from "DDRAW.DLL". The picture is
 // composed in an off-screen back buffer and copied once per frame by
 // ScreenFlip into the screen window's place on the desktop's primary surface;
-// ScreenFlip then busy-waits on the performance counter for the rest of the
-// frame period (frequency / (rate + 1) ticks).
+// a clipper bound to the window keeps it inside what is visible of the window.
+// ScreenFlip then empties the thread's message queue and busy-waits on the
+// performance counter for the rest of the frame period
+// (frequency / (rate + 1) ticks, measured from the end of the previous wait).
 //
 // Sprite table: numbered sprite records, 50 at first, growing to number + 50.
 // Display target: where sprite copies and ScreenClear draw; the back buffer,
-// or a sprite after SpriteTarget(n); every ScreenFlip moves it home.
+// or a sprite after SpriteTarget(n); every ScreenFlip moves it home. A sprite
+// that is freed while it is the target sends the target home.
 //
 // Sprites: off-screen surfaces in the display's format, copied opaque or
 // keyed (black source pixels left out), clipped to the display target,
@@ -17,6 +20,8 @@
 // are refused by every sprite operation (SpriteCreate returns 0; the others
 // do nothing, SpriteOutput returns null); numbers beyond the table are empty
 // slots.
+//
+// Everything handed to DirectDraw is zero-filled and carries its own size.
 #pragma once
 
 #include <cstdint>
@@ -25,28 +30,36 @@
 #include "runtime/drawing/drawing.h"
 
 // ---------------------------------------------------------------- screen
-// Loads DirectDraw, makes the sprite table and the hidden base window.
-// Nonzero on success.
+// Makes the sprite table and the hidden base window, loads DirectDraw.
+// Nonzero on success; 0 when "DDRAW.DLL", DirectDrawCreateEx or the table
+// cannot be had (nothing made before is undone).
 int32_t ScreenInit();
-// Frames per second, 0 for no pacing. 1; 0 when the counter's frequency
-// cannot be read.
+// Frames per second, 0 for no pacing; restarts the measurement. 1; 0 (and
+// nothing changes) when the counter's frequency cannot be read or the rate is
+// negative.
 int32_t ScreenSetFrameRate(int32_t rate);
-// Shows a width x height screen in `window` at (x, y) of its client area.
-// 1 on success; 0 after ScreenClose on failure.
+// Shows a width x height screen in `window` at (x, y) of its client area
+// (paced at 60 frames per second when no rate was set). 1 on success; 0 after
+// ScreenClose on failure (no window, no DirectDraw, a surface that cannot be
+// made).
 int32_t ScreenOpenWindowed(HWND window, int32_t x, int32_t y, int32_t width, int32_t height,
                            int32_t stretch, int32_t rightMargin, int32_t bottomMargin);
-// Presents the back buffer and waits for the rest of the frame period.
+// Presents the back buffer, dispatches the waiting window messages and waits
+// for the rest of the frame period; the display target goes home. Returns the
+// back buffer (null while no screen is open).
 IDirectDrawSurface7* ScreenFlip();
-// Fills the display target with a colour; the fill's result code.
+// Fills the display target with a colour, components clamped to 0-255; the
+// fill's result code (DDERR_INVALIDOBJECT when there is no target).
 HRESULT ScreenClear(int32_t red, int32_t green, int32_t blue);
-// The back buffer as a DrawingOutput; null while a drawing on it is open or
-// when it cannot be had.
+// The back buffer as a DrawingOutput; null while a drawing on it is open, no
+// screen is open, or the lock or device context cannot be had.
 DrawingOutput* ScreenOutput();
 // The window the screen is shown in (the base window while none is open).
 HWND ScreenWindow();
-// Frees every sprite and the surfaces; back to the initialised state.
+// Gives back the device contexts handed out, frees every sprite and the
+// surfaces; back to the initialised state (the active flag stays).
 void ScreenClose();
-// Stop hook: ScreenClose, then unloads "DDRAW.DLL".
+// Stop hook: ScreenClose, then releases DirectDraw and unloads "DDRAW.DLL".
 void ScreenStop();
 // Zeroes the library state, as at process load (run by RuntimeStart).
 void ScreenReset();
@@ -65,12 +78,14 @@ struct SpriteRecord {
   int16_t sourceY;
 };
 
-// Empty table for 50 sprites and the colour-key record; 0 when the table
-// cannot be allocated.
+// Empty table for 50 sprites (freeing the sprites of an earlier table) and
+// the colour-key record; 0 when the table cannot be allocated.
 int32_t SpriteTableInit();
 // Makes room for `number`: capacity = number + 50 when number >= capacity.
+// Negative numbers are ignored; when the table cannot grow it stays as it was.
 void SpriteTableGrow(int32_t number);
-// Releases the sprite in slot `number`, if any.
+// Releases the sprite in slot `number`, if any (with its device context, if
+// it is handed out for drawing).
 void SpriteFree(int32_t number);
 // -1: the display target goes home to the back buffer; a held sprite: that
 // sprite becomes the target; anything else: no change. Returns the target.
@@ -78,12 +93,47 @@ IDirectDrawSurface7* SpriteTarget(int32_t number);
 
 // ---------------------------------------------------------------- sprites
 // A black width x height sprite in slot `number` (releasing what was there);
-// its surface, or 0 on failure.
+// its surface, or 0 on failure: sizes outside 1-32767, no DirectDraw, or a
+// surface DirectDraw cannot make (it makes none before ScreenOpenWindowed has
+// set its cooperative level).
 IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height);
-// Copies the sprite with its top-left corner at (x, y) of the display target.
+// Copies the sprite with its top-left corner at (x, y) of the display target,
+// clipped to the target; nothing before a screen was opened.
 void SpriteDisplay(int32_t number, int32_t x, int32_t y);
 // The same, leaving black source pixels out.
 void SpriteDisplayKeyed(int32_t number, int32_t x, int32_t y);
 // The sprite as a DrawingOutput; null while another sprite is handed out, for
 // an empty slot, or when the surface cannot be locked or give a DC.
 DrawingOutput* SpriteOutput(int32_t number);
+
+// ---------------------------------------------------------------- for tests
+// What the library holds right now, for tests and tools; nothing here is for
+// the program.
+struct ScreenStateView {
+  HMODULE module;
+  IDirectDraw7* directDraw;
+  HWND baseWindow;    // remembered by ScreenInit for ScreenClose
+  HWND screenWindow;
+  int32_t windowed;
+  int32_t active;
+  IDirectDrawSurface7* primary;
+  IDirectDrawClipper* clipper;
+  IDirectDrawSurface7* backBuffer;
+  int32_t screenWidth;
+  int32_t screenHeight;
+  int32_t displayDepth;
+  int32_t offsetX;
+  int32_t offsetY;
+  int32_t frameRate;
+  int32_t framePeriod;
+  int32_t lastCount;
+  HDC screenDC;
+  int32_t spriteCapacity;
+  IDirectDrawSurface7* target;  // the display target
+  int32_t targetWidth;
+  int32_t targetHeight;
+};
+ScreenStateView ScreenInspect();
+// The record of slot `number`; null for negative numbers, beyond the table,
+// or before SpriteTableInit.
+const SpriteRecord* SpriteRecordAt(int32_t number);

@@ -222,7 +222,7 @@ bool WritePpm(const std::string& file, const uint32_t* pixels, int32_t width, in
 }
 
 void WriteCave(const std::string& file) {
-  const SpriteRecord* sprite = SpriteRecordOf(kCaveSprite);
+  const SpriteRecord* sprite = SpriteRecordAt(kCaveSprite);
   hosted::SurfaceInfo info = hosted::InspectSurface(sprite ? sprite->surface : nullptr);
   if (info.pixels == nullptr || !WritePpm(file, info.pixels, info.width, info.height, info.pitch))
     std::fprintf(stderr, "cave-replay: could not write the cave picture to '%s'\n", file.c_str());

@@ -1,0 +1,246 @@
+// The whole game on the headless display, observed at every keyboard
+// snapshot.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <string>
+#include <vector>
+
+#include "game/game.h"
+#include "platform/hosted/display/headless/headless.h"
+#include "runtime/screen/screen.h"
+
+namespace {
+
+constexpr uint8_t kEscape = 1, kP = 25, kUp = 200;
+
+struct Frame {
+  std::vector<Ship> ships;
+  std::vector<CaveColumn> columns;
+  Tint tint;
+};
+
+std::vector<CaveColumn> Columns() {
+  std::vector<CaveColumn> out;
+  if (ColumnList.head)
+    for (ListElement* e = ColumnList.head->first; e; e = e->next) out.push_back(*static_cast<CaveColumn*>(ListRecord(e)));
+  return out;
+}
+
+std::vector<Ship> Ships() {
+  std::vector<Ship> out;
+  if (ShipList.head)
+    for (ListElement* e = ShipList.head->first; e; e = e->next) out.push_back(*static_cast<Ship*>(ListRecord(e)));
+  return out;
+}
+
+struct Run {
+  int exitCode = -1;
+  std::vector<Frame> frames;  // one per snapshot, taken before the frame acts on it
+  std::vector<headless::MessageBoxRecord> boxes;
+};
+
+// Runs the game; `keys` says which keys are down in snapshot k, given the
+// game as it stands (so a test can steer). `each` sees every snapshot.
+Run Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const Frame&)>& keys,
+         const std::function<void(int)>& each = nullptr, int limit = 5000) {
+  Run run;
+  headless::HeadlessDisplay display(tick);
+  display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
+    Frame frame{Ships(), Columns(), RockTint};
+    if (snapshot >= limit) {
+      state[kEscape] = snapshot == limit ? 0x80 : 0;
+    } else {
+      for (uint8_t code : keys(snapshot, frame)) state[code] = 0x80;
+    }
+    run.frames.push_back(std::move(frame));
+  });
+  display.onSnapshot = [&](int snapshot) {
+    if (each) each(snapshot);
+  };
+  run.exitCode = headless::RunProgram(display);
+  run.boxes = display.MessageBoxes();
+  return run;
+}
+
+std::vector<uint8_t> NoKeys(int, const Frame&) { return {}; }
+
+// Holds Up while the ship's collision line is below the middle of its column.
+std::vector<uint8_t> Autopilot(int, const Frame& frame) {
+  if (frame.ships.empty() || frame.columns.size() < 161) return {};
+  const Ship& ship = frame.ships[0];
+  const CaveColumn& column = frame.columns[160];
+  float middle = (column.top + column.bottom) / 2.0f;
+  return ship.y + 10.0f + ship.vy * 6.0f > middle ? std::vector<uint8_t>{kUp} : std::vector<uint8_t>{};
+}
+
+int32_t Points(const CaveColumn& column) {
+  return (RoundToInt(column.top - column.bottom + 240.0f) * 3 * 100) / 240;
+}
+
+TEST(Game, WithoutKeysTheShipFallsAndTheScoresAreShown) {
+  Run run = Play(0, NoKeys);
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].title, "Game Over!");
+  EXPECT_EQ(run.boxes[0].flags, 0u);
+  // Every frame of a living ship earns the points of the column under it,
+  // the frame in which it dies included.
+  int32_t expected = 0;
+  int death = -1;
+  for (size_t k = 0; k < run.frames.size(); ++k) {
+    const Frame& frame = run.frames[k];
+    ASSERT_EQ(frame.ships.size(), 1u);
+    EXPECT_EQ(frame.ships[0].score, expected) << "snapshot " << k;
+    if (frame.ships[0].dead) {
+      death = static_cast<int>(k);
+      break;
+    }
+    expected += Points(frame.columns[160]);
+  }
+  ASSERT_GT(death, 0);
+  // Dead in snapshot `death`: the game-over frame is that very pass.
+  EXPECT_EQ(run.frames.size(), static_cast<size_t>(death + 1));
+  EXPECT_EQ(run.boxes[0].text, "Spielstand:\n\nPlayer 1: " + std::to_string(expected / 1000) + " Punkte\n");
+  // It fell: below its start, accelerating.
+  EXPECT_GT(run.frames[death].ships[0].y, 120.0f);
+  EXPECT_GT(run.frames[5].ships[0].vy, run.frames[4].ships[0].vy);
+}
+
+TEST(Game, ThrustAndGravityChangeTheVelocity) {
+  // Up in snapshots 0-9, then nothing.
+  Run run = Play(3, [](int k, const Frame&) { return k < 10 ? std::vector<uint8_t>{kUp} : std::vector<uint8_t>{}; });
+  ASSERT_GT(run.frames.size(), 13u);
+  const float up = std::bit_cast<float>(0x3DC8E8A7u) - 0.16f;
+  for (int k = 1; k < 10; ++k)
+    EXPECT_FLOAT_EQ(run.frames[k + 1].ships[0].vy - run.frames[k].ships[0].vy, up);
+  EXPECT_LT(run.frames[10].ships[0].y, 120.0f);  // held Up keeps it up
+  EXPECT_FLOAT_EQ(run.frames[12].ships[0].vy - run.frames[11].ships[0].vy, std::bit_cast<float>(0x3DC8E8A7u));
+}
+
+TEST(Game, EscapeQuitsWithoutABox) {
+  Run run = Play(0, [](int k, const Frame&) { return k == 1 ? std::vector<uint8_t>{kEscape} : std::vector<uint8_t>{}; });
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_EQ(run.frames.size(), 3u);  // pressed in 1, let go in 2: the pass of 2 is the last
+}
+
+TEST(Game, PauseBeginsOnReleaseFreezesAndEndsOnTheNextRelease) {
+  // P down in 2 and 3 (held: no pause yet), up in 4 (pause from the end of
+  // that pass), down again in 8, up in 9 (resumed).
+  Run run = Play(1, [](int k, const Frame& f) {
+    std::vector<uint8_t> keys = Autopilot(k, f);
+    if (k == 2 || k == 3 || k == 8) keys.push_back(kP);
+    return keys;
+  }, nullptr, 20);
+  ASSERT_GE(run.frames.size(), 12u);
+  auto same = [](const Frame& a, const Frame& b) {
+    if (a.ships[0].y != b.ships[0].y || a.ships[0].score != b.ships[0].score) return false;
+    for (size_t i = 0; i < a.columns.size(); ++i)
+      if (a.columns[i].top != b.columns[i].top || a.columns[i].bottom != b.columns[i].bottom) return false;
+    return a.tint.red == b.tint.red && a.tint.green == b.tint.green && a.tint.blue == b.tint.blue;
+  };
+  EXPECT_FALSE(same(run.frames[3], run.frames[4]));  // still running while P is held
+  EXPECT_FALSE(same(run.frames[4], run.frames[5]));  // the pass that saw P let go ran on
+  // Snapshots 5-9 are taken in the pause loop, 10 by the first pass after it.
+  for (int k = 6; k <= 10; ++k) EXPECT_TRUE(same(run.frames[5], run.frames[k])) << k;
+  EXPECT_FALSE(same(run.frames[10], run.frames[11]));  // running again
+  EXPECT_TRUE(run.boxes.empty());
+}
+
+TEST(Game, EscapeInsideThePauseEndsItAndQuits) {
+  // P and Escape let go in the same snapshot: the pause begins, and the game
+  // quits as soon as it ends.
+  Run run = Play(2, [](int k, const Frame&) {
+    if (k == 1) return std::vector<uint8_t>{kP, kEscape};
+    if (k == 4) return std::vector<uint8_t>{kEscape};
+    return std::vector<uint8_t>{};
+  });
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_EQ(run.frames.size(), 6u);  // 0-2 running, 3-5 paused; Escape let go in 5
+}
+
+TEST(Game, CaveAndTintKeepTheirShapeFrameAfterFrame) {
+  int checked = 0;
+  Run run = Play(77, Autopilot, [&](int) {
+    std::vector<CaveColumn> columns = Columns();
+    ASSERT_EQ(columns.size(), 320u);
+    for (size_t i = 1; i < columns.size(); ++i) {
+      ASSERT_GT(columns[i].top, 0.0f);
+      ASSERT_LT(columns[i].bottom, 239.0f);
+      ASSERT_GT(columns[i].bottom - columns[i].top, 40.0f);
+    }
+    const int32_t channels[] = {RockTint.red, RockTint.green, RockTint.blue};
+    bool full = false;
+    for (int32_t c : channels) {
+      ASSERT_GE(c, 192);
+      ASSERT_LE(c, 255);
+      full = full || c == 255;
+    }
+    ASSERT_TRUE(full);
+    ++checked;
+  }, 1500);
+  EXPECT_GT(checked, 300);  // the autopilot keeps the ship alive for a while
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(Game, ThePictureShowsTheColumns) {
+  int inspected = 0;
+  Play(5, Autopilot, [&](int snapshot) {
+    if (snapshot != 0 && snapshot != 40) return;
+    const SpriteRecord* sprite = SpriteRecordAt(kCaveSprite);
+    ASSERT_NE(sprite, nullptr);
+    hosted::SurfaceInfo picture = hosted::InspectSurface(sprite->surface);
+    ASSERT_NE(picture.pixels, nullptr);
+    std::vector<CaveColumn> columns = Columns();
+    int rock = 0, tinted = 0;
+    for (int x = 0; x < 320; ++x) {
+      int top = RoundToInt(columns[x].top), bottom = RoundToInt(columns[x].bottom);
+      for (int y = 0; y < 240; ++y) {
+        uint32_t p = picture.pixels[y * picture.pitch / 4 + x];
+        bool grey = ((p >> 16) & 0xFF) == ((p >> 8) & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF);
+        if (y >= top && y <= bottom) {
+          ASSERT_TRUE(grey) << "open pixel (" << x << ", " << y << ") is tinted at snapshot " << snapshot;
+        } else {
+          ++rock;
+          tinted += !grey;
+        }
+      }
+    }
+    // Rock pixels are tinted, but a dark texel can be grey by chance.
+    EXPECT_GT(tinted, rock * 9 / 10);
+    ++inspected;
+  }, 60);
+  EXPECT_EQ(inspected, 2);
+}
+
+TEST(Game, EveryStartupFailureShowsItsNumber) {
+  struct Case {
+    std::function<void(headless::HeadlessDisplay&)> fail;
+    const char* text;
+  } cases[] = {
+      {[](auto& d) { d.FailLoadLibrary("DDRAW.DLL"); }, "Fehler Nr.1"},
+      {[](auto& d) { d.Fail(hosted::FailPoint::kDirectDrawCreate); }, "Fehler Nr.1"},
+      {[](auto& d) { d.FailLoadLibrary("DINPUT.DLL"); }, "Fehler Nr.1"},
+      {[](auto& d) { d.Fail(hosted::FailPoint::kDirectInputCreate); }, "Fehler Nr.1"},
+      {[](auto& d) { d.Fail(hosted::FailPoint::kDirectInputDevice); }, "Fehler Nr.1"},
+      {[](auto& d) { d.FailCreateWindow("WindowClass_0"); }, "Fehler Nr.2"},
+      {[](auto& d) { d.Fail(hosted::FailPoint::kPrimarySurface); }, "Fehler Nr.3"},
+      {[](auto& d) { d.Fail(hosted::FailPoint::kBackBuffer); }, "Fehler Nr.3"},
+      {[](auto& d) { d.Fail(hosted::FailPoint::kClipper); }, "Fehler Nr.3"},
+      {[](auto& d) { d.FailSurfaceSize(320, 240); }, "Fehler Nr.4"},
+      {[](auto& d) { d.FailSurfaceSize(20, 20); }, "Fehler Nr.5"},
+  };
+  for (const Case& c : cases) {
+    headless::HeadlessDisplay display;
+    c.fail(display);
+    EXPECT_EQ(headless::RunProgram(display), 0) << c.text;
+    ASSERT_EQ(display.MessageBoxes().size(), 1u) << c.text;
+    EXPECT_EQ(display.MessageBoxes()[0].title, "ERROR");
+    EXPECT_EQ(display.MessageBoxes()[0].text, c.text);
+    EXPECT_EQ(display.Snapshots(), 0);
+  }
+}
+
+}  // namespace

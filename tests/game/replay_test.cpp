@@ -1,0 +1,132 @@
+// cave-replay from the outside: its output, its files, its exit codes.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+struct Result {
+  int exitCode;
+  std::string out;
+  std::string err;
+};
+
+std::string Temp(const std::string& name) {
+  return std::string(CAVE_BINARY_DIR) + "/tests/replay_" + name;
+}
+
+Result Replay(const std::string& arguments) {
+  std::string errFile = Temp("stderr.txt");
+  std::string command = std::string(CAVE_BINARY_DIR) + "/bin/cave-replay " + arguments + " 2>" + errFile;
+  Result result{};
+  std::FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return {-1, "", "popen failed"};
+  char buffer[4096];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
+  int status = pclose(pipe);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream err(errFile);
+  std::stringstream text;
+  text << err.rdbuf();
+  result.err = text.str();
+  return result;
+}
+
+std::string Slurp(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+void Write(const std::string& file, const std::string& text) { std::ofstream(file) << text; }
+
+TEST(Replay, ARunWithoutKeysEndsInGameOver) {
+  Result r = Replay("--tick 0");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("{\"box\":{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" Punkte\\n\"}"), std::string::npos);
+  EXPECT_NE(r.out.find("{\"exit\":0,\"snapshots\":"), std::string::npos);
+}
+
+TEST(Replay, FailurePointsShowTheirErrorNumber) {
+  struct Case {
+    const char* point;
+    int number;
+  } cases[] = {{"ddraw-load", 1},    {"ddraw-create", 1}, {"dinput-load", 1},
+               {"dinput-create", 1}, {"dinput-device", 1}, {"window", 2},
+               {"screen", 3},        {"cave-sprite", 4},  {"ship-sprite", 5}};
+  for (const Case& c : cases) {
+    Result r = Replay(std::string("--fail ") + c.point);
+    EXPECT_EQ(r.exitCode, 0) << c.point;
+    EXPECT_EQ(r.out, "{\"box\":{\"title\":\"ERROR\",\"text\":\"Fehler Nr." + std::to_string(c.number) +
+                         "\"},\"snapshot\":0}\n{\"exit\":0,\"snapshots\":0}\n")
+        << c.point;
+  }
+}
+
+TEST(Replay, InputEscapeAndSnapshotLimit) {
+  std::string input = Temp("escape.txt");
+  Write(input, "\n200\n1\n\n");
+  Result r = Replay("--input " + input);
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "{\"exit\":0,\"snapshots\":4}\n");
+  // The player quits at snapshot 5 by the option alone.
+  r = Replay("--snapshots 5");
+  EXPECT_EQ(r.out, "{\"exit\":0,\"snapshots\":7}\n");
+}
+
+TEST(Replay, SameTickAndInputGiveTheSameGame) {
+  std::string input = Temp("keys.txt");
+  std::string keys;
+  for (int k = 0; k < 120; ++k) keys += (k / 7) % 3 == 0 ? "200\n" : "\n";
+  Write(input, keys);
+  auto run = [&](int tick, const std::string& tag) {
+    std::string args = "--tick " + std::to_string(tick) + " --input " + input + " --snapshots 100 --trace " +
+                       Temp(tag + ".trace") + " --cave 50:" + Temp(tag + ".cave.ppm") + " --shot 50:" +
+                       Temp(tag + ".shot.ppm");
+    return Replay(args);
+  };
+  Result a = run(4242, "a"), b = run(4242, "b"), c = run(4243, "c");
+  EXPECT_EQ(a.out, b.out);
+  std::string traceA = Slurp(Temp("a.trace"));
+  EXPECT_GT(traceA.size(), 1000u);
+  EXPECT_EQ(traceA, Slurp(Temp("b.trace")));
+  std::string caveA = Slurp(Temp("a.cave.ppm"));
+  ASSERT_EQ(caveA.size(), std::string("P6\n320 240\n255\n").size() + 320 * 240 * 3);
+  EXPECT_EQ(caveA.substr(0, 15), "P6\n320 240\n255\n");
+  EXPECT_EQ(caveA, Slurp(Temp("b.cave.ppm")));
+  EXPECT_EQ(Slurp(Temp("a.shot.ppm")), Slurp(Temp("b.shot.ppm")));
+  EXPECT_NE(caveA, Slurp(Temp("c.cave.ppm")));
+  // One trace line per snapshot, in the documented shape.
+  std::istringstream lines(traceA);
+  std::string first;
+  std::getline(lines, first);
+  EXPECT_EQ(first.rfind("{\"snapshot\":0,\"ships\":[{\"x\":160,\"y\":120,\"vy\":0,\"score\":0,\"dead\":0}],\"tint\":[", 0), 0u)
+      << first;
+  EXPECT_NE(first.find("\"columns\":320}"), std::string::npos);
+}
+
+TEST(Replay, BadCommandLinesAreRefused) {
+  std::string bad = Temp("bad.txt");
+  Write(bad, "200\n256\n");
+  const char* cases[] = {"--bogus 1", "--tick", "--tick abc", "--tick -1", "--desktop 0x768",
+                         "--desktop 1024", "--cave 5", "--fail nothing", "--snapshots x",
+                         "--input /nonexistent/keys.txt"};
+  for (const char* args : cases) {
+    Result r = Replay(args);
+    EXPECT_EQ(r.exitCode, 2) << args;
+    EXPECT_TRUE(r.out.empty()) << args;
+    EXPECT_NE(r.err.find("cave-replay: "), std::string::npos) << args;
+  }
+  Result r = Replay("--input " + bad);
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
+}
+
+}  // namespace
