@@ -34,7 +34,7 @@ std::vector<Ship> Ships() {
   return out;
 }
 
-struct Run {
+struct Played {
   int exitCode = -1;
   std::vector<Frame> frames;  // one per snapshot, taken before the frame acts on it
   std::vector<headless::MessageBoxRecord> boxes;
@@ -42,9 +42,9 @@ struct Run {
 
 // Runs the game; `keys` says which keys are down in snapshot k, given the
 // game as it stands (so a test can steer). `each` sees every snapshot.
-Run Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const Frame&)>& keys,
+Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const Frame&)>& keys,
          const std::function<void(int)>& each = nullptr, int limit = 5000) {
-  Run run;
+  Played run;
   headless::HeadlessDisplay display(tick);
   display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
     Frame frame{Ships(), Columns(), RockTint};
@@ -79,7 +79,7 @@ int32_t Points(const CaveColumn& column) {
 }
 
 TEST(Game, WithoutKeysTheShipFallsAndTheScoresAreShown) {
-  Run run = Play(0, NoKeys);
+  Played run = Play(0, NoKeys);
   EXPECT_EQ(run.exitCode, 0);
   ASSERT_EQ(run.boxes.size(), 1u);
   EXPECT_EQ(run.boxes[0].title, "Game Over!");
@@ -109,17 +109,17 @@ TEST(Game, WithoutKeysTheShipFallsAndTheScoresAreShown) {
 
 TEST(Game, ThrustAndGravityChangeTheVelocity) {
   // Up in snapshots 0-9, then nothing.
-  Run run = Play(3, [](int k, const Frame&) { return k < 10 ? std::vector<uint8_t>{kUp} : std::vector<uint8_t>{}; });
+  Played run = Play(3, [](int k, const Frame&) { return k < 10 ? std::vector<uint8_t>{kUp} : std::vector<uint8_t>{}; });
   ASSERT_GT(run.frames.size(), 13u);
   const float up = std::bit_cast<float>(0x3DC8E8A7u) - 0.16f;
   for (int k = 1; k < 10; ++k)
-    EXPECT_FLOAT_EQ(run.frames[k + 1].ships[0].vy - run.frames[k].ships[0].vy, up);
+    EXPECT_NEAR(run.frames[k + 1].ships[0].vy - run.frames[k].ships[0].vy, up, 1e-6);
   EXPECT_LT(run.frames[10].ships[0].y, 120.0f);  // held Up keeps it up
-  EXPECT_FLOAT_EQ(run.frames[12].ships[0].vy - run.frames[11].ships[0].vy, std::bit_cast<float>(0x3DC8E8A7u));
+  EXPECT_NEAR(run.frames[12].ships[0].vy - run.frames[11].ships[0].vy, std::bit_cast<float>(0x3DC8E8A7u), 1e-6);
 }
 
 TEST(Game, EscapeQuitsWithoutABox) {
-  Run run = Play(0, [](int k, const Frame&) { return k == 1 ? std::vector<uint8_t>{kEscape} : std::vector<uint8_t>{}; });
+  Played run = Play(0, [](int k, const Frame&) { return k == 1 ? std::vector<uint8_t>{kEscape} : std::vector<uint8_t>{}; });
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_EQ(run.frames.size(), 3u);  // pressed in 1, let go in 2: the pass of 2 is the last
@@ -128,7 +128,7 @@ TEST(Game, EscapeQuitsWithoutABox) {
 TEST(Game, PauseBeginsOnReleaseFreezesAndEndsOnTheNextRelease) {
   // P down in 2 and 3 (held: no pause yet), up in 4 (pause from the end of
   // that pass), down again in 8, up in 9 (resumed).
-  Run run = Play(1, [](int k, const Frame& f) {
+  Played run = Play(1, [](int k, const Frame& f) {
     std::vector<uint8_t> keys = Autopilot(k, f);
     if (k == 2 || k == 3 || k == 8) keys.push_back(kP);
     return keys;
@@ -151,7 +151,7 @@ TEST(Game, PauseBeginsOnReleaseFreezesAndEndsOnTheNextRelease) {
 TEST(Game, EscapeInsideThePauseEndsItAndQuits) {
   // P and Escape let go in the same snapshot: the pause begins, and the game
   // quits as soon as it ends.
-  Run run = Play(2, [](int k, const Frame&) {
+  Played run = Play(2, [](int k, const Frame&) {
     if (k == 1) return std::vector<uint8_t>{kP, kEscape};
     if (k == 4) return std::vector<uint8_t>{kEscape};
     return std::vector<uint8_t>{};
@@ -163,7 +163,7 @@ TEST(Game, EscapeInsideThePauseEndsItAndQuits) {
 
 TEST(Game, CaveAndTintKeepTheirShapeFrameAfterFrame) {
   int checked = 0;
-  Run run = Play(77, Autopilot, [&](int) {
+  Played run = Play(77, Autopilot, [&](int) {
     std::vector<CaveColumn> columns = Columns();
     ASSERT_EQ(columns.size(), 320u);
     for (size_t i = 1; i < columns.size(); ++i) {

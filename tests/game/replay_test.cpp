@@ -88,7 +88,7 @@ TEST(Replay, SameTickAndInputGiveTheSameGame) {
   Write(input, keys);
   auto run = [&](int tick, const std::string& tag) {
     std::string args = "--tick " + std::to_string(tick) + " --input " + input + " --snapshots 100 --trace " +
-                       Temp(tag + ".trace") + " --cave 50:" + Temp(tag + ".cave.ppm") + " --shot 50:" +
+                       Temp(tag + ".trace") + " --cave 20:" + Temp(tag + ".cave.ppm") + " --shot 20:" +
                        Temp(tag + ".shot.ppm");
     return Replay(args);
   };
