@@ -19,7 +19,6 @@ namespace {
 
 constexpr int32_t kKeyEscape = 1;
 constexpr int32_t kKeyP = 25;
-constexpr int32_t kKeyUp = 200;
 constexpr int32_t kFrameRate = 30;
 constexpr int32_t kFpsWindow = 500;          // frames over which the rate is measured
 constexpr uint32_t kCentredPopup = 0x80000001;  // WS_POPUP, centred on the screen
@@ -73,19 +72,6 @@ void GameReset() {
   RockTint = {};
   OpenBrightness = 0;
   RockBrightness = 0;
-}
-
-void GameMain() {
-  ChooseRockTint();
-  OpenBrightness = 190;
-  RockBrightness = 255;
-  ListNew(&ShipList, sizeof(Ship));
-  ListNew(&ColumnList, sizeof(CaveColumn));
-  if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
-  OpenDisplay();
-  CreateShip(10, 1.0f, Rgb(255, 0, 0), kKeyUp);
-  RunGame();
-  RuntimeEnd();
 }
 
 void OpenDisplay() {

@@ -314,8 +314,8 @@ void DrawRectangle(const DeviceContext& dc, int64_t left, int64_t top, int64_t r
 // The outline of the ellipse inscribed in a width x height pixel box, as
 // runs of its lower-right quadrant: for box row height / 2 + i, the outline
 // covers box columns inner[i] ... outer[i]. Midpoint error stepping after
-// A. Zingl's ellipse-in-rectangle algorithm, which gives the pixels Win32
-// draws for a one-pixel pen; the other quadrants are mirror images.
+// A. Zingl's ellipse-in-rectangle algorithm, which gives the pixels of the
+// real platform's one-pixel pen; the other quadrants are mirror images.
 void EllipseQuadrant(int64_t width, int64_t height, std::vector<int64_t>* inner,
                      std::vector<int64_t>* outer) {
   int64_t rows = height - height / 2;
@@ -345,6 +345,12 @@ void EllipseQuadrant(int64_t width, int64_t height, std::vector<int64_t>* inner,
       dy += aStep;
       err += dy;
     }
+  }
+  // Tall thin ellipses run out of columns before their last rows; the tips
+  // go on straight down the centre so that the figure meets its box.
+  for (int64_t row = 0; row < rows; ++row) {
+    if ((*outer)[static_cast<size_t>(row)] >= 0) continue;
+    (*outer)[static_cast<size_t>(row)] = (*inner)[static_cast<size_t>(row)] = width / 2;
   }
 }
 
@@ -381,7 +387,6 @@ bool DrawEllipse(const DeviceContext& dc, int64_t left, int64_t top, int64_t rig
     }
   };
   for (size_t i = 0; i < inner.size(); ++i) {
-    if (outer[i] < 0) continue;
     int64_t lower = top + height / 2 + static_cast<int64_t>(i);
     int64_t upper = top + (height - 1 - (height / 2 + static_cast<int64_t>(i)));
     drawRow(lower, inner[i], outer[i]);

