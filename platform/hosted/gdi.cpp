@@ -313,9 +313,10 @@ void DrawRectangle(const DeviceContext& dc, int64_t left, int64_t top, int64_t r
 
 // The outline of the ellipse inscribed in a width x height pixel box, as
 // runs of its lower-right quadrant: for box row height / 2 + i, the outline
-// covers box columns inner[i] ... outer[i]. Midpoint error stepping after
-// A. Zingl's ellipse-in-rectangle algorithm, which gives the pixels of the
-// real platform's one-pixel pen; the other quadrants are mirror images.
+// covers box columns inner[i] ... outer[i]; the other quadrants are mirror
+// images. Midpoint error stepping after A. Zingl's ellipse-in-rectangle
+// algorithm: for circles it gives the same pixels as the Win32 GDI the tests
+// compare with (tests/gdi), for the game's radii 0 ... 10 and beyond.
 void EllipseQuadrant(int64_t width, int64_t height, std::vector<int64_t>* inner,
                      std::vector<int64_t>* outer) {
   int64_t rows = height - height / 2;
@@ -575,9 +576,13 @@ BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   bool updateCp = (context->textAlign & TA_UPDATECP) != 0;
   int64_t left = updateCp ? context->position.x : x;
   int64_t top = updateCp ? context->position.y : y;
-  for (int i = 0; i < length; ++i)
-    hosted::DrawCharacter(*context, left + static_cast<int64_t>(i) * hosted::kFontCellWidth, top,
-                          static_cast<unsigned char>(text[i]));
+  bool rowsVisible = top < context->height && top + hosted::kFontCellHeight > 0;
+  for (int i = 0; rowsVisible && i < length; ++i) {
+    int64_t cell = left + static_cast<int64_t>(i) * hosted::kFontCellWidth;
+    if (cell >= context->width) break;  // the rest is clipped too
+    if (cell + hosted::kFontCellWidth <= 0) continue;
+    hosted::DrawCharacter(*context, cell, top, static_cast<unsigned char>(text[i]));
+  }
   if (updateCp)
     context->position.x = hosted::Advance(context->position.x,
                                           static_cast<int64_t>(length) * hosted::kFontCellWidth);

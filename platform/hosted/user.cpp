@@ -27,6 +27,7 @@ constexpr int kBorder = 1;
 constexpr int kDialogFrame = 3;
 constexpr int kSizingFrame = 4;
 constexpr ATOM kFirstAtom = 0xC000;
+constexpr uintptr_t kFirstHandle = 0x10010;
 
 struct WindowClass {
   std::string name;
@@ -35,6 +36,7 @@ struct WindowClass {
 };
 
 struct Window {
+  HWND handle;
   std::string className;
   std::string title;
   DWORD style;
@@ -48,6 +50,7 @@ struct Window {
 struct WindowDC {
   HDC dc;
   HWND window;
+  std::unique_ptr<uint32_t[]> pixels;  // own memory of a DC off the desktop
 };
 
 struct UserState {
@@ -57,7 +60,9 @@ struct UserState {
   std::vector<WindowDC> windowDCs;
   HWND active = nullptr;
   ATOM nextAtom = kFirstAtom;
-  uint32_t fallbackPixel = 0;  // what a DC of a window off the desktop draws into
+  // Window handles are serial numbers, never reused within a process, so a
+  // stale handle never names a newer window.
+  uintptr_t nextHandle = kFirstHandle;
 };
 
 UserState& User() {
@@ -65,11 +70,12 @@ UserState& User() {
   return state;
 }
 
-HWND HandleOf(Window* window) { return reinterpret_cast<HWND>(window); }
+HWND HandleOf(Window* window) { return window->handle; }
 
 Window* Find(HWND handle) {
+  if (handle == nullptr) return nullptr;
   for (auto& window : User().windows)
-    if (HandleOf(window.get()) == handle) return window.get();
+    if (window->handle == handle) return window.get();
   return nullptr;
 }
 
@@ -157,19 +163,26 @@ void ActivateNext(Window* leaving) {
   Activate(next);
 }
 
+// A window DC draws onto the desktop where the window's client area lies.
+// A client area that is not wholly on the desktop gets memory of its own
+// instead, so that coordinates still start at its corner; what is drawn
+// there is not shown.
 HDC MakeDC(const RECT& area, HWND window) {
   DesktopPicture desktop = Desktop();
-  RECT clipped{std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0),
-               std::min<LONG>(area.right, desktop.width), std::min<LONG>(area.bottom, desktop.height)};
+  int32_t width = area.right - area.left, height = area.bottom - area.top;
   HDC dc;
-  if (clipped.right <= clipped.left || clipped.bottom <= clipped.top) {
-    dc = CreateMemoryDC(&User().fallbackPixel, 1, 1, 4);
+  std::unique_ptr<uint32_t[]> pixels;
+  if (area.left >= 0 && area.top >= 0 && area.right <= desktop.width && area.bottom <= desktop.height &&
+      width > 0 && height > 0) {
+    uint32_t* origin = desktop.pixels + static_cast<size_t>(area.top) * desktop.width + area.left;
+    dc = CreateMemoryDC(origin, width, height, desktop.pitch);
   } else {
-    uint32_t* origin = desktop.pixels + static_cast<size_t>(clipped.top) * desktop.width + clipped.left;
-    dc = CreateMemoryDC(origin, clipped.right - clipped.left, clipped.bottom - clipped.top,
-                        desktop.pitch);
+    width = std::clamp(width, 1, 4096);
+    height = std::clamp(height, 1, 4096);
+    pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(width) * height);
+    dc = CreateMemoryDC(pixels.get(), width, height, width * 4);
   }
-  if (dc) User().windowDCs.push_back({dc, window});
+  if (dc) User().windowDCs.push_back({dc, window, std::move(pixels)});
   return dc;
 }
 
@@ -184,6 +197,7 @@ void ResetUser() {
   user.queue.clear();
   user.active = nullptr;
   user.nextAtom = kFirstAtom;
+  user.nextHandle = kFirstHandle;
 }
 
 bool WindowRects(HWND handle, RECT* outer, RECT* client) {
@@ -300,6 +314,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
   auto owned = std::make_unique<hosted::Window>();
   hosted::Window* window = owned.get();
+  window->handle = reinterpret_cast<HWND>(User().nextHandle);
+  User().nextHandle += 2;
   window->className = cls->name;
   window->title = windowName ? windowName : "";
   window->style = style & ~static_cast<DWORD>(WS_VISIBLE);

@@ -34,7 +34,8 @@ struct WindowEntry {
 // attributes.
 void WindowStart();
 // Opens window `number` (closing one already open under it first) with a
-// client area of width x height at (x, y), or centred as the flags say;
+// client area of width x height, its outer top-left corner at (x, y) or
+// centred as the flags say;
 // returns its handle, or 0 on failure (the class then stays registered).
 HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                 uint32_t flags, const char* title);

@@ -65,7 +65,9 @@ TEST(Window, FlagDecoding) {
     HWND framed = WindowOpen(3, 5, 5, 50, 50, WS_POPUP | WS_BORDER, "");
     EXPECT_EQ(hosted::InspectWindow(framed).style,
               static_cast<DWORD>(WS_POPUP | WS_BORDER | WS_VISIBLE));
-    EXPECT_EQ(hosted::InspectWindow(framed).rect.left, 5 - 1);  // outer corner after the border
+    // The outer corner stays at (x, y); the border is added to the size.
+    EXPECT_EQ(hosted::InspectWindow(framed).rect.left, 5);
+    EXPECT_EQ(hosted::InspectWindow(framed).rect.right, 5 + 52);
 
     // 0x3: centred on the active window (the last one shown), halves rounded
     // down; the outer size includes the frame.
@@ -130,9 +132,11 @@ TEST(Window, TableGrowthAndReopening) {
 
     // Opening a number again replaces its window; the class is registered
     // anew. The current window follows the last successful open only.
-    HWND first = WindowOpen(0, 0, 0, 10, 10, 0x80000000, "first");
+    int before = hosted::WindowCount();
+    WindowOpen(0, 0, 0, 10, 10, 0x80000000, "first");
     HWND second = WindowOpen(0, 0, 0, 10, 10, 0x80000000, "second");
-    EXPECT_FALSE(IsWindow(first));
+    EXPECT_EQ(hosted::WindowCount(), before + 1);
+    EXPECT_STREQ(hosted::InspectWindow(second).title, "second");
     EXPECT_STREQ(hosted::InspectWindow(second).className, "WindowClass_0");
     EXPECT_EQ(WindowHandle(), second);
     WindowClose(0);
