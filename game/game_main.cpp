@@ -1,6 +1,8 @@
 // The program's main sequence, run by the runtime once it is ready. Kept in a
 // file of its own so that test programs can run the game's start-up with
 // their own main sequence.
+#include <cstring>
+
 #include "game/game.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
@@ -22,3 +24,10 @@ void GameMain() {
   RuntimeEnd();
 }
 
+void GameReset() {
+  std::memset(&ShipList, 0, sizeof ShipList);
+  std::memset(&ColumnList, 0, sizeof ColumnList);
+  RockTint = {};
+  OpenBrightness = 0;
+  RockBrightness = 0;
+}

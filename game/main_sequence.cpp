@@ -66,14 +66,6 @@ int32_t RoundToInt(float value) {
   return static_cast<int32_t>(std::nearbyint(value));
 }
 
-void GameReset() {
-  std::memset(&ShipList, 0, sizeof ShipList);
-  std::memset(&ColumnList, 0, sizeof ColumnList);
-  RockTint = {};
-  OpenBrightness = 0;
-  RockBrightness = 0;
-}
-
 void OpenDisplay() {
   ScreenSetFrameRate(kFrameRate);
   if (WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kCentredPopup, "") == nullptr) FailWithError(2);
