@@ -85,6 +85,9 @@ void DrawShips();
 
 // ---- main sequence
 void OpenDisplay();
+// The head-up display on the back buffer: the red frame, "FPS: " with the
+// rate measured since fpsStart over `frames` frames, the last ship's score.
+void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);
 // The frame loop; returns when the player quits.
 void RunGame();
 // Shows "ERROR" / "Fehler Nr.<number>" and ends the program.

@@ -41,6 +41,8 @@ void DrawNumber(const char* prefix, int32_t value) {
   StringWorkPosition = mark;
 }
 
+}  // namespace
+
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
   DrawingStart(ScreenOutput());
   DrawingMode(kDrawingOutline);
@@ -57,7 +59,6 @@ void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
   DrawingStop();
 }
 
-}  // namespace
 
 int32_t RoundToInt(float value) {
   // Clamped so that no float, however far off, converts out of range.

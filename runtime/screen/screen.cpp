@@ -152,7 +152,9 @@ int32_t ScreenInit() {
   std::memset(&state.lockDescription, 0, sizeof(state.lockDescription));
   state.lockDescription.dwSize = sizeof(state.lockDescription);
   state.frameRate = 0;
-  state.screenDC = nullptr;
+  // A device context still handed out goes back rather than being forgotten,
+  // which would leave the back buffer refusing every later one.
+  ReleaseScreenDC();
 
   const int32_t table = SpriteTableInit();
   if (!state.baseWindowMade) MakeBaseWindow();

@@ -375,12 +375,17 @@ TEST(HostedDirectDraw, ThePrimarySurfaceIsTheDesktopClippedToTheWindow) {
     // BltFast cannot clip, so it is refused on a surface with a clipper.
     EXPECT_TRUE(FAILED(primary->BltFast(150, 20, picture, nullptr, DDBLTFAST_WAIT)));
 
+    // A destination far larger than 32 bits of width: stretched and clipped.
+    RECT huge = {-2000000000, -2000000000, 2000000000, 2000000000};
+    ASSERT_EQ(primary->Blt(&huge, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+    EXPECT_EQ(desktop.pixels[20 * 200 + 150], At(picture, 30, 25));
+
     // A hidden window shows nothing.
     std::memset(desktop.pixels, 0, static_cast<size_t>(desktop.pitch) * 100);
     ShowWindow(window, SW_HIDE);
     EXPECT_EQ(primary->Blt(&dest, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
     for (int i = 0; i < 200 * 100; ++i) ASSERT_EQ(desktop.pixels[i], 0u);
-    EXPECT_EQ(display.Presents(), presents + 1);
+    EXPECT_EQ(display.Presents(), presents + 2);
   });
 }
 
