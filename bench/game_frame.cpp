@@ -18,6 +18,10 @@ constexpr size_t kPictureBytes = 320 * 240 * 4;
 
 // The game's start-up, as its main sequence does it, with pacing turned off.
 void StartGame() {
+  // The stand-in main sequence does not zero the game's globals; a list
+  // variable must start empty before ListNew.
+  ShipList = {};
+  ColumnList = {};
   ChooseRockTint();
   OpenBrightness = 190;
   RockBrightness = 255;

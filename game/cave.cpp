@@ -49,10 +49,17 @@ void ColumnStep(const Spread& spread, bool scrolling) {
 
 int32_t RedAt(int32_t x, int32_t y) { return static_cast<int32_t>(ReadPoint(x, y) & 0xFF); }
 
-// Paints pixel (x, y), x >= 1, of the current column: a noisy blend of its
-// three left neighbours (read back from the picture), tinted in the rock and
-// grey in the open span, darker where the passage is narrow.
-void ShadeTexel(int32_t x, int32_t y, const CaveColumn& column) {
+// What the shading of one column needs, rounded once per column.
+struct ColumnShade {
+  int32_t top;         // round(top): rows above are ceiling rock
+  int32_t bottom;      // round(bottom): rows below are floor rock
+  int32_t brightness;  // of the open span, falling as the passage narrows
+};
+
+// Paints pixel (x, y), x >= 1, of a new column: a noisy blend of its three
+// left neighbours (read back from the picture), tinted in the rock and grey
+// in the open span.
+void ShadeTexel(int32_t x, int32_t y, const ColumnShade& column) {
   int32_t a = y == 0 ? RandomNext(255) : RedAt(x - 1, y - 1);
   int32_t m = RedAt(x - 1, y);
   int32_t d = y == kFieldHeight - 1 ? RandomNext(255) : RedAt(x - 1, y + 1);
@@ -60,20 +67,22 @@ void ShadeTexel(int32_t x, int32_t y, const CaveColumn& column) {
   int32_t w = RandomNext(10) + 1;
   int32_t base = ((a + m + d) * w + 3 * e) / (3 * w + 3);
   Colour pixel;
-  if (y < RoundToInt(column.top) || y > RoundToInt(column.bottom)) {
+  if (y < column.top || y > column.bottom) {
     int32_t c = base * RockBrightness / 255;
     pixel = Rgb(c * RockTint.red / 255, c * RockTint.green / 255, c * RockTint.blue / 255);
   } else {
-    int32_t f = OpenBrightness * RoundToInt(column.bottom - column.top) / kFieldHeight;
-    int32_t c = base * f / 255;
+    int32_t c = base * column.brightness / 255;
     pixel = Rgb(c, c, c);
   }
   DrawPlot(x, y, pixel);
 }
 
+// Shades every row of picture column x from the current list column.
 void ShadeColumn(int32_t x) {
-  const CaveColumn column = *CurrentColumn();
-  for (int32_t y = 0; y < kFieldHeight; ++y) ShadeTexel(x, y, column);
+  const CaveColumn& column = *CurrentColumn();
+  ColumnShade shade{RoundToInt(column.top), RoundToInt(column.bottom),
+                    OpenBrightness * RoundToInt(column.bottom - column.top) / kFieldHeight};
+  for (int32_t y = 0; y < kFieldHeight; ++y) ShadeTexel(x, y, shade);
 }
 
 // Adds step() = -1, 0 or +1 to `channel`; an overflow hands the full channel

@@ -158,6 +158,11 @@ struct GdiObject {
 
 struct GdiState {
   std::unordered_map<uintptr_t, GdiObject> objects;
+  // The last object looked up: the cave's read-back asks for the same
+  // device context hundreds of times a frame. Map nodes never move, so the
+  // pointer stays valid until that object is erased.
+  uintptr_t cachedHandle;
+  GdiObject* cachedObject;
   uintptr_t nextSerial;
   HGDIOBJ stock[SYSTEM_FONT + 1];
   bool ready;
@@ -184,8 +189,18 @@ HGDIOBJ AddStock(GdiState& state, Kind kind, bool null, COLORREF colour) {
   return AddObject(state, object);
 }
 
+void Forget(GdiState& state, uintptr_t handle) {
+  if (state.cachedHandle == handle) {
+    state.cachedHandle = 0;
+    state.cachedObject = nullptr;
+  }
+  state.objects.erase(handle);
+}
+
 void MakeStockObjects(GdiState& state) {
   state.objects.clear();
+  state.cachedHandle = 0;
+  state.cachedObject = nullptr;
   state.nextSerial = 0x100;
   state.ready = true;
   for (HGDIOBJ& slot : state.stock) slot = nullptr;
@@ -203,15 +218,24 @@ void MakeStockObjects(GdiState& state) {
 
 // GDI is usable before any process start (tools, tests that only draw), so
 // the stock objects are made on first use as well as at every reset.
+// A namespace-scope object, not a function-local static: the lookup runs for
+// every pixel the cave reads back, and a local static pays for its guard.
+GdiState gdiState;
+
 GdiState& Gdi() {
-  static GdiState state;
-  if (!state.ready) MakeStockObjects(state);
-  return state;
+  if (!gdiState.ready) MakeStockObjects(gdiState);
+  return gdiState;
 }
 
 GdiObject* Find(const void* handle) {
-  auto found = Gdi().objects.find(reinterpret_cast<uintptr_t>(handle));
-  return found == Gdi().objects.end() ? nullptr : &found->second;
+  GdiState& state = Gdi();
+  uintptr_t key = reinterpret_cast<uintptr_t>(handle);
+  if (key != 0 && key == state.cachedHandle) return state.cachedObject;
+  auto found = state.objects.find(key);
+  if (found == state.objects.end()) return nullptr;
+  state.cachedHandle = key;
+  state.cachedObject = &found->second;
+  return state.cachedObject;
 }
 
 GdiObject* Find(const void* handle, Kind kind) {
@@ -453,7 +477,7 @@ HDC CreateMemoryDC(uint32_t* pixels, int32_t width, int32_t height, int32_t pitc
 }
 
 void DeleteMemoryDC(HDC dc) {
-  if (FindDc(dc)) Gdi().objects.erase(reinterpret_cast<uintptr_t>(dc));
+  if (FindDc(dc)) Forget(Gdi(), reinterpret_cast<uintptr_t>(dc));
 }
 
 }  // namespace hosted
@@ -522,7 +546,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
     if (other.dc.pen == object || other.dc.brush == object || other.dc.font == object)
       return FALSE;
   }
-  hosted::Gdi().objects.erase(reinterpret_cast<uintptr_t>(object));
+  hosted::Forget(hosted::Gdi(), reinterpret_cast<uintptr_t>(object));
   return TRUE;
 }
 
