@@ -84,7 +84,15 @@ int32_t UpdateShips();
 void DrawShips();
 
 // ---- main sequence
+// Everything before the frame loop: tint, brightness, both lists, screen and
+// keyboard (error 1), the display, the one red ship steered with Up.
+void StartGame();
+// Window (error 2), screen (error 3) and the cave.
 void OpenDisplay();
+// The drawing of a running pass, after the ships moved: presents the previous
+// frame (pacing the loop), then clear, cave copy, scroll, tint, ships, and
+// the head-up display.
+void PlayFrame(int32_t frames, uint32_t fpsStart);
 // The head-up display on the back buffer: the red frame, "FPS: " with the
 // rate measured since fpsStart over `frames` frames, the last ship's score.
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);

@@ -1,25 +1,12 @@
-// The program's main sequence, run by the runtime once it is ready. Kept in a
-// file of its own so that test programs can run the game's start-up with
-// their own main sequence.
+// The program's main sequence, run by the runtime once it is ready, and the
+// zeroing of the game's globals. Kept in a file of their own so that test
+// programs can run the game's logic under a main sequence of their own.
 #include <cstring>
 
 #include "game/game.h"
-#include "runtime/keyboard/keyboard.h"
-#include "runtime/screen/screen.h"
-
-namespace {
-constexpr int32_t kKeyUp = 200;
-}
 
 void GameMain() {
-  ChooseRockTint();
-  OpenBrightness = 190;
-  RockBrightness = 255;
-  ListNew(&ShipList, sizeof(Ship));
-  ListNew(&ColumnList, sizeof(CaveColumn));
-  if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
-  OpenDisplay();
-  CreateShip(10, 1.0f, Rgb(255, 0, 0), kKeyUp);
+  StartGame();
   RunGame();
   RuntimeEnd();
 }

@@ -19,6 +19,7 @@ namespace {
 
 constexpr int32_t kKeyEscape = 1;
 constexpr int32_t kKeyP = 25;
+constexpr int32_t kKeyUp = 200;
 constexpr int32_t kFrameRate = 30;
 constexpr int32_t kFpsWindow = 500;          // frames over which the rate is measured
 constexpr uint32_t kCentredPopup = 0x80000001;  // WS_POPUP, centred on the screen
@@ -67,12 +68,34 @@ int32_t RoundToInt(float value) {
   return static_cast<int32_t>(std::nearbyint(value));
 }
 
+void StartGame() {
+  ChooseRockTint();
+  OpenBrightness = 190;
+  RockBrightness = 255;
+  ListNew(&ShipList, sizeof(Ship));
+  ListNew(&ColumnList, sizeof(CaveColumn));
+  if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
+  OpenDisplay();
+  CreateShip(10, 1.0f, Rgb(255, 0, 0), kKeyUp);
+}
+
 void OpenDisplay() {
   ScreenSetFrameRate(kFrameRate);
   if (WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kCentredPopup, "") == nullptr) FailWithError(2);
   if (ScreenOpenWindowed(WindowHandle(), 0, 0, kFieldWidth, kFieldHeight, 0, 0, 0) == 0)
     FailWithError(3);
   GenerateCave();
+}
+
+void PlayFrame(int32_t frames, uint32_t fpsStart) {
+  // Presents the frame drawn in the previous pass and paces the loop.
+  ScreenFlip();
+  ScreenClear(0, 0, 0);
+  SpriteDisplay(kCaveSprite, 0, 0);
+  ScrollCave(3);
+  DriftRockTint();
+  DrawShips();
+  DrawHeadUpDisplay(frames, fpsStart);
 }
 
 void RunGame() {
@@ -95,14 +118,7 @@ void RunGame() {
       ScreenFlip();
       ShowGameOver();
     }
-    // Presents the frame drawn in the previous pass and paces the loop.
-    ScreenFlip();
-    ScreenClear(0, 0, 0);
-    SpriteDisplay(kCaveSprite, 0, 0);
-    ScrollCave(3);
-    DriftRockTint();
-    DrawShips();
-    DrawHeadUpDisplay(frames, fpsStart);
+    PlayFrame(frames, fpsStart);
     while (pause == 1) {
       SleepMs(kPauseSleep);
       SpriteDisplay(kCaveSprite, 0, 0);
