@@ -15,8 +15,11 @@ struct Result {
   std::string err;
 };
 
+// ctest runs the tests of this file side by side, each in a process of its
+// own: the test's name keeps their files apart.
 std::string Temp(const std::string& name) {
-  return std::string(CAVE_BINARY_DIR) + "/tests/replay_" + name;
+  const char* test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+  return std::string(CAVE_BINARY_DIR) + "/tests/replay_" + test + "_" + name;
 }
 
 Result Replay(const std::string& arguments) {

@@ -1,24 +1,326 @@
-// Placeholder until the SDL display lands: the process entry runs the program
-// on the null display.
+// The SDL display: windows, pictures, clock, keyboard and message boxes.
+#include "platform/hosted/display/sdl/sdl_display.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/hosted/display/sdl/sdl_keys.h"
 #include "platform/hosted/internal.h"
 
-int main() {
-  struct Null final : hosted::Display {
-    bool Available() override { return false; }
-    void DesktopSize(int32_t* w, int32_t* h) override { *w = 1024, *h = 768; }
-    int64_t ReadCounter() override { return 0; }
-    uint32_t TickCount() override { return 0; }
-    void Sleep(uint32_t) override {}
-    void WindowChanged(HWND, const hosted::WindowView&) override {}
-    void WindowDestroyed(HWND) override {}
-    void Present(HWND, const RECT&) override {}
-    void Pump() override {}
-    bool ReadKeyboard(uint8_t*) override { return false; }
-    int MessageBox(HWND, const char*, const char*, uint32_t) override { return IDOK; }
-    bool Fails(hosted::FailPoint, const char*, int32_t, int32_t) override { return false; }
-  } display;
-  return hosted::RunProcess(display, [] {
-    char commandLine[] = "";
-    WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
-  });
+namespace sdl {
+namespace {
+
+constexpr int32_t kFallbackWidth = 1024;  // the desktop when there is no screen
+constexpr int32_t kFallbackHeight = 768;
+constexpr uint64_t kCounterRate = 10000000;  // the hosted performance counter: 10 MHz
+
+// Code points of the bytes 0x80-0x9F in code page 1252; 0 where it has none.
+constexpr uint16_t kWindows1252[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, uint32_t codePoint) {
+  if (codePoint < 0x80) {
+    out += static_cast<char>(codePoint);
+  } else if (codePoint < 0x800) {
+    out += static_cast<char>(0xC0 | (codePoint >> 6));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (codePoint >> 12));
+    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (codePoint & 0x3F));
+  }
 }
+
+bool Named(const char* variable) {
+  const char* value = SDL_getenv(variable);
+  return value != nullptr && *value != 0;
+}
+
+// SDL's video drivers that can put a window on a screen the player sees, in
+// SDL's order, as a list for SDL_HINT_VIDEODRIVER. SDL would otherwise fall
+// back to drivers that show nothing (offscreen, dummy) and the game would run
+// unseen; X11 and Wayland count only where a session names their display, and
+// the console driver is left out, as it would take over the whole screen.
+// Each stays available on request through SDL_VIDEODRIVER.
+std::string ScreenDrivers() {
+  std::string drivers;
+  for (int i = 0; i < SDL_GetNumVideoDrivers(); ++i) {
+    std::string name = SDL_GetVideoDriver(i);
+    if (name == "offscreen" || name == "dummy" || name == "evdev" || name == "KMSDRM") continue;
+    if (name == "x11" && !Named("DISPLAY")) continue;
+    if (name == "wayland" && !Named("WAYLAND_DISPLAY")) continue;
+    if (!drivers.empty()) drivers += ',';
+    drivers += name;
+  }
+  return drivers;
+}
+
+int32_t Width(const RECT& r) { return r.right - r.left; }
+int32_t Height(const RECT& r) { return r.bottom - r.top; }
+
+}  // namespace
+
+std::string Utf8FromAnsi(const char* text) {
+  std::string out;
+  if (text == nullptr) return out;
+  for (const char* p = text; *p; ++p) {
+    auto byte = static_cast<unsigned char>(*p);
+    uint32_t codePoint = byte;
+    if (byte >= 0x80 && byte < 0xA0) {
+      uint16_t mapped = kWindows1252[byte - 0x80];
+      codePoint = mapped ? mapped : 0xFFFD;
+    }
+    AppendUtf8(out, codePoint);
+  }
+  return out;
+}
+
+SdlDisplay::SdlDisplay() {
+  uint64_t frequency = SDL_GetPerformanceFrequency();
+  frequency_ = frequency ? frequency : 1;
+}
+
+SdlDisplay::~SdlDisplay() {
+  for (Shown& shown : shown_) SDL_DestroyWindow(shown.window);
+  shown_.clear();
+  if (arrow_) SDL_FreeCursor(arrow_);
+  if (video_ == Video::kReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+  SDL_Quit();
+}
+
+// Opens SDL's video once, on the first question that needs a screen.
+bool SdlDisplay::StartVideo() {
+  if (video_ != Video::kUntried) return video_ == Video::kReady;
+  // Ctrl+C in a terminal must still end the program: the game ignores close
+  // requests, so SDL must not turn signals into quit events.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  // A windowed game on a shared desktop: the screen saver and the compositor
+  // go on working as for any other window.
+  SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+  SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // Close requests are the program's business (WM_CLOSE), not SDL's.
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  if (!Named("SDL_VIDEODRIVER")) {
+    std::string drivers = ScreenDrivers();
+    if (drivers.empty()) {
+      video_ = Video::kMissing;
+      return false;
+    }
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, drivers.c_str());
+  }
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    video_ = Video::kMissing;
+    return false;
+  }
+  video_ = Video::kReady;
+  SDL_StopTextInput();  // keys are read as key states; no input method wanted
+  SDL_Rect bounds;
+  if (SDL_GetDisplayBounds(0, &bounds) == 0) {
+    originX_ = bounds.x;
+    originY_ = bounds.y;
+  }
+  arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+  if (arrow_) SDL_SetCursor(arrow_);
+  return true;
+}
+
+SdlDisplay::Shown* SdlDisplay::Find(HWND window) {
+  for (Shown& shown : shown_)
+    if (shown.handle == window) return &shown;
+  return nullptr;
+}
+
+SdlDisplay::Shown* SdlDisplay::FindSdl(uint32_t windowId) {
+  for (Shown& shown : shown_)
+    if (SDL_GetWindowID(shown.window) == windowId) return &shown;
+  return nullptr;
+}
+
+SDL_Window* SdlDisplay::WindowOf(HWND window) const {
+  for (const Shown& shown : shown_)
+    if (shown.handle == window && shown.visible) return shown.window;
+  return nullptr;
+}
+
+bool SdlDisplay::Available() { return StartVideo(); }
+
+void SdlDisplay::DesktopSize(int32_t* width, int32_t* height) {
+  *width = kFallbackWidth;
+  *height = kFallbackHeight;
+  SDL_DisplayMode mode;
+  if (StartVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+    *width = mode.w;
+    *height = mode.h;
+  }
+}
+
+int64_t SdlDisplay::ReadCounter() {
+  // Split so that the scaling cannot overflow for any counter value.
+  uint64_t count = SDL_GetPerformanceCounter();
+  uint64_t ticks =
+      count / frequency_ * kCounterRate + count % frequency_ * kCounterRate / frequency_;
+  return static_cast<int64_t>(ticks & INT64_MAX);
+}
+
+uint32_t SdlDisplay::TickCount() { return static_cast<uint32_t>(ReadCounter() / 10000); }
+
+void SdlDisplay::Sleep(uint32_t milliseconds) { SDL_Delay(milliseconds); }
+
+void SdlDisplay::WindowChanged(HWND window, const hosted::WindowView& view) {
+  Shown* shown = Find(window);
+  if (!view.visible) {
+    if (shown && shown->visible) {
+      SDL_HideWindow(shown->window);
+      shown->visible = false;
+    }
+    return;
+  }
+  if (!StartVideo()) return;
+  int x = originX_ + view.client.left;
+  int y = originY_ + view.client.top;
+  int width = std::max(1, Width(view.client));
+  int height = std::max(1, Height(view.client));
+  std::string title = Utf8FromAnsi(view.title);
+  if (shown == nullptr) {
+    Uint32 flags = SDL_WINDOW_HIDDEN | (view.popup ? SDL_WINDOW_BORDERLESS : 0);
+    SDL_Window* created = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+    // Without an SDL window the hosted window simply stays unseen.
+    if (created == nullptr) return;
+    shown_.push_back({window, created, view.client, false});
+    shown = &shown_.back();
+  } else {
+    SDL_SetWindowTitle(shown->window, title.c_str());
+    SDL_SetWindowBordered(shown->window, view.popup ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowSize(shown->window, width, height);
+    SDL_SetWindowPosition(shown->window, x, y);
+  }
+  shown->client = view.client;
+  if (!shown->visible) {
+    shown->visible = true;
+    SDL_ShowWindow(shown->window);
+    // A window that is shown comes to the front with the keyboard, as the
+    // hosted platform makes it the foreground window.
+    SDL_RaiseWindow(shown->window);
+    SDL_SetWindowInputFocus(shown->window);
+  }
+  Paint(*shown);
+}
+
+void SdlDisplay::WindowDestroyed(HWND window) {
+  auto it = std::find_if(shown_.begin(), shown_.end(),
+                         [window](const Shown& shown) { return shown.handle == window; });
+  if (it == shown_.end()) return;
+  SDL_DestroyWindow(it->window);
+  shown_.erase(it);
+}
+
+// The whole client area goes into the framebuffer, then the framebuffer is
+// shown once: the screen only ever sees complete pictures.
+void SdlDisplay::Paint(const Shown& shown) {
+  SDL_Surface* surface = SDL_GetWindowSurface(shown.window);
+  if (surface == nullptr) return;
+  hosted::DesktopPicture desktop = hosted::Desktop();
+  // The part of the client area that lies on the desktop and in the window.
+  int32_t left = std::max<int32_t>(shown.client.left, 0);
+  int32_t top = std::max<int32_t>(shown.client.top, 0);
+  int32_t right = std::min({shown.client.right, desktop.width, shown.client.left + surface->w});
+  int32_t bottom = std::min({shown.client.bottom, desktop.height, shown.client.top + surface->h});
+  bool covered = left == shown.client.left && top == shown.client.top &&
+                 right - left == surface->w && bottom - top == surface->h;
+  if (!covered) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+  if (right > left && bottom > top) {
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
+    const uint32_t* source = desktop.pixels + static_cast<size_t>(top) * (desktop.pitch / 4) + left;
+    auto* target = static_cast<uint8_t*>(surface->pixels) +
+                   static_cast<size_t>(top - shown.client.top) * surface->pitch +
+                   static_cast<size_t>(left - shown.client.left) * surface->format->BytesPerPixel;
+    SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_RGB888, source, desktop.pitch,
+                      surface->format->format, target, surface->pitch);
+    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  }
+  SDL_UpdateWindowSurface(shown.window);
+}
+
+void SdlDisplay::Present(HWND window, const RECT&) {
+  const Shown* shown = Find(window);
+  if (shown && shown->visible) Paint(*shown);
+}
+
+void SdlDisplay::Pump() {
+  if (video_ != Video::kReady) return;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    if (event.type != SDL_WINDOWEVENT) continue;
+    const Shown* shown = FindSdl(event.window.windowID);
+    if (shown == nullptr) continue;
+    // Window procedures run below and may change the windows: keep only
+    // the handle.
+    HWND handle = shown->handle;
+    switch (event.window.event) {
+      case SDL_WINDOWEVENT_CLOSE:
+        hosted::PostQueued(handle, WM_CLOSE, 0, 0);
+        break;
+      case SDL_WINDOWEVENT_FOCUS_GAINED:
+        hosted::SetForeground(handle);
+        break;
+      case SDL_WINDOWEVENT_FOCUS_LOST:
+        // The focus may already have moved on to another of our windows.
+        if (GetForegroundWindow() == handle) hosted::SetForeground(nullptr);
+        break;
+      case SDL_WINDOWEVENT_EXPOSED:
+        // What was last presented, again; the picture itself changes only
+        // with a blit.
+        SDL_UpdateWindowSurface(shown->window);
+        break;
+      default:
+        break;
+    }
+  }
+}
+
+bool SdlDisplay::ReadKeyboard(uint8_t state[256]) {
+  const Uint8* keys = nullptr;
+  int count = 0;
+  if (video_ == Video::kReady) {
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    if (focus != nullptr && FindSdl(SDL_GetWindowID(focus)) != nullptr)
+      keys = SDL_GetKeyboardState(&count);
+  }
+  MapKeyboard(keys, count, state);
+  return true;
+}
+
+int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
+  std::string utf8Text = Utf8FromAnsi(text);
+  std::string utf8Title = Utf8FromAnsi(title);
+  if (video_ == Video::kReady) {
+    SDL_Window* parent = GetForegroundWindow() == owner ? WindowOf(owner) : nullptr;
+    // One OK button, which Return and Escape press too, as in MB_OK boxes.
+    SDL_MessageBoxButtonData button{
+        SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDOK,
+        "OK"};
+    SDL_MessageBoxData box{};
+    box.flags = (flags & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : 0;
+    box.window = parent;
+    box.title = utf8Title.c_str();
+    box.message = utf8Text.c_str();
+    box.numbuttons = 1;
+    box.buttons = &button;
+    int pressed = 0;
+    // However the box was closed, an MB_OK box answers IDOK.
+    if (SDL_ShowMessageBox(&box, &pressed) == 0) return IDOK;
+  }
+  std::fprintf(stderr, "%s\n%s\n", utf8Title.c_str(), utf8Text.c_str());
+  std::fflush(stderr);
+  ++printedBoxes_;
+  return IDOK;
+}
+
+bool SdlDisplay::Fails(hosted::FailPoint, const char*, int32_t, int32_t) { return false; }
+
+}  // namespace sdl

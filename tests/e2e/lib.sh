@@ -1,0 +1,154 @@
+# Helpers for the end-to-end tests: a private X server, the game started on
+# it, polling with deadlines, and the ball's height read off a screenshot.
+# Sourced by the test scripts, each of which is one bash process.
+
+set -u
+
+readonly kSkip=77  # CTest's SKIP_RETURN_CODE for these tests
+
+server_pid=""
+cave_pid=""
+work_dir=""
+
+fail() {
+  echo "FAIL: $*" >&2
+  [[ -n "$work_dir" && -s "$work_dir/cave.err" ]] && sed 's/^/cave: /' "$work_dir/cave.err" >&2
+  [[ -n "$work_dir" && -s "$work_dir/xvfb.log" ]] && sed 's/^/Xvfb: /' "$work_dir/xvfb.log" >&2
+  exit 1
+}
+
+# Skips the test unless every named program is installed.
+need_programs() {
+  local missing=() program
+  for program in "$@"; do
+    command -v "$program" >/dev/null 2>&1 || missing+=("$program")
+  done
+  if ((${#missing[@]})); then
+    echo "SKIP: not installed: ${missing[*]} (Debian packages xvfb xdotool x11-utils imagemagick)"
+    exit "$kSkip"
+  fi
+}
+
+# Stops what the test started, by process id, and removes its files (kept
+# when KEEP_E2E_FILES is set).
+cleanup() {
+  if [[ -n "$cave_pid" ]]; then
+    # A message box runs in a child process of the game.
+    pkill -P "$cave_pid" 2>/dev/null
+    kill "$cave_pid" 2>/dev/null
+    wait "$cave_pid" 2>/dev/null
+  fi
+  if [[ -n "$server_pid" ]]; then
+    kill "$server_pid" 2>/dev/null
+    wait "$server_pid" 2>/dev/null
+  fi
+  if [[ -n "$work_dir" ]]; then
+    if [[ -n "${KEEP_E2E_FILES:-}" ]]; then
+      echo "files kept in $work_dir"
+    else
+      rm -rf "$work_dir"
+    fi
+  fi
+}
+
+# Sets up the test: a scratch folder, a private X server, cleanup at exit.
+begin_test() {
+  need_programs Xvfb xdotool xwininfo import convert
+  work_dir=$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")
+  trap cleanup EXIT
+  start_x_server
+}
+
+# Milliseconds since the epoch.
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# Polls `command...` every 20 ms until it succeeds or `seconds` have passed.
+wait_until() {
+  local seconds=$1
+  shift
+  local deadline=$(($(now_ms) + seconds * 1000))
+  until "$@"; do
+    (($(now_ms) >= deadline)) && return 1
+    sleep 0.02
+  done
+}
+
+# A 1024x768x24 X server on a display number that the server picks itself,
+# so that tests running side by side never collide; exports DISPLAY. The
+# server must not reset when its last client leaves: it refuses connections
+# while it does, and the probe below is such a client.
+start_x_server() {
+  local number_file="$work_dir/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
+    3>"$number_file" 2>"$work_dir/xvfb.log" &
+  server_pid=$!
+  wait_until 10 test -s "$number_file" || fail "Xvfb did not start: $(cat "$work_dir/xvfb.log")"
+  export DISPLAY=":$(head -n1 "$number_file")"
+  unset WAYLAND_DISPLAY
+  wait_until 10 xwininfo -root >/dev/null 2>&1 || fail "X server $DISPLAY does not answer"
+}
+
+# Starts the game ($1) on the test's X server; its standard error goes to
+# $work_dir/cave.err.
+start_cave() {
+  "$1" 2>"$work_dir/cave.err" &
+  cave_pid=$!
+}
+
+cave_running() { kill -0 "$cave_pid" 2>/dev/null; }
+
+# Waits up to $1 seconds for the game to end; sets exit_code, or fails.
+wait_cave_exit() {
+  wait_until "$1" eval '! cave_running' || fail "cave still runs after $1 s"
+  wait "$cave_pid"
+  exit_code=$?
+  cave_pid=""
+}
+
+# The first visible window of the game, printed; false while it has none.
+cave_window() {
+  local window
+  window=$(xdotool search --onlyvisible --pid "$cave_pid" 2>/dev/null | head -n1)
+  [[ -n "$window" ]] && echo "$window"
+}
+
+# The visible window titled exactly $1, printed; false while there is none.
+# (xwininfo, since xdotool does not read titles of type UTF8_STRING, which
+# message boxes have.)
+window_named() {
+  local id
+  id=$(xwininfo -name "$1" 2>/dev/null |
+    awk '/Window id:/ {id = $4} /Map State: IsViewable/ {viewable = 1}
+         END {if (id != "" && viewable) print id}')
+  [[ -n "$id" ]] && printf '%d\n' "$id"
+}
+
+# Waits up to $1 seconds for `finder args...` to print a window; sets window.
+wait_window() {
+  local seconds=$1
+  shift
+  local deadline=$(($(now_ms) + seconds * 1000))
+  until window=$("$@"); do
+    (($(now_ms) >= deadline)) && return 1
+    sleep 0.02
+  done
+}
+
+# "x y width height" of window $1.
+window_geometry() {
+  xwininfo -id "$1" | awk '
+    /Absolute upper-left X/ {x = $NF}
+    /Absolute upper-left Y/ {y = $NF}
+    /Width:/ {w = $NF}
+    /Height:/ {h = $NF}
+    END {print x, y, w, h}'
+}
+
+# The mean row of the ball's red pixels in the window screenshot $1, looking
+# at columns 160-180 and rows 1-238 (inside the red frame of the picture);
+# prints nothing when no ball is seen there.
+ball_row() {
+  convert "$1" -crop 21x238+160+1 +repage -depth 8 txt:- |
+    awk -F'[,:() ]+' 'NR > 1 && $3 > 100 && $4 < 60 && $5 < 60 {n++; s += $2}
+                      END {if (n >= 20) printf "%.1f\n", s / n + 1}'
+}

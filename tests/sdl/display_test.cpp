@@ -1,0 +1,270 @@
+// The SDL display on SDL's dummy video driver, which has windows and
+// framebuffers but shows nothing: windows, pictures, window events, the
+// keyboard without focus, message boxes, the clock; and the display where no
+// screen can be opened.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/hosted/display/sdl/sdl_display.h"
+#include "platform/hosted/internal.h"
+
+namespace {
+
+using sdl::SdlDisplay;
+
+LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A top-level window of outer rectangle (x, y, width, height).
+HWND MakeWindow(DWORD style, int x, int y, int width, int height, const char* title = "") {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = Procedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "SdlTest";
+  RegisterClassA(&windowClass);  // fails harmlessly once registered
+  return CreateWindowExA(0, "SdlTest", title, style, x, y, width, height, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+void PushWindowEvent(SDL_Window* window, Uint8 what) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.event = what;
+  event.window.windowID = window ? SDL_GetWindowID(window) : 12345;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+// The colour SDL's framebuffer of `window` holds at (x, y), as 0xRRGGBB.
+uint32_t FramebufferPixel(SDL_Window* window, int x, int y) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  const uint8_t* row = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch;
+  uint32_t value = 0;
+  std::memcpy(&value, row + x * surface->format->BytesPerPixel, surface->format->BytesPerPixel);
+  Uint8 r, g, b;
+  SDL_GetRGB(value, surface->format, &r, &g, &b);
+  return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
+}
+
+class SdlDisplayTest : public ::testing::Test {
+ protected:
+  // Nothing here may open a real screen or pop up a real message box.
+  void SetUp() override {
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+  }
+  void TearDown() override { unsetenv("SDL_VIDEODRIVER"); }
+};
+
+TEST_F(SdlDisplayTest, WithoutAScreenThereIsNoDirectDrawAndBoxesGoToStandardError) {
+  unsetenv("SDL_VIDEODRIVER");
+  SdlDisplay display;
+  EXPECT_FALSE(display.Available());
+  int code = hosted::RunProcess(display, [&] {
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    EXPECT_EQ(LoadLibraryA("DDRAW.DLL"), nullptr);
+    EXPECT_NE(LoadLibraryA("DINPUT.DLL"), nullptr);
+    HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 32, 32);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(display.WindowOf(window), nullptr);
+    uint8_t keys[256];
+    EXPECT_TRUE(display.ReadKeyboard(keys));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBoxA(window, "Fehler Nr.1", "ERROR", MB_OK), IDOK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "ERROR\nFehler Nr.1\n");
+    EXPECT_EQ(display.PrintedMessageBoxes(), 1);
+  });
+  EXPECT_EQ(code, 0);
+}
+
+TEST_F(SdlDisplayTest, VisibleWindowsAreSdlWindowsOverTheirClientArea) {
+  SdlDisplay display;
+  ASSERT_TRUE(display.Available());
+  hosted::RunProcess(display, [&] {
+    // The dummy driver's screen is 1024 x 768.
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+
+    HWND popup = MakeWindow(WS_POPUP | WS_VISIBLE, 100, 50, 64, 32);
+    SDL_Window* shown = display.WindowOf(popup);
+    ASSERT_NE(shown, nullptr);
+    int x, y, width, height;
+    SDL_GetWindowPosition(shown, &x, &y);
+    SDL_GetWindowSize(shown, &width, &height);
+    EXPECT_EQ(x, 100);
+    EXPECT_EQ(y, 50);
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 32);
+    EXPECT_TRUE(SDL_GetWindowFlags(shown) & SDL_WINDOW_BORDERLESS);
+    EXPECT_TRUE(SDL_GetWindowFlags(shown) & SDL_WINDOW_SHOWN);
+    EXPECT_STREQ(SDL_GetWindowTitle(shown), "");
+
+    // Hidden windows, like the screen's base window, never get one.
+    HWND hidden = MakeWindow(WS_POPUP, 0, 0, 1, 1);
+    ASSERT_NE(hidden, nullptr);
+    EXPECT_EQ(display.WindowOf(hidden), nullptr);
+
+    // A framed window once shown: the frame is the system's, the SDL window
+    // is its client area, and the title is its text.
+    HWND framed = MakeWindow(WS_CAPTION, 200, 100, 100, 80, "Fenster \xE4");
+    EXPECT_EQ(display.WindowOf(framed), nullptr);
+    ShowWindow(framed, SW_SHOW);
+    SDL_Window* frame = display.WindowOf(framed);
+    ASSERT_NE(frame, nullptr);
+    RECT client;
+    ASSERT_TRUE(hosted::WindowRects(framed, nullptr, &client));
+    SDL_GetWindowPosition(frame, &x, &y);
+    SDL_GetWindowSize(frame, &width, &height);
+    EXPECT_EQ(x, client.left);
+    EXPECT_EQ(y, client.top);
+    EXPECT_EQ(width, client.right - client.left);
+    EXPECT_EQ(height, client.bottom - client.top);
+    EXPECT_FALSE(SDL_GetWindowFlags(frame) & SDL_WINDOW_BORDERLESS);
+    EXPECT_STREQ(SDL_GetWindowTitle(frame), "Fenster \xC3\xA4");
+
+    ShowWindow(framed, SW_HIDE);
+    EXPECT_EQ(display.WindowOf(framed), nullptr);
+    EXPECT_TRUE(SDL_GetWindowFlags(frame) & SDL_WINDOW_HIDDEN);
+    ShowWindow(framed, SW_SHOW);
+    EXPECT_EQ(display.WindowOf(framed), frame);  // the same window again
+
+    DestroyWindow(popup);
+    EXPECT_EQ(display.WindowOf(popup), nullptr);
+    EXPECT_EQ(display.WindowOf(framed), frame);
+  });
+}
+
+TEST_F(SdlDisplayTest, PresentShowsTheWholeClientAreaOfTheDesktop) {
+  SdlDisplay display;
+  ASSERT_TRUE(display.Available());
+  hosted::RunProcess(display, [&] {
+    HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 10, 20, 8, 4);
+    SDL_Window* shown = display.WindowOf(window);
+    ASSERT_NE(shown, nullptr);
+    hosted::DesktopPicture desktop = hosted::Desktop();
+    auto at = [&](int x, int y) -> uint32_t& {
+      return desktop.pixels[static_cast<size_t>(y) * (desktop.pitch / 4) + x];
+    };
+    auto pattern = [](int x, int y) { return 0x00102030u + static_cast<uint32_t>(x * 16 + y); };
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 8; ++x) at(10 + x, 20 + y) = pattern(x, y);
+    // A blit of one pixel: the whole window is shown as it now is.
+    display.Present(window, RECT{11, 21, 12, 22});
+    for (int y = 0; y < 4; ++y)
+      for (int x = 0; x < 8; ++x)
+        EXPECT_EQ(FramebufferPixel(shown, x, y), pattern(x, y)) << x << "," << y;
+
+    // A window hanging over the desktop's left edge: what lies outside the
+    // desktop is black.
+    HWND over = MakeWindow(WS_POPUP | WS_VISIBLE, -2, 0, 4, 2);
+    SDL_Window* edge = display.WindowOf(over);
+    ASSERT_NE(edge, nullptr);
+    at(0, 0) = 0x00FF0000;
+    at(1, 0) = 0x0000FF00;
+    at(0, 1) = 0x000000FF;
+    at(1, 1) = 0x00FFFFFF;
+    display.Present(over, RECT{0, 0, 2, 2});
+    EXPECT_EQ(FramebufferPixel(edge, 0, 0), 0u);
+    EXPECT_EQ(FramebufferPixel(edge, 1, 1), 0u);
+    EXPECT_EQ(FramebufferPixel(edge, 2, 0), 0xFF0000u);
+    EXPECT_EQ(FramebufferPixel(edge, 3, 0), 0x00FF00u);
+    EXPECT_EQ(FramebufferPixel(edge, 2, 1), 0x0000FFu);
+    EXPECT_EQ(FramebufferPixel(edge, 3, 1), 0xFFFFFFu);
+
+    // Presents for windows without an SDL window change nothing.
+    HWND hidden = MakeWindow(WS_POPUP, 0, 0, 4, 4);
+    display.Present(hidden, RECT{0, 0, 4, 4});
+    display.Present(nullptr, RECT{0, 0, 4, 4});
+  });
+}
+
+TEST_F(SdlDisplayTest, CloseRequestsAreQueuedAndFocusMovesTheForeground) {
+  SdlDisplay display;
+  ASSERT_TRUE(display.Available());
+  hosted::RunProcess(display, [&] {
+    HWND first = MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 16, 16);
+    HWND second = MakeWindow(WS_POPUP | WS_VISIBLE, 20, 0, 16, 16);
+    ASSERT_EQ(GetForegroundWindow(), second);  // shown last
+
+    PushWindowEvent(display.WindowOf(first), SDL_WINDOWEVENT_CLOSE);
+    PushWindowEvent(nullptr, SDL_WINDOWEVENT_CLOSE);  // not one of ours
+    MSG msg{};
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_EQ(msg.hwnd, first);
+    EXPECT_EQ(msg.message, static_cast<UINT>(WM_CLOSE));
+    EXPECT_FALSE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
+    EXPECT_TRUE(IsWindow(first));  // queued, not acted on
+
+    PushWindowEvent(display.WindowOf(second), SDL_WINDOWEVENT_FOCUS_LOST);
+    display.Pump();
+    EXPECT_EQ(GetForegroundWindow(), nullptr);
+    PushWindowEvent(display.WindowOf(first), SDL_WINDOWEVENT_FOCUS_GAINED);
+    display.Pump();
+    EXPECT_EQ(GetForegroundWindow(), first);
+    // The focus moving between our windows may be told in either order.
+    PushWindowEvent(display.WindowOf(second), SDL_WINDOWEVENT_FOCUS_GAINED);
+    PushWindowEvent(display.WindowOf(first), SDL_WINDOWEVENT_FOCUS_LOST);
+    display.Pump();
+    EXPECT_EQ(GetForegroundWindow(), second);
+
+    // No window of ours has SDL's keyboard focus: every key is up.
+    uint8_t keys[256];
+    std::memset(keys, 0xFF, sizeof keys);
+    EXPECT_TRUE(display.ReadKeyboard(keys));
+    for (int i = 0; i < 256; ++i) ASSERT_EQ(keys[i], 0) << i;
+  });
+}
+
+TEST_F(SdlDisplayTest, AMessageBoxThatCannotBeShownIsPrintedAndAnsweredOk) {
+  SdlDisplay display;
+  ASSERT_TRUE(display.Available());
+  hosted::RunProcess(display, [&] {
+    HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 16, 16);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(MessageBoxA(window, "Spielstand:\n\nPlayer 1: 3 Punkte\n", "Game Over!", MB_OK),
+              IDOK);
+    EXPECT_EQ(MessageBoxA(nullptr, "Gr\xFC\xDF", nullptr, MB_ICONERROR), IDOK);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Game Over!\nSpielstand:\n\nPlayer 1: 3 Punkte\n\nError\nGr\xC3\xBC\xC3\x9F\n");
+    EXPECT_EQ(display.PrintedMessageBoxes(), 2);
+  });
+}
+
+TEST_F(SdlDisplayTest, TheClockRunsAtTenMegahertz) {
+  SdlDisplay display;
+  int64_t start = display.ReadCounter();
+  uint32_t startTick = display.TickCount();
+  display.Sleep(30);
+  int64_t end = display.ReadCounter();
+  uint32_t endTick = display.TickCount();
+  EXPECT_GE(end - start, 30 * 10000);
+  EXPECT_LT(end - start, 5 * 10000000);  // well below 5 s, whatever the load
+  EXPECT_GE(endTick - startTick, 30u);
+  EXPECT_LT(endTick - startTick, 5000u);
+  // GetTickCount is the same clock in milliseconds.
+  int64_t counter = display.ReadCounter();
+  uint32_t tick = display.TickCount();
+  EXPECT_LE(static_cast<uint32_t>(counter / 10000), tick);
+  EXPECT_LE(tick - static_cast<uint32_t>(counter / 10000), 1000u);
+}
+
+TEST(SdlText, AnsiBecomesUtf8) {
+  EXPECT_EQ(sdl::Utf8FromAnsi(nullptr), "");
+  EXPECT_EQ(sdl::Utf8FromAnsi(""), "");
+  EXPECT_EQ(sdl::Utf8FromAnsi("Fehler Nr.1\n"), "Fehler Nr.1\n");
+  EXPECT_EQ(sdl::Utf8FromAnsi("\xC4\xD6\xDC\xE4\xF6\xFC\xDF"),
+            "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F");
+  EXPECT_EQ(sdl::Utf8FromAnsi("\x80"), "\xE2\x82\xAC");     // euro sign
+  EXPECT_EQ(sdl::Utf8FromAnsi("\x9F"), "\xC5\xB8");         // Y with diaeresis
+  EXPECT_EQ(sdl::Utf8FromAnsi("a\x81z"), "a\xEF\xBF\xBDz");  // undefined: U+FFFD
+  EXPECT_EQ(sdl::Utf8FromAnsi("\xFF"), "\xC3\xBF");
+}
+
+}  // namespace
