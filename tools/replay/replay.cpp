@@ -2,10 +2,11 @@
 // it calls, unchanged) on the headless display, with keys from a file, and
 // reports what happens: message boxes and the exit code on standard output,
 // and on request a trace of the game at every keyboard snapshot, the cave
-// picture and what the window shows.
+// picture, the first ship's ball sprite and what the window shows.
 //
 //   cave-replay [--tick N] [--input FILE] [--snapshots N] [--trace FILE]
-//               [--cave K:FILE] [--shot K:FILE] [--fail POINT] [--desktop WxH]
+//               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--fail POINT]
+//               [--desktop WxH]
 //
 // Bad command lines get a one-line message on standard error and exit code 2.
 #include <cerrno>
@@ -36,6 +37,7 @@ struct Options {
   long long quitAt = 1000000;
   std::string trace;
   PictureRequest cave;
+  PictureRequest ball;
   PictureRequest shot;
   std::string fail;
   int32_t desktopWidth = 1024;
@@ -110,6 +112,8 @@ Options ParseOptions(int argc, char** argv) {
       options.trace = value;
     } else if (option == "--cave") {
       options.cave = ParsePicture(option, value);
+    } else if (option == "--ball") {
+      options.ball = ParsePicture(option, value);
     } else if (option == "--shot") {
       options.shot = ParsePicture(option, value);
     } else if (option == "--fail") {
@@ -221,11 +225,17 @@ bool WritePpm(const std::string& file, const uint32_t* pixels, int32_t width, in
   return std::fclose(out) == 0;
 }
 
-void WriteCave(const std::string& file) {
-  const SpriteRecord* sprite = SpriteRecordAt(kCaveSprite);
+void WriteSprite(int32_t number, const std::string& file, const char* what) {
+  const SpriteRecord* sprite = number >= 0 ? SpriteRecordAt(number) : nullptr;
   hosted::SurfaceInfo info = hosted::InspectSurface(sprite ? sprite->surface : nullptr);
   if (info.pixels == nullptr || !WritePpm(file, info.pixels, info.width, info.height, info.pitch))
-    std::fprintf(stderr, "cave-replay: could not write the cave picture to '%s'\n", file.c_str());
+    std::fprintf(stderr, "cave-replay: could not write the %s to '%s'\n", what, file.c_str());
+}
+
+// The first ship's sprite number, -1 while there is none.
+int32_t FirstShipSprite() {
+  if (ShipList.head == nullptr || ShipList.head->first == nullptr) return -1;
+  return static_cast<Ship*>(ListRecord(ShipList.head->first))->sprite;
 }
 
 void WriteShot(const std::string& file) {
@@ -260,7 +270,8 @@ int main(int argc, char** argv) {
   });
   display.onSnapshot = [&](int snapshot) {
     if (trace) std::fputs(GameState(snapshot, false).c_str(), trace);
-    if (snapshot == options.cave.snapshot) WriteCave(options.cave.file);
+    if (snapshot == options.cave.snapshot) WriteSprite(kCaveSprite, options.cave.file, "cave picture");
+    if (snapshot == options.ball.snapshot) WriteSprite(FirstShipSprite(), options.ball.file, "ball sprite");
     if (snapshot == options.shot.snapshot) WriteShot(options.shot.file);
   };
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
