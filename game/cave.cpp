@@ -38,8 +38,12 @@ void ColumnStep(const Spread& spread, bool scrolling) {
     else
       db = static_cast<float>(RandomNext(spread.range) - spread.offset) / spread.scale;
     // The previous column satisfies these, and so do some pairs of every
-    // draw, so the loop ends.
-    if (((b + db) - t) - dt > kMinimumOpening && t + dt > 0.0f && b + db < kFloorLimit) break;
+    // draw, so the loop ends. The stored top and bottom are rounded sums,
+    // whose difference can come out at exactly 40 where the first test
+    // passed by a hair; so the stored opening is tested too.
+    if (((b + db) - t) - dt > kMinimumOpening && t + dt > 0.0f && b + db < kFloorLimit &&
+        (b + db) - (t + dt) > kMinimumOpening)
+      break;
   }
   ListAdd(&ColumnList);
   CaveColumn* column = CurrentColumn();

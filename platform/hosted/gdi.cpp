@@ -4,6 +4,7 @@
 // Every GDI object lives in one table keyed by its handle value. Handle values
 // are never reused, so a stale or made-up handle is simply not found and the
 // call fails the way Win32 documents it, instead of touching memory.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <unordered_map>
@@ -329,7 +330,10 @@ void DrawRectangle(const DeviceContext& dc, int64_t left, int64_t top, int64_t r
   // Each outline pixel is mixed once, so R2_NOT inverts the frame once.
   MixSpan(dc, left, right - 1, top, pen->pixel);
   if (bottom - 1 > top) MixSpan(dc, left, right - 1, bottom - 1, pen->pixel);
-  for (int64_t y = top + 1; y < bottom - 1; ++y) {
+  // Only the rows of the memory are walked: a box can reach far past them.
+  const int64_t firstRow = std::max<int64_t>(top + 1, 0);
+  const int64_t endRow = std::min<int64_t>(bottom - 1, dc.height);
+  for (int64_t y = firstRow; y < endRow; ++y) {
     MixSpan(dc, left, left, y, pen->pixel);
     if (right - 1 > left) MixSpan(dc, right - 1, right - 1, y, pen->pixel);
   }

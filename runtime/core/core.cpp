@@ -127,15 +127,16 @@ void StringStoreExpression(char** variable, char* mark) {
 
 void StringAssign(char** variable, const char* text) {
   if (variable == nullptr) return;
-  if (*variable) {
-    HeapFree(RuntimeHeap, 0, *variable);
-    *variable = nullptr;
+  // The text is copied before the old block goes, so that a variable can be
+  // given its own text.
+  char* block = nullptr;
+  if (text != nullptr) {
+    size_t length = std::strlen(text) + 1;
+    block = static_cast<char*>(HeapAlloc(RuntimeHeap, 0, length));
+    if (block == nullptr) RuntimeEnd();
+    std::memcpy(block, text, length);
   }
-  if (text == nullptr) return;
-  size_t length = std::strlen(text) + 1;
-  char* block = static_cast<char*>(HeapAlloc(RuntimeHeap, 0, length));
-  if (block == nullptr) RuntimeEnd();
-  std::memcpy(block, text, length);
+  if (*variable) HeapFree(RuntimeHeap, 0, *variable);
   *variable = block;
 }
 

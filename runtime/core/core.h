@@ -62,7 +62,7 @@ char* StringArgument(char* start);
 // work area, so text = text + more is safe) and puts the position back to mark.
 void StringStoreExpression(char** variable, char* mark);
 // Frees *variable's block and sets it to none; copies text into a new block
-// unless text is null.
+// unless text is null. The variable's own text may be given.
 void StringAssign(char** variable, const char* text);
 // Returns a string variable's block to RuntimeHeap; null is ignored.
 void StringRelease(char* block);

@@ -34,6 +34,9 @@ DrawingState state;
 int Add(int32_t a, int32_t b) {
   return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
 }
+int Subtract(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
 
 void ColourFrom(Colour colour) {
   DrawingColour(static_cast<int32_t>(colour & 0xFF), static_cast<int32_t>((colour >> 8) & 0xFF),
@@ -96,8 +99,16 @@ void DrawingStop() {
     DeleteObject(state.colourPen);
     state.colourPen = nullptr;
   }
-  if (state.release) state.release();
+  // Closed before the release runs, which may ask to close it again.
+  void (*release)() = state.release;
   state.deviceContext = nullptr;
+  if (release) release();
+}
+
+void DrawingForget(HDC dc) {
+  if (dc == nullptr || state.deviceContext != dc) return;
+  state.release = nullptr;
+  DrawingStop();
 }
 
 void DrawingMode(int32_t mode) {
@@ -146,7 +157,8 @@ void DrawBox(int32_t x, int32_t y, int32_t width, int32_t height, Colour colour)
 void DrawCircle(int32_t x, int32_t y, int32_t radius, Colour colour) {
   if (state.deviceContext == nullptr) return;
   ColourFrom(colour);
-  Ellipse(state.deviceContext, Add(x, -radius), Add(y, -radius), Add(x, radius), Add(y, radius));
+  Ellipse(state.deviceContext, Subtract(x, radius), Subtract(y, radius), Add(x, radius),
+          Add(y, radius));
 }
 
 void DrawPlot(int32_t x, int32_t y, Colour colour) {

@@ -50,6 +50,11 @@ void DrawingInit();
 HDC DrawingStart(const DrawingOutput* output);
 // Closes the open output and gives its device context back.
 void DrawingStop();
+// For the producers of outputs: `dc` goes back to its surface (the screen is
+// presented or closed, the sprite is released), so an output open on it is
+// closed at once, without its release, and nothing is drawn into memory that
+// may be gone.
+void DrawingForget(HDC dc);
 // Sets the mode flags: 1 transparent text background, 2 invert (R2_NOT),
 // 4 outline only (the hollow brush; DrawingColour then makes no brush).
 void DrawingMode(int32_t mode);

@@ -5,6 +5,12 @@
 
 ListHead* ListNew(List* list, uint32_t recordSize) {
   if (list == nullptr) return nullptr;
+  // A cursor left from an earlier list would link new elements into that one.
+  list->current = nullptr;
+  list->head = nullptr;
+  // The element size is kept in 32 bits; one that does not fit would wrap
+  // round to a block too small for the links.
+  if (recordSize > UINT32_MAX - sizeof(ListElement)) return nullptr;
   auto* head = static_cast<ListHead*>(HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, sizeof(ListHead)));
   if (head) head->elementSize = static_cast<uint32_t>(sizeof(ListElement)) + recordSize;
   list->head = head;

@@ -35,8 +35,10 @@ Record* ListCurrent(const List& list) {
   return static_cast<Record*>(ListRecord(list.current));
 }
 
-// Makes the list empty with records of recordSize bytes; returns its head
-// (null when it cannot be allocated).
+// Makes the list empty with records of recordSize bytes and no element
+// current; returns its head. Null, and a list that does nothing, when the head
+// cannot be allocated or the element (links plus record) would not fit 32
+// bits. Made again, a list starts empty; its old elements stay in the heap.
 ListHead* ListNew(List* list, uint32_t recordSize);
 // Inserts a zero-filled element after the current one (at the front when none
 // is current) and makes it current; returns it.

@@ -16,10 +16,10 @@
 //
 // Sprites: off-screen surfaces in the display's format, copied opaque or
 // keyed (black source pixels left out), clipped to the display target,
-// correct also when a sprite is copied onto itself. Negative sprite numbers
-// are refused by every sprite operation (SpriteCreate returns 0; the others
-// do nothing, SpriteOutput returns null); numbers beyond the table are empty
-// slots.
+// correct also when a sprite is copied onto itself. Negative sprite numbers,
+// and numbers from kSpriteNumberLimit up, are refused by every sprite
+// operation (SpriteCreate returns 0; the others do nothing, SpriteOutput
+// returns null); numbers beyond the table are empty slots.
 //
 // Everything handed to DirectDraw is zero-filled and carries its own size.
 #pragma once
@@ -44,9 +44,10 @@ int32_t ScreenSetFrameRate(int32_t rate);
 // made).
 int32_t ScreenOpenWindowed(HWND window, int32_t x, int32_t y, int32_t width, int32_t height,
                            int32_t stretch, int32_t rightMargin, int32_t bottomMargin);
-// Presents the back buffer, dispatches the waiting window messages and waits
-// for the rest of the frame period; the display target goes home. Returns the
-// back buffer (null while no screen is open).
+// Presents the back buffer (closing a drawing still open on it), dispatches
+// the waiting window messages and waits for the rest of the frame period; the
+// display target goes home. Returns the back buffer (null while no screen is
+// open).
 IDirectDrawSurface7* ScreenFlip();
 // Fills the display target with a colour, components clamped to 0-255; the
 // fill's result code (DDERR_INVALIDOBJECT when there is no target).
@@ -56,8 +57,9 @@ HRESULT ScreenClear(int32_t red, int32_t green, int32_t blue);
 DrawingOutput* ScreenOutput();
 // The window the screen is shown in (the base window while none is open).
 HWND ScreenWindow();
-// Gives back the device contexts handed out, frees every sprite and the
-// surfaces; back to the initialised state (the active flag stays).
+// Gives back the device contexts handed out (closing the drawing open on
+// one), frees every sprite and the surfaces; back to the initialised state
+// (the active flag stays).
 void ScreenClose();
 // Stop hook: ScreenClose, then releases DirectDraw and unloads "DDRAW.DLL".
 void ScreenStop();
@@ -65,6 +67,10 @@ void ScreenStop();
 void ScreenReset();
 
 // ---------------------------------------------------------------- sprite table
+// Sprite numbers from this one up are refused: their table would be far
+// larger than any program of this kind needs.
+constexpr int32_t kSpriteNumberLimit = 65536;
+
 struct SpriteRecord {
   IDirectDrawSurface7* surface;  // null: the slot holds no sprite
   int16_t width;
@@ -82,10 +88,11 @@ struct SpriteRecord {
 // the colour-key record; 0 when the table cannot be allocated.
 int32_t SpriteTableInit();
 // Makes room for `number`: capacity = number + 50 when number >= capacity.
-// Negative numbers are ignored; when the table cannot grow it stays as it was.
+// Numbers outside 0 ... kSpriteNumberLimit - 1 are ignored; when the table
+// cannot grow it stays as it was.
 void SpriteTableGrow(int32_t number);
 // Releases the sprite in slot `number`, if any (with its device context, if
-// it is handed out for drawing).
+// it is handed out for drawing, and the drawing open on it).
 void SpriteFree(int32_t number);
 // -1: the display target goes home to the back buffer; a held sprite: that
 // sprite becomes the target; anything else: no change. Returns the target.
@@ -93,7 +100,8 @@ IDirectDrawSurface7* SpriteTarget(int32_t number);
 
 // ---------------------------------------------------------------- sprites
 // A black width x height sprite in slot `number` (releasing what was there);
-// its surface, or 0 on failure: sizes outside 1-32767, no DirectDraw, or a
+// its surface, or 0 on failure: a number outside 0 ... kSpriteNumberLimit - 1
+// (nothing is released then), sizes outside 1-32767, no DirectDraw, or a
 // surface DirectDraw cannot make (it makes none before ScreenOpenWindowed has
 // set its cooperative level).
 IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height);

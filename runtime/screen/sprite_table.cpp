@@ -74,9 +74,10 @@ int32_t SpriteTableInit() {
 }
 
 void SpriteTableGrow(int32_t number) {
-  if (state.table == nullptr || number < 0 || number < state.capacity) return;
+  if (state.table == nullptr || number < 0 || number >= kSpriteNumberLimit ||
+      number < state.capacity)
+    return;
   const int64_t capacity = int64_t{number} + kGrowth;
-  if (capacity > INT32_MAX) return;
   void* block = HeapReAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, state.table,
                             sizeof(SpriteRecord) * static_cast<size_t>(capacity));
   if (block == nullptr) return;  // the old table is still whole and in use

@@ -56,6 +56,7 @@ void Display(int32_t number, int32_t x, int32_t y, DWORD flags) {
 
 void SpriteOutputRelease() {
   if (state.dc == nullptr) return;
+  DrawingForget(state.dc);
   state.surface->ReleaseDC(state.dc);
   state.dc = nullptr;
 }
@@ -67,7 +68,7 @@ void SpriteOutputForget(IDirectDrawSurface7* surface) {
 void SpritesReset() { state = SpriteState{}; }
 
 IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height) {
-  if (number < 0) return nullptr;
+  if (number < 0 || number >= kSpriteNumberLimit) return nullptr;
   SpriteTableGrow(number);
   SpriteFree(number);
   SpriteRecord* record = SpriteSlot(number);
