@@ -61,6 +61,12 @@ Display& CurrentDisplay() { return *State().current; }
 void InstallDisplay(Display* display) {
   DisplayState& state = State();
   state.current = display ? display : &state.nullDisplay;
+  if (display == nullptr) {
+    // Back to no display at the end of every process: the blank picture is
+    // made only if someone asks for it (Desktop), not for every process.
+    state.desktop.clear();
+    return;
+  }
   int32_t width = 0, height = 0;
   state.current->DesktopSize(&width, &height);
   if (width < 1) width = 1;
