@@ -33,6 +33,14 @@ void DeleteMemoryDC(HDC dc);
 // user: the outer and client rectangles of a live window; false for others.
 bool WindowRects(HWND window, RECT* outer, RECT* client);
 
+// 32-bit coordinate arithmetic that wraps, as Win32's does.
+inline LONG WrapAdd(LONG a, LONG b) {
+  return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline LONG WrapSubtract(LONG a, LONG b) {
+  return static_cast<LONG>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
 // Case-insensitive comparison of ASCII strings.
 bool EqualNoCase(const char* a, const char* b);
 

@@ -91,14 +91,6 @@ WindowClass* FindClass(LPCSTR name) {
   return nullptr;
 }
 
-// Coordinates add and subtract as 32-bit Win32 arithmetic does: wrapping,
-// whatever position and size a caller passes.
-LONG Plus(LONG a, LONG b) {
-  return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-LONG Minus(LONG a, LONG b) {
-  return static_cast<LONG>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
 
 // The frame that AdjustWindowRect puts around a client area.
 RECT FrameOf(DWORD style) {
@@ -115,8 +107,8 @@ RECT FrameOf(DWORD style) {
 
 RECT ClientOf(const Window& window) {
   RECT frame = FrameOf(window.style);
-  RECT client{Minus(window.rect.left, frame.left), Minus(window.rect.top, frame.top),
-              Minus(window.rect.right, frame.right), Minus(window.rect.bottom, frame.bottom)};
+  RECT client{hosted::WrapSubtract(window.rect.left, frame.left), hosted::WrapSubtract(window.rect.top, frame.top),
+              hosted::WrapSubtract(window.rect.right, frame.right), hosted::WrapSubtract(window.rect.bottom, frame.bottom)};
   if (client.right < client.left) client.right = client.left;
   if (client.bottom < client.top) client.bottom = client.top;
   return client;
@@ -136,7 +128,7 @@ void Notify(Window* window) {
 }
 
 LPARAM PackSize(const RECT& r) {
-  return static_cast<LPARAM>((Minus(r.bottom, r.top) & 0xFFFF) << 16 | (Minus(r.right, r.left) & 0xFFFF));
+  return static_cast<LPARAM>((hosted::WrapSubtract(r.bottom, r.top) & 0xFFFF) << 16 | (hosted::WrapSubtract(r.right, r.left) & 0xFFFF));
 }
 
 LPARAM PackPosition(int32_t x, int32_t y) {
@@ -178,7 +170,7 @@ void ActivateNext(Window* leaving) {
 // there is not shown.
 HDC MakeDC(const RECT& area, HWND window) {
   DesktopPicture desktop = Desktop();
-  int32_t width = Minus(area.right, area.left), height = Minus(area.bottom, area.top);
+  int32_t width = hosted::WrapSubtract(area.right, area.left), height = hosted::WrapSubtract(area.bottom, area.top);
   HDC dc;
   std::unique_ptr<uint32_t[]> pixels;
   if (area.left >= 0 && area.top >= 0 && area.right <= desktop.width && area.bottom <= desktop.height &&
@@ -331,7 +323,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   window->exStyle = exStyle;
   if (width < 0) width = 0;
   if (height < 0) height = 0;
-  window->rect = {x, y, hosted::Plus(x, width), hosted::Plus(y, height)};
+  window->rect = {x, y, hosted::WrapAdd(x, width), hosted::WrapAdd(y, height)};
   window->procedure = cls->attributes.lpfnWndProc;
   window->background = cls->attributes.hbrBackground;
   window->destroying = false;
@@ -438,10 +430,10 @@ BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL) {
   if (rect == nullptr) return FALSE;
   RECT frame = hosted::FrameOf(style);
-  rect->left = hosted::Plus(rect->left, frame.left);
-  rect->top = hosted::Plus(rect->top, frame.top);
-  rect->right = hosted::Plus(rect->right, frame.right);
-  rect->bottom = hosted::Plus(rect->bottom, frame.bottom);
+  rect->left = hosted::WrapAdd(rect->left, frame.left);
+  rect->top = hosted::WrapAdd(rect->top, frame.top);
+  rect->right = hosted::WrapAdd(rect->right, frame.right);
+  rect->bottom = hosted::WrapAdd(rect->bottom, frame.bottom);
   return TRUE;
 }
 
@@ -456,7 +448,7 @@ BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
   hosted::Window* window = hosted::Find(handle);
   if (window == nullptr || rect == nullptr) return FALSE;
   RECT client = hosted::ClientOf(*window);
-  *rect = {0, 0, hosted::Minus(client.right, client.left), hosted::Minus(client.bottom, client.top)};
+  *rect = {0, 0, hosted::WrapSubtract(client.right, client.left), hosted::WrapSubtract(client.bottom, client.top)};
   return TRUE;
 }
 
@@ -568,10 +560,10 @@ BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
 
 BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
   if (rect == nullptr) return FALSE;
-  rect->left = hosted::Plus(rect->left, dx);
-  rect->right = hosted::Plus(rect->right, dx);
-  rect->top = hosted::Plus(rect->top, dy);
-  rect->bottom = hosted::Plus(rect->bottom, dy);
+  rect->left = hosted::WrapAdd(rect->left, dx);
+  rect->right = hosted::WrapAdd(rect->right, dx);
+  rect->top = hosted::WrapAdd(rect->top, dy);
+  rect->bottom = hosted::WrapAdd(rect->bottom, dy);
   return TRUE;
 }
 

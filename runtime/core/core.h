@@ -81,6 +81,14 @@ Colour Rgb(int32_t red, int32_t green, int32_t blue);
 uint32_t RedOf(Colour colour);
 uint32_t GreenOf(Colour colour);
 uint32_t BlueOf(Colour colour);
+// 32-bit addition and subtraction that wrap as Win32's coordinate arithmetic
+// does, for positions and sizes a caller passes (never undefined overflow).
+inline int32_t WrapAdd(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int32_t WrapSubtract(int32_t a, int32_t b) {
+  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
 // Suspends the thread (Sleep).
 void SleepMs(uint32_t milliseconds);
 // Start hook: RandomSeed(GetTickCount()).

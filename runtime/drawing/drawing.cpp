@@ -30,14 +30,6 @@ struct DrawingState {
 
 DrawingState state;
 
-// Coordinates add as 32-bit integers do on the platform: wrapping.
-int Add(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-int Subtract(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
-
 void ColourFrom(Colour colour) {
   DrawingColour(static_cast<int32_t>(colour & 0xFF), static_cast<int32_t>((colour >> 8) & 0xFF),
                 static_cast<int32_t>((colour >> 16) & 0xFF));
@@ -151,14 +143,14 @@ void DrawingColour(int32_t red, int32_t green, int32_t blue) {
 void DrawBox(int32_t x, int32_t y, int32_t width, int32_t height, Colour colour) {
   if (state.deviceContext == nullptr) return;
   ColourFrom(colour);
-  Rectangle(state.deviceContext, x, y, Add(x, width), Add(y, height));
+  Rectangle(state.deviceContext, x, y, WrapAdd(x, width), WrapAdd(y, height));
 }
 
 void DrawCircle(int32_t x, int32_t y, int32_t radius, Colour colour) {
   if (state.deviceContext == nullptr) return;
   ColourFrom(colour);
-  Ellipse(state.deviceContext, Subtract(x, radius), Subtract(y, radius), Add(x, radius),
-          Add(y, radius));
+  Ellipse(state.deviceContext, WrapSubtract(x, radius), WrapSubtract(y, radius), WrapAdd(x, radius),
+          WrapAdd(y, radius));
 }
 
 void DrawPlot(int32_t x, int32_t y, Colour colour) {

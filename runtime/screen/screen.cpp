@@ -46,14 +46,6 @@ struct ScreenState {
 
 ScreenState state;
 
-// Screen coordinates add and subtract as 32-bit Win32 arithmetic does:
-// wrapping, whatever position and margins the caller passes.
-LONG Plus(LONG a, LONG b) {
-  return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-LONG Minus(LONG a, LONG b) {
-  return static_cast<LONG>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
 
 LRESULT CALLBACK BaseWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_ACTIVATE) {
@@ -238,8 +230,8 @@ int32_t ScreenOpenWindowed(HWND window, int32_t x, int32_t y, int32_t width, int
 
   RECT frame = {0, 0, 0, 0};
   AdjustWindowRect(&frame, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), FALSE);
-  state.offsetX = Minus(x, frame.left);
-  state.offsetY = Minus(y, frame.top);
+  state.offsetX = WrapSubtract(x, frame.left);
+  state.offsetY = WrapSubtract(y, frame.top);
   state.stretch = stretch;
   state.rightMargin = rightMargin;
   state.bottomMargin = bottomMargin;
@@ -256,11 +248,11 @@ IDirectDrawSurface7* ScreenFlip() {
   GetWindowRect(state.screenWindow, &destination);
   OffsetRect(&destination, state.offsetX, state.offsetY);
   if (state.stretch != 0) {
-    destination.right = Minus(destination.right, Plus(state.rightMargin, state.offsetX));
-    destination.bottom = Minus(destination.bottom, Plus(state.bottomMargin, state.offsetY));
+    destination.right = WrapSubtract(destination.right, WrapAdd(state.rightMargin, state.offsetX));
+    destination.bottom = WrapSubtract(destination.bottom, WrapAdd(state.bottomMargin, state.offsetY));
   } else {
-    destination.right = Plus(destination.left, target.width);
-    destination.bottom = Plus(destination.top, target.height);
+    destination.right = WrapAdd(destination.left, target.width);
+    destination.bottom = WrapAdd(destination.top, target.height);
   }
   RECT source;
   SetRect(&source, 0, 0, target.width, target.height);

@@ -46,21 +46,12 @@ bool CoverNumber(int32_t number) {
   if (number < state.capacity) return true;
   int32_t capacity = number + kCapacityStep;
   SIZE_T bytes = static_cast<SIZE_T>(capacity + kSpareEntries) * sizeof(WindowEntry);
-  void* grown = state.entries
-                    ? HeapReAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, state.entries, bytes)
-                    : HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, bytes);
+  void* grown = state.entries ? HeapReAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, state.entries, bytes)
+                              : HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, bytes);
   if (grown == nullptr) return false;
   state.entries = static_cast<WindowEntry*>(grown);
   state.capacity = capacity;
   return true;
-}
-
-// Arithmetic on screen coordinates wraps as 32-bit Win32 arithmetic does.
-LONG Add(LONG a, LONG b) {
-  return static_cast<LONG>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-LONG Subtract(LONG a, LONG b) {
-  return static_cast<LONG>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
 }  // namespace
@@ -95,8 +86,8 @@ void WindowStart() {
   attributes.lpszClassName = state.className;
 }
 
-HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
-                uint32_t flags, const char* title) {
+HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags,
+                const char* title) {
   if (number < 0 || number >= kWindowNumberLimit) return nullptr;
   if (!CoverNumber(number)) return nullptr;
   WindowClose(number);
@@ -111,21 +102,23 @@ HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t hei
   if (style == 0 || style == kStartHidden) style |= WS_CAPTION;
   style ^= kStartHidden;
 
-  RECT rect{x, y, Add(x, width), Add(y, height)};
+  RECT rect{x, y, WrapAdd(x, width), WrapAdd(y, height)};
   AdjustWindowRect(&rect, style, FALSE);
-  LONG outerWidth = Subtract(rect.right, rect.left);
-  LONG outerHeight = Subtract(rect.bottom, rect.top);
+  LONG outerWidth = WrapSubtract(rect.right, rect.left);
+  LONG outerHeight = WrapSubtract(rect.bottom, rect.top);
 
   HWND active = centring == Centring::kActiveWindow ? GetActiveWindow() : nullptr;
   if (centring == Centring::kActiveWindow && active == nullptr) centring = Centring::kScreen;
   if (centring == Centring::kScreen) {
-    x = Subtract(GetSystemMetrics(SM_CXSCREEN) >> 1, outerWidth >> 1);
-    y = Subtract(GetSystemMetrics(SM_CYSCREEN) >> 1, outerHeight >> 1);
+    x = WrapSubtract(GetSystemMetrics(SM_CXSCREEN) >> 1, outerWidth >> 1);
+    y = WrapSubtract(GetSystemMetrics(SM_CYSCREEN) >> 1, outerHeight >> 1);
   } else if (centring == Centring::kActiveWindow) {
     RECT around{};
     GetWindowRect(active, &around);
-    x = Add(Subtract(around.left, outerWidth >> 1), Subtract(around.right, around.left) >> 1);
-    y = Add(Subtract(around.top, outerHeight >> 1), Subtract(around.bottom, around.top) >> 1);
+    x = WrapAdd(WrapSubtract(around.left, outerWidth >> 1),
+                WrapSubtract(around.right, around.left) >> 1);
+    y = WrapAdd(WrapSubtract(around.top, outerHeight >> 1),
+                WrapSubtract(around.bottom, around.top) >> 1);
     if (x < 0) x = 0;
     if (y < 0) y = 0;
   }
