@@ -11,19 +11,20 @@
 
 #include "platform/hosted/internal.h"
 
+const GUID IID_IDirectInput7A = {0x9A4CB684, 0x236D, 0x11D3,
+                                 {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
+const GUID IID_IDirectInputDevice7A = {0x57D7C6BC, 0x2356, 0x11D3,
+                                       {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
+const GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF,
+                               {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+const GUID GUID_Key = {0x55728220, 0xD33C, 0x11CF,
+                       {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+
 namespace hosted {
 namespace {
 
 constexpr GUID kIidUnknown = {0x00000000, 0x0000, 0x0000,
                               {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
-constexpr GUID kIidDirectInput7A = {0x9A4CB684, 0x236D, 0x11D3,
-                                    {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-constexpr GUID kIidDirectInputDevice7A = {0x57D7C6BC, 0x2356, 0x11D3,
-                                          {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-constexpr GUID kGuidSysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF,
-                                   {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-constexpr GUID kGuidKey = {0x55728220, 0xD33C, 0x11CF,
-                           {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 // Versions that DirectInput 7 accepts from an application; anything newer
 // asks for a DirectInput that is not installed, anything between them was a
@@ -106,7 +107,7 @@ void Forget(std::vector<T*>& list, T* object) {
 
 HRESULT Input::QueryInterface(REFIID riid, void** object) {
   if (object == nullptr) return E_POINTER;
-  if (SameGuid(riid, kIidUnknown) || SameGuid(riid, kIidDirectInput7A)) {
+  if (SameGuid(riid, kIidUnknown) || SameGuid(riid, IID_IDirectInput7A)) {
     *object = this;
     AddRef();
     return S_OK;
@@ -128,8 +129,8 @@ HRESULT Input::CreateDeviceEx(REFGUID device, REFIID iid, LPVOID* object, LPUNKN
   if (object == nullptr) return DIERR_INVALIDPARAM;
   *object = nullptr;
   if (outer != nullptr) return DIERR_NOAGGREGATION;
-  if (!SameGuid(device, kGuidSysKeyboard)) return DIERR_DEVICENOTREG;
-  if (!SameGuid(iid, kIidDirectInputDevice7A)) return DIERR_NOINTERFACE;
+  if (!SameGuid(device, GUID_SysKeyboard)) return DIERR_DEVICENOTREG;
+  if (!SameGuid(iid, IID_IDirectInputDevice7A)) return DIERR_NOINTERFACE;
   if (CurrentDisplay().Fails(FailPoint::kDirectInputDevice, "", 0, 0)) return DIERR_OUTOFMEMORY;
   auto* keyboard = new KeyboardDevice(this);
   State().devices.push_back(keyboard);
@@ -144,7 +145,7 @@ KeyboardDevice::KeyboardDevice(Input* parent) : parent(parent) { parent->AddRef(
 
 HRESULT KeyboardDevice::QueryInterface(REFIID riid, void** object) {
   if (object == nullptr) return E_POINTER;
-  if (SameGuid(riid, kIidUnknown) || SameGuid(riid, kIidDirectInputDevice7A)) {
+  if (SameGuid(riid, kIidUnknown) || SameGuid(riid, IID_IDirectInputDevice7A)) {
     *object = this;
     AddRef();
     return S_OK;
@@ -189,7 +190,7 @@ HRESULT KeyboardDevice::SetDataFormat(LPCDIDATAFORMAT format) {
     if (object.dwOfs >= format->dwDataSize || offsetTaken[object.dwOfs]) return DIERR_INVALIDPARAM;
     offsetTaken[object.dwOfs] = true;
     DWORD type = object.dwType & kTypeMask;
-    bool keyType = (object.pguid == nullptr || SameGuid(*object.pguid, kGuidKey)) &&
+    bool keyType = (object.pguid == nullptr || SameGuid(*object.pguid, GUID_Key)) &&
                    (type == 0 || (type & kPushButton) != 0);
     int key = -1;
     if (keyType) {
@@ -302,7 +303,7 @@ HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid
   if (std::find(std::begin(kKnownVersions), std::end(kKnownVersions), version) ==
       std::end(kKnownVersions))
     return DIERR_BETADIRECTINPUTVERSION;
-  if (!SameGuid(iid, kIidDirectInput7A)) return DIERR_NOINTERFACE;
+  if (!SameGuid(iid, IID_IDirectInput7A)) return DIERR_NOINTERFACE;
   if (CurrentDisplay().Fails(FailPoint::kDirectInputCreate, "", 0, 0)) return DIERR_GENERIC;
   auto* input = new Input;
   State().inputs.push_back(input);

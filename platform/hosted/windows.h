@@ -688,6 +688,13 @@ struct IDirectInput7A : IUnknown {
 };
 typedef IDirectInput7A* LPDIRECTINPUT7A;
 
+// The identifiers the hosted DirectInput knows, as the SDK's import library
+// provides them.
+extern const GUID IID_IDirectInput7A;
+extern const GUID IID_IDirectInputDevice7A;
+extern const GUID GUID_SysKeyboard;
+extern const GUID GUID_Key;
+
 // Exported by the built-in module "DINPUT.DLL"; reached through GetProcAddress.
 HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* object,
                                    LPUNKNOWN outer);

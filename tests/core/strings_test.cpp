@@ -8,9 +8,6 @@
 
 namespace {
 
-// Runs body inside a started runtime.
-void InRuntime(const std::function<void()>& body) { EXPECT_EQ(RunWithProgram(body), 0); }
-
 TEST(Strings, FormatIntExtremes) {
   InRuntime([] {
     char* mark = StringWorkPosition;

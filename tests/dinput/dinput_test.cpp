@@ -12,16 +12,8 @@
 
 namespace {
 
-constexpr GUID kIidInput = {0x9A4CB684, 0x236D, 0x11D3,
-                            {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-constexpr GUID kIidDevice = {0x57D7C6BC, 0x2356, 0x11D3,
-                             {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-constexpr GUID kSysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF,
-                               {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 constexpr GUID kSysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF,
                             {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-constexpr GUID kKey = {0x55728220, 0xD33C, 0x11CF,
-                       {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 constexpr GUID kXAxis = {0xA36D02E0, 0xC9F3, 0x11CF,
                          {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 constexpr DWORD kAxis = 0x3;
@@ -36,7 +28,7 @@ struct Format {
                       nullptr};
   Format() {
     for (DWORD i = 0; i < 256; ++i)
-      objects.push_back({&kKey, i, DIDFT_OPTIONAL | DIDFT_BUTTON | DIDFT_MAKEINSTANCE(i), 0});
+      objects.push_back({&GUID_Key, i, DIDFT_OPTIONAL | DIDFT_BUTTON | DIDFT_MAKEINSTANCE(i), 0});
   }
   const DIDATAFORMAT* get() {
     format.rgodf = objects.data();
@@ -66,9 +58,9 @@ HRESULT Create(DWORD version, const GUID& iid, LPVOID* object,
 
 LPDIRECTINPUTDEVICE7A Keyboard(bool withFormat = true) {
   LPDIRECTINPUT7A input = nullptr;
-  EXPECT_EQ(Create(0x0700, kIidInput, reinterpret_cast<LPVOID*>(&input)), DI_OK);
+  EXPECT_EQ(Create(0x0700, IID_IDirectInput7A, reinterpret_cast<LPVOID*>(&input)), DI_OK);
   LPDIRECTINPUTDEVICE7A device = nullptr;
-  EXPECT_EQ(input->CreateDeviceEx(kSysKeyboard, kIidDevice, reinterpret_cast<LPVOID*>(&device),
+  EXPECT_EQ(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A, reinterpret_cast<LPVOID*>(&device),
                                   nullptr),
             DI_OK);
   input->Release();  // the device keeps it
@@ -83,23 +75,23 @@ TEST(DirectInputCreate, VersionsInterfacesArgumentsAndFailures) {
   headless::HeadlessDisplay display;
   hosted::RunProcess(display, [] {
     LPVOID object = reinterpret_cast<LPVOID>(1);
-    EXPECT_EQ(Create(0, kIidInput, &object), DIERR_NOTINITIALIZED);
+    EXPECT_EQ(Create(0, IID_IDirectInput7A, &object), DIERR_NOTINITIALIZED);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(Create(0x0800, kIidInput, &object), DIERR_OLDDIRECTINPUTVERSION);
-    EXPECT_EQ(Create(0x0701, kIidInput, &object), DIERR_OLDDIRECTINPUTVERSION);
-    EXPECT_EQ(Create(0x0650, kIidInput, &object), DIERR_BETADIRECTINPUTVERSION);
-    EXPECT_EQ(Create(0x0700, kIidDevice, &object), DIERR_NOINTERFACE);
-    EXPECT_EQ(Create(0x0700, kIidInput, &object, nullptr), DIERR_INVALIDPARAM);
-    EXPECT_EQ(Create(0x0700, kIidInput, nullptr), DIERR_INVALIDPARAM);
+    EXPECT_EQ(Create(0x0800, IID_IDirectInput7A, &object), DIERR_OLDDIRECTINPUTVERSION);
+    EXPECT_EQ(Create(0x0701, IID_IDirectInput7A, &object), DIERR_OLDDIRECTINPUTVERSION);
+    EXPECT_EQ(Create(0x0650, IID_IDirectInput7A, &object), DIERR_BETADIRECTINPUTVERSION);
+    EXPECT_EQ(Create(0x0700, IID_IDirectInputDevice7A, &object), DIERR_NOINTERFACE);
+    EXPECT_EQ(Create(0x0700, IID_IDirectInput7A, &object, nullptr), DIERR_INVALIDPARAM);
+    EXPECT_EQ(Create(0x0700, IID_IDirectInput7A, nullptr), DIERR_INVALIDPARAM);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(Create(0x0500, kIidInput, &object), DI_OK);
+    EXPECT_EQ(Create(0x0500, IID_IDirectInput7A, &object), DI_OK);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(static_cast<LPDIRECTINPUT7A>(object)->Release(), 0u);
   });
   display.Fail(hosted::FailPoint::kDirectInputCreate);
   hosted::RunProcess(display, [] {
     LPVOID object = reinterpret_cast<LPVOID>(1);
-    EXPECT_TRUE(FAILED(Create(0x0700, kIidInput, &object)));
+    EXPECT_TRUE(FAILED(Create(0x0700, IID_IDirectInput7A, &object)));
     EXPECT_EQ(object, nullptr);
   });
   display.ClearFailures();
@@ -109,7 +101,7 @@ TEST(DirectInputCreate, VersionsInterfacesArgumentsAndFailures) {
     ASSERT_EQ(reinterpret_cast<void (*)()>(entry),
               reinterpret_cast<void (*)()>(&DirectInputCreateEx));
     LPVOID object = nullptr;
-    EXPECT_EQ(Create(0x0700, kIidInput, &object, RuntimeInstance), DI_OK);
+    EXPECT_EQ(Create(0x0700, IID_IDirectInput7A, &object, RuntimeInstance), DI_OK);
   });
 }
 
@@ -117,11 +109,11 @@ TEST(DirectInputDevice, OnlyTheSystemKeyboardWithCountedReferences) {
   headless::HeadlessDisplay display;
   hosted::RunProcess(display, [] {
     LPDIRECTINPUT7A input = nullptr;
-    ASSERT_EQ(Create(0x0700, kIidInput, reinterpret_cast<LPVOID*>(&input)), DI_OK);
+    ASSERT_EQ(Create(0x0700, IID_IDirectInput7A, reinterpret_cast<LPVOID*>(&input)), DI_OK);
     LPVOID object = reinterpret_cast<LPVOID>(1);
-    EXPECT_EQ(input->CreateDeviceEx(kSysMouse, kIidDevice, &object, nullptr), DIERR_DEVICENOTREG);
+    EXPECT_EQ(input->CreateDeviceEx(kSysMouse, IID_IDirectInputDevice7A, &object, nullptr), DIERR_DEVICENOTREG);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(input->CreateDeviceEx(kSysKeyboard, kIidInput, &object, nullptr), DIERR_NOINTERFACE);
+    EXPECT_EQ(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInput7A, &object, nullptr), DIERR_NOINTERFACE);
     EXPECT_FALSE(hosted::InspectKeyboardDevice().exists);
 
     LPDIRECTINPUTDEVICE7A device = Keyboard();
@@ -135,9 +127,9 @@ TEST(DirectInputDevice, OnlyTheSystemKeyboardWithCountedReferences) {
   hosted::RunProcess(display, [] {
     EXPECT_FALSE(hosted::InspectKeyboardDevice().exists);
     LPDIRECTINPUT7A input = nullptr;
-    ASSERT_EQ(Create(0x0700, kIidInput, reinterpret_cast<LPVOID*>(&input)), DI_OK);
+    ASSERT_EQ(Create(0x0700, IID_IDirectInput7A, reinterpret_cast<LPVOID*>(&input)), DI_OK);
     LPVOID object = reinterpret_cast<LPVOID>(1);
-    EXPECT_TRUE(FAILED(input->CreateDeviceEx(kSysKeyboard, kIidDevice, &object, nullptr)));
+    EXPECT_TRUE(FAILED(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A, &object, nullptr)));
     EXPECT_EQ(object, nullptr);
   });
 }
@@ -170,9 +162,9 @@ TEST(DataFormat, RefusesMalformedFormatsAndMapsKeysByTheFormat) {
     // one, key 0); an optional axis is left out.
     Format format;
     format.format.dwDataSize = 4;
-    format.objects = {{&kKey, 0, DIDFT_BUTTON | DIDFT_MAKEINSTANCE(DIK_UP), 0},
+    format.objects = {{&GUID_Key, 0, DIDFT_BUTTON | DIDFT_MAKEINSTANCE(DIK_UP), 0},
                       {nullptr, 2, DIDFT_BUTTON | DIDFT_MAKEINSTANCE(DIK_ESCAPE), 0},
-                      {&kKey, 3, DIDFT_BUTTON | kAnyInstance, 0},
+                      {&GUID_Key, 3, DIDFT_BUTTON | kAnyInstance, 0},
                       {&kXAxis, 1, DIDFT_OPTIONAL | kAxis | kAnyInstance, 0}};
     ASSERT_EQ(device->SetDataFormat(format.get()), DI_OK);
     ASSERT_EQ(device->Acquire(), DI_OK);

@@ -36,8 +36,6 @@ std::vector<int32_t> Values(List* list) {
 
 int32_t Current(const List& list) { return list.current ? ListCurrent<Record>(list)->value : -999; }
 
-void InRuntime(const std::function<void()>& body) { EXPECT_EQ(RunWithProgram(body), 0); }
-
 TEST(List, EmptyList) {
   InRuntime([] {
     List list{};

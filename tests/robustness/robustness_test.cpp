@@ -13,29 +13,10 @@
 #include "runtime/list/list.h"
 #include "runtime/screen/screen.h"
 #include "runtime/window/window.h"
+#include "tests/robustness/support.h"
 #include "tests/support/program.h"
 
 namespace {
-
-void OpenScreen() {
-  ASSERT_NE(ScreenInit(), 0);
-  ASSERT_EQ(ScreenSetFrameRate(0), 1);
-  ASSERT_NE(WindowOpen(0, 0, 0, 320, 240, 0x80000001, ""), nullptr);
-  ASSERT_EQ(ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0), 1);
-}
-
-uint32_t Pixel(int32_t sprite, int x, int y) {
-  hosted::SurfaceInfo info = hosted::InspectSurface(SpriteRecordAt(sprite)->surface);
-  return info.pixels[y * (info.pitch / 4) + x];
-}
-
-int Count(int32_t sprite, uint32_t pixel) {
-  hosted::SurfaceInfo info = hosted::InspectSurface(SpriteRecordAt(sprite)->surface);
-  int n = 0;
-  for (int y = 0; y < info.height; ++y)
-    for (int x = 0; x < info.width; ++x) n += Pixel(sprite, x, y) == pixel;
-  return n;
-}
 
 TEST(Robustness, StringsOutsideTheProtocol) {
   headless::HeadlessDisplay display;

@@ -13,3 +13,7 @@ int RunWithProgram(headless::HeadlessDisplay& display, std::function<void()> pro
 
 // The same on a default headless display.
 int RunWithProgram(std::function<void()> program);
+
+// Runs body as the program on a default headless display and expects the
+// process to end with exit code 0.
+void InRuntime(const std::function<void()>& body);
