@@ -1,7 +1,5 @@
 #include "tests/support/program.h"
 
-#include <gtest/gtest.h>
-
 #include <utility>
 
 #include "runtime/core/core.h"
@@ -27,5 +25,3 @@ int RunWithProgram(std::function<void()> program) {
   headless::HeadlessDisplay display;
   return RunWithProgram(display, std::move(program));
 }
-
-void InRuntime(const std::function<void()>& body) { EXPECT_EQ(RunWithProgram(body), 0); }
