@@ -2,11 +2,18 @@
 // it calls, unchanged) on the headless display, with keys from a file, and
 // reports what happens: message boxes and the exit code on standard output,
 // and on request a trace of the game at every keyboard snapshot, the cave
-// picture, the first ship's ball sprite and what the window shows.
+// picture, the first ship's ball sprite and what the window shows (each of
+// --cave, --ball and --shot may be given several times, for several
+// snapshots).
 //
 //   cave-replay [--tick N] [--input FILE] [--snapshots N] [--trace FILE]
 //               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--fail POINT]
-//               [--desktop WxH]
+//               [--desktop WxH] [--steer N:FILE]
+//
+// --steer N:FILE lets an autopilot hold the first ship's key as needed in
+// snapshots 0 ... N - 1 (on top of the keys of --input) and writes every
+// snapshot's keys to FILE in the --input format, so that the run can be
+// replayed from FILE alone.
 //
 // Bad command lines get a one-line message on standard error and exit code 2.
 #include <cerrno>
@@ -21,6 +28,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "tools/replay/steering.h"
 #include "runtime/screen/screen.h"
 #include "runtime/window/window.h"
 
@@ -36,9 +44,10 @@ struct Options {
   std::vector<std::vector<uint8_t>> input;
   long long quitAt = 1000000;
   std::string trace;
-  PictureRequest cave;
-  PictureRequest ball;
-  PictureRequest shot;
+  std::vector<PictureRequest> caves;
+  std::vector<PictureRequest> balls;
+  std::vector<PictureRequest> shots;
+  PictureRequest steer;  // snapshot: steer before it; file: where the keys go
   std::string fail;
   int32_t desktopWidth = 1024;
   int32_t desktopHeight = 768;
@@ -88,7 +97,7 @@ PictureRequest ParsePicture(const std::string& option, const std::string& value)
   size_t colon = value.find(':');
   long long snapshot = 0;
   if (colon == std::string::npos || colon + 1 >= value.size() ||
-      !ParseNumber(value.substr(0, colon), 0, 1LL << 40, &snapshot))
+      !ParseNumber(value.substr(0, colon), 0, 2147483647, &snapshot))
     Usage(option + " needs K:FILE, got '" + value + "'");
   return {static_cast<int>(snapshot), value.substr(colon + 1)};
 }
@@ -111,11 +120,13 @@ Options ParseOptions(int argc, char** argv) {
     } else if (option == "--trace") {
       options.trace = value;
     } else if (option == "--cave") {
-      options.cave = ParsePicture(option, value);
+      options.caves.push_back(ParsePicture(option, value));
     } else if (option == "--ball") {
-      options.ball = ParsePicture(option, value);
+      options.balls.push_back(ParsePicture(option, value));
     } else if (option == "--shot") {
-      options.shot = ParsePicture(option, value);
+      options.shots.push_back(ParsePicture(option, value));
+    } else if (option == "--steer") {
+      options.steer = ParsePicture(option, value);
     } else if (option == "--fail") {
       static const char* points[] = {"ddraw-load", "ddraw-create", "dinput-load", "dinput-create",
                                      "dinput-device", "window", "screen", "cave-sprite",
@@ -249,30 +260,69 @@ void WriteShot(const std::string& file) {
     std::fprintf(stderr, "cave-replay: could not write the window picture to '%s'\n", file.c_str());
 }
 
+// The column list as it stands, read without moving its cursor.
+std::vector<CaveColumn> Columns() {
+  std::vector<CaveColumn> columns;
+  if (ColumnList.head)
+    for (ListElement* e = ColumnList.head->first; e; e = e->next)
+      columns.push_back(*static_cast<CaveColumn*>(ListRecord(e)));
+  return columns;
+}
+
+// Holds the first ship's key when the autopilot says so.
+void Steer(uint8_t state[256]) {
+  if (ShipList.head == nullptr || ShipList.head->first == nullptr) return;
+  const Ship& ship = *static_cast<Ship*>(ListRecord(ShipList.head->first));
+  if (ship.key >= 0 && ship.key < 256 && SteerUp(ship, Columns())) state[ship.key] = 0x80;
+}
+
+void WriteKeys(std::FILE* out, const uint8_t state[256]) {
+  const char* separator = "";
+  for (int code = 0; code < 256; ++code)
+    if (state[code] & 0x80) {
+      std::fprintf(out, "%s%d", separator, code);
+      separator = " ";
+    }
+  std::fputc('\n', out);
+}
+
+std::FILE* OpenForWriting(const std::string& file, const char* what) {
+  if (file.empty()) return nullptr;
+  std::FILE* out = std::fopen(file.c_str(), "w");
+  if (out == nullptr) Usage(std::string("cannot write ") + what + " '" + file + "'");
+  return out;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Options options = ParseOptions(argc, argv);
-  std::FILE* trace = nullptr;
-  if (!options.trace.empty()) {
-    trace = std::fopen(options.trace.c_str(), "w");
-    if (trace == nullptr) Usage("cannot write trace file '" + options.trace + "'");
-  }
+  std::FILE* trace = OpenForWriting(options.trace, "trace file");
+  std::FILE* keys = OpenForWriting(options.steer.file, "key file");
 
   headless::HeadlessDisplay display(options.tick, options.desktopWidth, options.desktopHeight);
   InjectFailure(display, options.fail);
-  const auto& input = options.input;
-  long long quitAt = options.quitAt;
-  display.SetKeyScript([&input, quitAt](int snapshot, uint8_t state[256]) {
+  display.SetKeyScript([&options, keys](int snapshot, uint8_t state[256]) {
+    const auto& input = options.input;
     if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())
       for (uint8_t code : input[static_cast<size_t>(snapshot)]) state[code] = 0x80;
-    if (snapshot == quitAt) state[1] = 0x80;  // Escape, as a player quitting
+    if (snapshot == options.quitAt) state[1] = 0x80;  // Escape, as a player quitting
+    if (keys) {
+      if (snapshot < options.steer.snapshot) Steer(state);
+      WriteKeys(keys, state);
+    }
   });
+  auto pictures = [](const std::vector<PictureRequest>& requests, int snapshot, auto write) {
+    for (const PictureRequest& request : requests)
+      if (request.snapshot == snapshot) write(request.file);
+  };
   display.onSnapshot = [&](int snapshot) {
     if (trace) std::fputs(GameState(snapshot, false).c_str(), trace);
-    if (snapshot == options.cave.snapshot) WriteSprite(kCaveSprite, options.cave.file, "cave picture");
-    if (snapshot == options.ball.snapshot) WriteSprite(FirstShipSprite(), options.ball.file, "ball sprite");
-    if (snapshot == options.shot.snapshot) WriteShot(options.shot.file);
+    pictures(options.caves, snapshot,
+             [](const std::string& file) { WriteSprite(kCaveSprite, file, "cave picture"); });
+    pictures(options.balls, snapshot,
+             [](const std::string& file) { WriteSprite(FirstShipSprite(), file, "ball sprite"); });
+    pictures(options.shots, snapshot, WriteShot);
   };
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
@@ -283,6 +333,7 @@ int main(int argc, char** argv) {
 
   int code = headless::RunProgram(display);
   if (trace) std::fclose(trace);
+  if (keys) std::fclose(keys);
   std::printf("{\"exit\":%d,\"snapshots\":%d}\n", code, display.Snapshots());
   return code;
 }
