@@ -265,6 +265,38 @@ TEST(HostedDirectDraw, BltCopiesStretchesAndFills) {
   });
 }
 
+// A source key is one value, or with DDCKEY_COLORSPACE every value from its
+// low to its high end; only the colour bits of a pixel take part.
+TEST(HostedDirectDraw, SourceKeysCoverTheirRangeExactly) {
+  constexpr DWORD kColourSpace = 0x1;  // DDCKEY_COLORSPACE
+  const uint32_t sources[] = {0x0F, 0x10, 0x15, 0x20, 0x21, 0xFF000015};
+  const struct {
+    DWORD flags;
+    DDCOLORKEY key;
+    bool keyedOut[6];
+  } cases[] = {
+      {DDCKEY_SRCBLT | kColourSpace, {0x10, 0x20}, {false, true, true, true, false, true}},
+      {DDCKEY_SRCBLT, {0x10, 0x20}, {false, true, false, false, false, false}},  // the low value alone
+      {DDCKEY_SRCBLT | kColourSpace, {0x20, 0x10}, {false, false, false, true, false, false}},  // reversed: low alone
+  };
+  InProcess([&](headless::HeadlessDisplay&) {
+    IDirectDraw7* directDraw = MakeDirectDraw();
+    IDirectDrawSurface7* source = Plain(directDraw, 6, 1);
+    IDirectDrawSurface7* dest = Plain(directDraw, 6, 1);
+    for (int x = 0; x < 6; ++x) At(source, x, 0) = sources[x];
+    for (const auto& c : cases) {
+      DDCOLORKEY key = c.key;
+      ASSERT_EQ(source->SetColorKey(c.flags, &key), DD_OK);
+      for (int x = 0; x < 6; ++x) At(dest, x, 0) = 0x777777;
+      ASSERT_EQ(dest->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+      for (int x = 0; x < 6; ++x)
+        EXPECT_EQ(At(dest, x, 0), c.keyedOut[x] ? 0x777777u : sources[x])
+            << std::hex << sources[x] << " with key " << c.key.dwColorSpaceLowValue << "-"
+            << c.key.dwColorSpaceHighValue << " flags " << c.flags;
+    }
+  });
+}
+
 TEST(HostedDirectDraw, BltFastRefusesWhatDoesNotFit) {
   InProcess([](headless::HeadlessDisplay&) {
     IDirectDraw7* directDraw = MakeDirectDraw();

@@ -104,6 +104,23 @@ TEST(SpriteDisplayKeyed, LeavesBlackSourcePixelsOut) {
   });
 }
 
+// The key is black alone: the darkest pixel of each component is copied.
+TEST(SpriteDisplayKeyed, KeysOutBlackAndNothingNextToIt) {
+  const struct {
+    uint32_t source;
+    bool copied;
+  } pixels[] = {{0x000000, false}, {0x000001, true}, {0x000100, true}, {0x010000, true}, {0xFFFFFF, true}};
+  RunWithProgram([&] {
+    OpenGameScreen();
+    ASSERT_NE(SpriteCreate(10, 5, 1), nullptr);
+    for (int x = 0; x < 5; ++x) SpritePixel(10, x, 0) = pixels[x].source;
+    ScreenClear(1, 2, 3);
+    SpriteDisplayKeyed(10, 7, 9);
+    for (int x = 0; x < 5; ++x)
+      EXPECT_EQ(BackPixel(7 + x, 9), pixels[x].copied ? pixels[x].source : 0x010203u) << std::hex << pixels[x].source;
+  });
+}
+
 TEST(SpriteTable, GrowsKeepsRecordsAndFrees) {
   headless::HeadlessDisplay display;
   RunWithProgram(display, [&] {
