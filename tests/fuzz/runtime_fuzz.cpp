@@ -22,7 +22,7 @@
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 #include "tests/support/program.h"
 

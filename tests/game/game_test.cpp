@@ -8,7 +8,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 
 namespace {
 

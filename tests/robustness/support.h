@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/hosted/display/display.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 
 // The game's screen: window 0 centred on the desktop, unpaced.

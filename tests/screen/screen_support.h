@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/hosted/internal.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 #include "tests/support/program.h"
 

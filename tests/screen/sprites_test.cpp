@@ -55,8 +55,8 @@ TEST(SpriteDisplay, OntoItselfReadsTheWholeSourceFirst) {
       for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) before.push_back(SpritePixel(1, x, y));
       SpriteTarget(1);
-      EXPECT_EQ(ScreenInspect().targetWidth, 320);
-      EXPECT_EQ(ScreenInspect().targetHeight, 240);
+      EXPECT_EQ(ScreenInspect().target.width, 320);
+      EXPECT_EQ(ScreenInspect().target.height, 240);
       SpriteDisplay(1, shift, 0);
       SpriteTarget(-1);
       // By -3: columns 0-316 show what 3-319 showed, 317-319 are unchanged.
@@ -67,8 +67,8 @@ TEST(SpriteDisplay, OntoItselfReadsTheWholeSourceFirst) {
           uint32_t want = from >= 0 && from < 320 ? before[y * 320 + from] : before[y * 320 + x];
           ASSERT_EQ(SpritePixel(1, x, y), want) << shift << ": " << x << "," << y;
         }
-      EXPECT_EQ(ScreenInspect().target, ScreenInspect().backBuffer);
-      EXPECT_EQ(ScreenInspect().targetWidth, 320);
+      EXPECT_EQ(ScreenInspect().target.surface, ScreenInspect().backBuffer);
+      EXPECT_EQ(ScreenInspect().target.width, 320);
     }
   });
 }
@@ -163,17 +163,17 @@ TEST(SpriteTarget, MovesOnlyToHeldSpritesAndHome) {
     EXPECT_EQ(SpriteTarget(5), back);  // empty slot
     EXPECT_EQ(SpriteTarget(900), back);  // beyond the table
     EXPECT_EQ(SpriteTarget(1), sprite);
-    EXPECT_EQ(ScreenInspect().targetWidth, 40);
-    EXPECT_EQ(ScreenInspect().targetHeight, 30);
+    EXPECT_EQ(ScreenInspect().target.width, 40);
+    EXPECT_EQ(ScreenInspect().target.height, 30);
     EXPECT_EQ(SpriteTarget(-2), sprite);  // no meaning: no change
     EXPECT_EQ(SpriteTarget(-1), back);
-    EXPECT_EQ(ScreenInspect().targetWidth, 320);
-    EXPECT_EQ(ScreenInspect().targetHeight, 240);
+    EXPECT_EQ(ScreenInspect().target.width, 320);
+    EXPECT_EQ(ScreenInspect().target.height, 240);
     // A sprite freed while it is the target sends the target home.
     SpriteTarget(1);
     SpriteFree(1);
-    EXPECT_EQ(ScreenInspect().target, back);
-    EXPECT_EQ(ScreenInspect().targetWidth, 320);
+    EXPECT_EQ(ScreenInspect().target.surface, back);
+    EXPECT_EQ(ScreenInspect().target.width, 320);
     EXPECT_EQ(ScreenClear(9, 9, 9), DD_OK);
   });
 }

@@ -15,7 +15,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ TEST(Soak, TheCaveScrollsAHundredThousandTimesWithoutDrifting) {
     }
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // The scroll leaves the display target at home and no drawing open.
-    EXPECT_EQ(ScreenInspect().target, ScreenInspect().backBuffer);
+    EXPECT_EQ(ScreenInspect().target.surface, ScreenInspect().backBuffer);
     DrawingOutput* output = SpriteOutput(kCaveSprite);
     EXPECT_NE(output, nullptr);
     DrawingStart(output);

@@ -21,7 +21,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 
 namespace {

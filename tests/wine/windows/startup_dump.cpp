@@ -11,7 +11,7 @@
 
 #include "game/game.h"
 #include "runtime/keyboard/keyboard.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 #include "tests/wine/windows/probe.h"
 
 namespace {
