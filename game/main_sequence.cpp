@@ -15,6 +15,14 @@ Tint RockTint;
 int32_t OpenBrightness;
 int32_t RockBrightness;
 
+void ClearGameGlobals() {
+  std::memset(&ShipList, 0, sizeof ShipList);
+  std::memset(&ColumnList, 0, sizeof ColumnList);
+  RockTint = {};
+  OpenBrightness = 0;
+  RockBrightness = 0;
+}
+
 namespace {
 
 constexpr int32_t kKeyEscape = 1;

@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+#include "runtime/core/helpers.h"
+#include "runtime/core/hooks.h"
+
 namespace {
 
 constexpr Colour kNoColour = 0xFFFFFFFF;

@@ -20,7 +20,3 @@ int32_t KeyboardExamine();
 int32_t KeyDown(int32_t key);
 // 1 once per press: the key is up and an earlier call saw it down.
 int32_t KeyReleased(int32_t key);
-// Stop hook: releases the device, if one was made.
-void KeyboardStop();
-// Zeroes the library state, as at process load (run by RuntimeStart).
-void KeyboardReset();

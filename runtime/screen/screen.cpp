@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "runtime/core/core.h"
+#include "runtime/core/helpers.h"
+#include "runtime/core/hooks.h"
 #include "runtime/screen/screen_inspect.h"
 #include "runtime/screen/screen_internal.h"
 

@@ -61,10 +61,6 @@ HWND ScreenWindow();
 // one), frees every sprite and the surfaces; back to the initialised state
 // (the active flag stays).
 void ScreenClose();
-// Stop hook: ScreenClose, then releases DirectDraw and unloads "DDRAW.DLL".
-void ScreenStop();
-// Zeroes the library state, as at process load (run by RuntimeStart).
-void ScreenReset();
 
 // ---------------------------------------------------------------- sprite table
 // Sprite numbers from this one up are refused: their table would be far

@@ -2,9 +2,10 @@
 // procedure they share.
 #include "runtime/window/window.h"
 
-#include <cstdarg>
-
 #include "runtime/core/core.h"
+#include "runtime/core/helpers.h"
+#include "runtime/core/hooks.h"
+#include "runtime/window/window_inspect.h"
 
 namespace {
 
@@ -17,6 +18,10 @@ constexpr uint32_t kStartHidden = 0x10000000;  // inverted into WS_VISIBLE
 
 enum class Centring { kNone, kScreen, kActiveWindow };
 
+struct WindowEntry {
+  HWND handle;  // 0 while no window is open under this number
+};
+
 struct WindowState {
   int32_t capacity;
   WindowEntry* entries;  // capacity + 2 records in RuntimeHeap
@@ -27,14 +32,6 @@ struct WindowState {
 };
 
 WindowState state;
-
-int FormatText(char* output, const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  int written = wvsprintfA(output, format, arguments);
-  va_end(arguments);
-  return written;
-}
 
 void FormatClassName(int32_t number) {
   FormatText(state.className, "WindowClass_%ld", static_cast<LONG>(number));

@@ -12,10 +12,10 @@
 // number is opened; it never shrinks.
 //
 // WindowProcedure keeps close requests and size changes from the default
-// handling, so the user cannot close a window; only WindowClose and WindowStop
-// do. Numbers outside 0 ... kWindowNumberLimit - 1 are refused by WindowOpen
-// (result 0) and ignored by WindowClose. When the table cannot grow, WindowOpen
-// returns 0 and the table stays as it was.
+// handling, so the user cannot close a window; only WindowClose and the
+// runtime's end do. Numbers outside 0 ... kWindowNumberLimit - 1 are refused
+// by WindowOpen (result 0) and ignored by WindowClose. When the table cannot
+// grow, WindowOpen returns 0 and the table stays as it was.
 #pragma once
 
 #include <cstdint>
@@ -26,13 +26,6 @@
 // larger than any program of this kind needs.
 constexpr int32_t kWindowNumberLimit = 65536;
 
-struct WindowEntry {
-  HWND handle;  // 0 while no window is open under this number
-};
-
-// Start hook: empty table for 10 windows, the background brush, the class
-// attributes.
-void WindowStart();
 // Opens window `number` (closing one already open under it first) with a
 // client area of width x height, its outer top-left corner at (x, y) or
 // centred as the flags say;
@@ -44,12 +37,6 @@ HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t hei
 HWND WindowHandle();
 // Destroys window `number`, if open, and unregisters its class.
 void WindowClose(int32_t number);
-// Stop hook: WindowClose for every number from capacity - 1 down to 0.
-void WindowStop();
 // Ignores WM_CLOSE and WM_SIZE (result 0); everything else goes to
 // DefWindowProcA.
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Zeroes the library state, as at process load (run by RuntimeStart).
-void WindowReset();
-// The numbers the table covers now (0 before WindowStart).
-int32_t WindowCapacity();

@@ -19,6 +19,7 @@
 #include "platform/hosted/display/display.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "runtime/core/core.h"
+#include "runtime/core/hooks.h"
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list.h"

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
+#include "runtime/core/hooks.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
 #include "tests/support/program.h"

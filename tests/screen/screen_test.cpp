@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/core/hooks.h"
 #include "tests/screen/screen_support.h"
 
 namespace {

@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "runtime/core/core.h"
+#include "runtime/core/hooks.h"
 #include "runtime/window/window.h"
+#include "runtime/window/window_inspect.h"
 #include "tests/support/program.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "runtime/core/core.h"
 #include "runtime/drawing/drawing.h"
 #include "runtime/screen/screen.h"
+#include "runtime/start/start.h"
 #include "runtime/window/window.h"
 #include "tests/wine/windows/probe.h"
 

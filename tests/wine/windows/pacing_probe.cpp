@@ -8,6 +8,7 @@
 
 #include "runtime/core/core.h"
 #include "runtime/screen/screen.h"
+#include "runtime/start/start.h"
 #include "runtime/window/window.h"
 
 namespace {

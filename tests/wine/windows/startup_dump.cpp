@@ -7,11 +7,11 @@
 // It prints "written" when both files were written, or what went wrong.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "game/game.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen_inspect.h"
+#include "runtime/start/start.h"
 #include "tests/wine/windows/probe.h"
 
 namespace {
@@ -25,13 +25,7 @@ constexpr int32_t kFirstShipSprite = 10;
 }
 }  // namespace
 
-void GameReset() {
-  std::memset(&ShipList, 0, sizeof ShipList);
-  std::memset(&ColumnList, 0, sizeof ColumnList);
-  RockTint = {};
-  OpenBrightness = 0;
-  RockBrightness = 0;
-}
+void GameReset() { ClearGameGlobals(); }
 
 void GameMain() {
   const char* seed = ProbeArgument(1);
