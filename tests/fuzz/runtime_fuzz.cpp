@@ -588,7 +588,7 @@ struct Fuzz {
     ScreenInit();
     KeyboardInit();
     ScreenSetFrameRate(0);
-    WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0);
     while (!in.Done()) {
       uint8_t op = in.Byte();

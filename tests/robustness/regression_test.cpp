@@ -97,7 +97,7 @@ TEST(Regression, AScreenFarOutsideItsWindowShowsNothing) {
   EXPECT_EQ(RunWithProgram(display, [&] {
     ASSERT_NE(ScreenInit(), 0);
     ASSERT_EQ(ScreenSetFrameRate(0), 1);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     // The offsets and the stretched destination overflowed.
     ASSERT_EQ(ScreenOpenWindowed(window, INT32_MAX, INT32_MIN, 320, 240, 1, INT32_MAX, INT32_MIN),
               1);

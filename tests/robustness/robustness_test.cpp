@@ -106,19 +106,19 @@ TEST(Robustness, AListWithoutMemoryAddsNothing) {
 TEST(Robustness, WindowsOfAnySizeFlagsAndTitle) {
   EXPECT_EQ(RunWithProgram([] {
     // A negative client size makes a window of no size; no title is empty.
-    HWND none = WindowOpen(3, 10, 20, -50, -60, 0x80000000, nullptr);
+    HWND none = WindowOpen(3, 10, 20, -50, -60, kWindowPopup, nullptr);
     ASSERT_NE(none, nullptr);
     hosted::WindowInfo info = hosted::InspectWindow(none);
     EXPECT_EQ(info.rect.right - info.rect.left, 0);
     EXPECT_EQ(info.rect.bottom - info.rect.top, 0);
     EXPECT_STREQ(info.title, "");
     // Style bits other than the four the library reads go to the platform.
-    HWND styled = WindowOpen(4, 0, 0, 10, 10, 0x80000000 | WS_BORDER | 0x00000100, "s");
+    HWND styled = WindowOpen(4, 0, 0, 10, 10, kWindowPopup | WS_BORDER | 0x00000100, "s");
     ASSERT_NE(styled, nullptr);
     EXPECT_EQ(hosted::InspectWindow(styled).style,
               0x80000000u | WS_VISIBLE | WS_BORDER | 0x00000100u);
     // Centred on the screen a window larger than it gets negative coordinates.
-    HWND big = WindowOpen(5, 0, 0, 3000, 2000, 0x80000001, "");
+    HWND big = WindowOpen(5, 0, 0, 3000, 2000, kWindowCentredPopup, "");
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(hosted::InspectWindow(big).rect.left, 512 - 1500);
     EXPECT_EQ(hosted::InspectWindow(big).rect.top, 384 - 1000);
@@ -129,7 +129,7 @@ TEST(Robustness, ScreensOfBadSizesAndRates) {
   headless::HeadlessDisplay display;
   EXPECT_EQ(RunWithProgram(display, [&] {
     ASSERT_NE(ScreenInit(), 0);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     for (int32_t side : {0, -1, 32768, INT32_MIN}) {
       EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, side, 240, 0, 0, 0), 0) << side;
       EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, side, 0, 0, 0), 0) << side;

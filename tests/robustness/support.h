@@ -12,7 +12,7 @@
 inline void OpenScreen() {
   ASSERT_NE(ScreenInit(), 0);
   ASSERT_EQ(ScreenSetFrameRate(0), 1);
-  ASSERT_NE(WindowOpen(0, 0, 0, 320, 240, 0x80000001, ""), nullptr);
+  ASSERT_NE(WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, ""), nullptr);
   ASSERT_EQ(ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0), 1);
 }
 

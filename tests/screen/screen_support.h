@@ -15,7 +15,7 @@ namespace screen_test {
 // desktop, at (352, 264), and the windowed screen in it.
 inline HWND OpenGameScreen() {
   EXPECT_NE(ScreenInit(), 0);
-  HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+  HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
   EXPECT_NE(window, nullptr);
   EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 1);
   return window;

@@ -62,7 +62,7 @@ TEST(ScreenInit, EveryFailureGivesZeroAndUndoesNothing) {
       EXPECT_EQ(view.module != nullptr, fault == kNoTable || fault == kNoDirectDraw);
       if (fault != kNoTable) {
         // Without DirectDraw no screen opens.
-        HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+        HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
         EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 0);
         EXPECT_EQ(ScreenInspect().windowed, 0);
         // Nothing is retried by itself, but a later call can succeed.
@@ -161,7 +161,7 @@ TEST(ScreenActiveFlag, FollowsTheBaseWindowOnlyWhileNoScreenIsOpen) {
     EXPECT_EQ(ScreenInspect().active, 1);
     EXPECT_EQ(SendMessageA(base, WM_ACTIVATE, WA_INACTIVE, 0), 0);
     EXPECT_EQ(ScreenInspect().active, 0);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 1);
     EXPECT_EQ(ScreenInspect().active, 1);
     SendMessageA(base, WM_ACTIVATE, WA_INACTIVE, 0);
@@ -207,7 +207,7 @@ TEST(ScreenFlip, PlacesThePictureInTheClientAreaAndStretchesOnRequest) {
 
     // Stretched: a 160 x 120 buffer fills the borderless window less the
     // margins, every pixel doubled horizontally and (here) 5/3 vertically.
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 160, 120, 1, 0, 40), 1);
     ScreenSetFrameRate(0);
     Pattern(ScreenInspect().backBuffer);

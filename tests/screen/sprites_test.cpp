@@ -209,7 +209,7 @@ TEST(SpriteDisplay, DrawsNothingBeforeAScreenWasOpened) {
   RunWithProgram(display, [&] {
     ASSERT_NE(ScreenInit(), 0);
     EXPECT_EQ(SpriteCreate(1, 8, 8), nullptr);  // no cooperative level yet
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     display.Fail(hosted::FailPoint::kPrimarySurface);
     ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 0);
     display.ClearFailures();

@@ -21,6 +21,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 
@@ -266,7 +267,7 @@ int main(int argc, char** argv) {
   display.SetKeyScript([&input, quitAt](int snapshot, uint8_t state[256]) {
     if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())
       for (uint8_t code : input[static_cast<size_t>(snapshot)]) state[code] = 0x80;
-    if (snapshot == quitAt) state[1] = 0x80;  // Escape, as a player quitting
+    if (snapshot == quitAt) state[kKeyEscape] = 0x80;  // as a player quitting
   });
   display.onSnapshot = [&](int snapshot) {
     if (trace) std::fputs(GameState(snapshot, false).c_str(), trace);

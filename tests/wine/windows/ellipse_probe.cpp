@@ -22,7 +22,6 @@ namespace {
 constexpr int32_t kCell = 24;
 constexpr int32_t kRadii = 11;  // 0 ... 10
 constexpr int32_t kSprite = 1;
-constexpr uint32_t kCentredPopup = 0x80000001;
 
 [[noreturn]] void Finish(const char* message) {
   std::printf("%s\n", message);
@@ -41,7 +40,8 @@ void GameMain() {
   const char* file = ProbeArgument(1);
   if (file == nullptr) Finish("usage: ellipse-probe OUT.ppm");
   if (ScreenInit() == 0) Finish("ScreenInit failed");
-  if (WindowOpen(0, 0, 0, 320, 240, kCentredPopup, "") == nullptr) Finish("WindowOpen failed");
+  if (WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "") == nullptr)
+    Finish("WindowOpen failed");
   if (ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0) == 0) Finish("ScreenOpenWindowed failed");
   IDirectDrawSurface7* surface = SpriteCreate(kSprite, kRadii * kCell, 2 * kCell);
   if (surface == nullptr) Finish("SpriteCreate failed");

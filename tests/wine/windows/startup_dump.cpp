@@ -15,7 +15,6 @@
 #include "tests/wine/windows/probe.h"
 
 namespace {
-constexpr int32_t kKeyUp = 200;
 constexpr int32_t kFirstShipSprite = 10;
 
 [[noreturn]] void Finish(const char* message) {
