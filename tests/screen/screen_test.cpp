@@ -361,14 +361,7 @@ TEST(ScreenOutput, HandsTheBackBufferOutOnceUntilReleased) {
     ScreenSetFrameRate(0);
     DrawingOutput* output = ScreenOutput();
     ASSERT_NE(output, nullptr);
-    hosted::SurfaceInfo buffer = hosted::InspectSurface(ScreenInspect().backBuffer);
-    EXPECT_EQ(output->kind, 7);
-    EXPECT_EQ(output->window, nullptr);
-    EXPECT_EQ(output->pixels, buffer.pixels);
-    EXPECT_EQ(output->pitch, buffer.pitch);
-    EXPECT_EQ(output->width, 320u);
-    EXPECT_EQ(output->height, 240u);
-    EXPECT_EQ(output->bitsPerPixel, 32u);
+    ExpectSurfaceOutput(output, ScreenInspect().backBuffer, 320, 240);
     SetPixelV(output->deviceContext, 7, 9, RGB(0, 0, 255));
     EXPECT_EQ(BackPixel(7, 9), 0x0000FFu);
     EXPECT_EQ(ScreenOutput(), nullptr);

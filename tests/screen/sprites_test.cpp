@@ -238,13 +238,7 @@ TEST(SpriteOutput, HandsOneSpriteOutUntilReleased) {
     ASSERT_NE(SpriteCreate(2, 8, 8), nullptr);
     DrawingOutput* output = SpriteOutput(1);
     ASSERT_NE(output, nullptr);
-    hosted::SurfaceInfo info = hosted::InspectSurface(SpriteRecordAt(1)->surface);
-    EXPECT_EQ(output->kind, 7);
-    EXPECT_EQ(output->pixels, info.pixels);
-    EXPECT_EQ(output->pitch, info.pitch);
-    EXPECT_EQ(output->width, 30u);
-    EXPECT_EQ(output->height, 20u);
-    EXPECT_EQ(output->bitsPerPixel, 32u);
+    ExpectSurfaceOutput(output, SpriteRecordAt(1)->surface, 30, 20);
     SetPixelV(output->deviceContext, 29, 19, RGB(1, 2, 3));
     EXPECT_EQ(SpritePixel(1, 29, 19), 0x010203u);
     EXPECT_EQ(SpriteOutput(1), nullptr);  // twice without release

@@ -5,7 +5,6 @@
 //   startup-dump SEED CAVE.ppm BALL.ppm
 //
 // It prints "written" when both files were written, or what went wrong.
-#include <cstdio>
 #include <cstdlib>
 
 #include "game/game.h"
@@ -16,12 +15,6 @@
 
 namespace {
 constexpr int32_t kFirstShipSprite = 10;
-
-[[noreturn]] void Finish(const char* message) {
-  std::printf("%s\n", message);
-  std::fflush(stdout);
-  RuntimeEnd();
-}
 }  // namespace
 
 void GameReset() { ClearGameGlobals(); }
@@ -30,7 +23,8 @@ void GameMain() {
   const char* seed = ProbeArgument(1);
   const char* cave = ProbeArgument(2);
   const char* ball = ProbeArgument(3);
-  if (seed == nullptr || cave == nullptr || ball == nullptr) Finish("usage: startup-dump SEED CAVE.ppm BALL.ppm");
+  if (seed == nullptr || cave == nullptr || ball == nullptr)
+    ProbeFinish("usage: startup-dump SEED CAVE.ppm BALL.ppm");
   RandomSeed(static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)));
 
   ChooseRockTint();
@@ -38,13 +32,15 @@ void GameMain() {
   RockBrightness = 255;
   ListNew(&ShipList, sizeof(Ship));
   ListNew(&ColumnList, sizeof(CaveColumn));
-  if (ScreenInit() == 0 || KeyboardInit() == 0) Finish("ScreenInit or KeyboardInit failed");
+  if (ScreenInit() == 0 || KeyboardInit() == 0) ProbeFinish("ScreenInit or KeyboardInit failed");
   OpenDisplay();
   CreateShip(10, 1.0f, Rgb(255, 0, 0), kKeyUp);
 
   const SpriteRecord* picture = SpriteRecordAt(kCaveSprite);
   const SpriteRecord* sprite = SpriteRecordAt(kFirstShipSprite);
-  if (!WriteSurfacePpm(picture ? picture->surface : nullptr, cave)) Finish("could not write the cave");
-  if (!WriteSurfacePpm(sprite ? sprite->surface : nullptr, ball)) Finish("could not write the ball");
-  Finish("written");
+  if (!WriteSurfacePpm(picture ? picture->surface : nullptr, cave))
+    ProbeFinish("could not write the cave");
+  if (!WriteSurfacePpm(sprite ? sprite->surface : nullptr, ball))
+    ProbeFinish("could not write the ball");
+  ProbeFinish("written");
 }
