@@ -8,6 +8,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "runtime/keyboard/keyboard.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ constexpr int kSnapshots = 1000;
 // middle of its column: enough to fly through 1000 snapshots.
 void Steer(int snapshot, uint8_t state[256]) {
   if (snapshot >= kSnapshots) {
-    state[1] = snapshot == kSnapshots ? 0x80 : 0;  // Escape, to quit
+    state[kKeyEscape] = snapshot == kSnapshots ? 0x80 : 0;  // to quit
     return;
   }
   const Ship* ship = ListCurrent<Ship>(ShipList);
@@ -25,7 +26,8 @@ void Steer(int snapshot, uint8_t state[256]) {
   ListElement* e = ColumnList.head->first;
   for (int i = 0; i < 160 && e && e->next; ++i) e = e->next;
   const CaveColumn* column = static_cast<CaveColumn*>(ListRecord(e));
-  if (ship->y + 10.0f + ship->vy * 14.0f > (column->top + column->bottom) / 2.0f) state[200] = 0x80;
+  if (ship->y + 10.0f + ship->vy * 14.0f > (column->top + column->bottom) / 2.0f)
+    state[kKeyUp] = 0x80;
 }
 
 void BM_Replay1000Snapshots(benchmark::State& state) {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/hosted/internal.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 #include "tests/support/program.h"
 
@@ -22,7 +22,8 @@ void WithGameScreen(const std::function<void()>& body) {
   RunWithProgram([&] {
     ScreenInit();
     ScreenSetFrameRate(30);
-    ScreenOpenWindowed(WindowOpen(0, 0, 0, 320, 240, 0x80000001, ""), 0, 0, 320, 240, 0, 0, 0);
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
+    ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0);
     // Set after opening: a rate of 0 at the open would be replaced by 60.
     ScreenSetFrameRate(0);
     SpriteCreate(1, 320, 240);

@@ -48,7 +48,7 @@ struct Tint {
   int32_t blue;
 };
 
-// Game globals, zeroed by GameReset and made by GameMain.
+// Game globals, zeroed by GameReset (ClearGameGlobals) and made by StartGame.
 extern List ShipList;
 extern List ColumnList;
 extern Tint RockTint;          // each channel 192 ... 255, one of them 255
@@ -84,6 +84,8 @@ int32_t UpdateShips();
 void DrawShips();
 
 // ---- main sequence
+// Zeroes the game's globals, as at process load: the program's GameReset.
+void ClearGameGlobals();
 // Everything before the frame loop: tint, brightness, both lists, screen and
 // keyboard (error 1), the display, the one red ship steered with Up.
 void StartGame();

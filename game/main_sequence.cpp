@@ -15,14 +15,18 @@ Tint RockTint;
 int32_t OpenBrightness;
 int32_t RockBrightness;
 
+void ClearGameGlobals() {
+  std::memset(&ShipList, 0, sizeof ShipList);
+  std::memset(&ColumnList, 0, sizeof ColumnList);
+  RockTint = {};
+  OpenBrightness = 0;
+  RockBrightness = 0;
+}
+
 namespace {
 
-constexpr int32_t kKeyEscape = 1;
-constexpr int32_t kKeyP = 25;
-constexpr int32_t kKeyUp = 200;
 constexpr int32_t kFrameRate = 30;
-constexpr int32_t kFpsWindow = 500;          // frames over which the rate is measured
-constexpr uint32_t kCentredPopup = 0x80000001;  // WS_POPUP, centred on the screen
+constexpr int32_t kFpsWindow = 500;  // frames over which the rate is measured
 constexpr int32_t kPauseSleep = 100;
 
 // The measured frame rate; 0 while no millisecond has passed since the
@@ -81,7 +85,8 @@ void StartGame() {
 
 void OpenDisplay() {
   ScreenSetFrameRate(kFrameRate);
-  if (WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kCentredPopup, "") == nullptr) FailWithError(2);
+  if (WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kWindowCentredPopup, "") == nullptr)
+    FailWithError(2);
   if (ScreenOpenWindowed(WindowHandle(), 0, 0, kFieldWidth, kFieldHeight, 0, 0, 0) == 0)
     FailWithError(3);
   GenerateCave();

@@ -9,10 +9,15 @@
 
 namespace {
 
-// The motion constants as single-precision values.
-const float kPi = std::bit_cast<float>(0x40490FDCu);           // 3.1415930
-const float kGravityStep = std::bit_cast<float>(0x3DC8E8A7u);  // 0.0981
-constexpr float kSpeed = 3.0f;                                 // pixels per unit of velocity
+// The game's pi is the constant 3.1415930 as a float, which is 0x40490FDC:
+// one unit above the float nearest to pi (0x40490FDB), because 3.1415930 lies
+// nearer to that one. The balls are shaded with it. The asserts hold both
+// constants to the bits the game has always used.
+constexpr float kPi = 3.1415930f;
+constexpr float kGravityStep = 0.0981f;
+static_assert(std::bit_cast<uint32_t>(kPi) == 0x40490FDCu);
+static_assert(std::bit_cast<uint32_t>(kGravityStep) == 0x3DC8E8A7u);
+constexpr float kSpeed = 3.0f;  // pixels per unit of velocity
 constexpr float kScrollSpeed = 3.0f;
 constexpr int32_t kFirstShipSprite = 10;
 

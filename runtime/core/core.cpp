@@ -1,13 +1,14 @@
-// Runtime start-up and end, temporary strings, the message box.
+// The runtime's end, temporary strings, the message box.
 #include "runtime/core/core.h"
 
 #include <cstdarg>
 #include <cstring>
 
-#include "runtime/drawing/drawing.h"
-#include "runtime/keyboard/keyboard.h"
-#include "runtime/screen/screen.h"
-#include "runtime/window/window.h"
+#include "runtime/core/core_internal.h"
+#include "runtime/core/helpers.h"
+#include "runtime/core/hooks.h"
+
+CoreState core;
 
 HANDLE RuntimeHeap;
 HINSTANCE RuntimeInstance;
@@ -22,54 +23,20 @@ char* WorkAreaLast() { return StringWorkArea + kStringWorkAreaSize - 1; }
 
 bool InWorkArea(const char* p) { return StringWorkArea && p >= StringWorkArea && p <= WorkAreaLast(); }
 
-int Format(char* out, const char* format, ...) {
+}  // namespace
+
+int FormatText(char* output, const char* format, ...) {
   va_list arguments;
   va_start(arguments, format);
-  int length = wvsprintfA(out, format, arguments);
+  int length = wvsprintfA(output, format, arguments);
   va_end(arguments);
   return length;
 }
 
-}  // namespace
-
-void RuntimeStart() {
-  // The command line is ignored. Everything starts at zero, as the globals of
-  // a freshly loaded program are.
-  RuntimeHeap = nullptr;
-  RuntimeInstance = nullptr;
-  StringWorkArea = nullptr;
-  StringWorkPosition = nullptr;
-  RandomReset();
-  WindowReset();
-  DrawingReset();
-  ScreenReset();
-  KeyboardReset();
-  GameReset();
-
-  RuntimeInstance = GetModuleHandleA(nullptr);
-  RuntimeHeap = HeapCreate(0, 4000, 0);
-  // Without its heap the runtime can hold nothing; the program ends at once.
-  if (RuntimeHeap == nullptr) RuntimeEnd();
-
-  RandomStart();
-  WindowStart();
-  DrawingInit();
-
-  StringWorkArea = static_cast<char*>(HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, kStringWorkAreaSize));
-  if (StringWorkArea == nullptr) RuntimeEnd();
-  StringWorkPosition = StringWorkArea;
-
-  // The start hook seeded the generator already; this seeding is the one
-  // that counts.
-  RandomSeed(GetTickCount());
-  GameMain();
-  RuntimeEnd();
-}
+void RuntimeSetStopHooks(void (*stopHooks)()) { core.stopHooks = stopHooks; }
 
 void RuntimeEnd() {
-  KeyboardStop();
-  ScreenStop();
-  WindowStop();
+  if (core.stopHooks) core.stopHooks();
   if (RuntimeHeap) HeapDestroy(RuntimeHeap);
   RuntimeHeap = nullptr;
   StringWorkArea = nullptr;
@@ -97,7 +64,7 @@ void StringAppend(const char* text) {
 char* FormatInt(int32_t value, char* destination) {
   if (destination == nullptr) return nullptr;
   char text[16];
-  Format(text, "%ld", value);
+  FormatText(text, "%ld", value);
   StringWorkPosition = destination;
   StringAppend(text);
   return destination;

@@ -1,12 +1,11 @@
-// Runtime core: start-up and end, the heap, temporary strings, message box;
+// Runtime core: the heap, temporary strings, the message box and the end;
 // random numbers, colours and delay.
 //
-// RuntimeStart is the process entry (WinMain calls it). It zeroes every
-// library's state and the program's globals, creates RuntimeHeap, runs the
-// start hooks (random, window, drawing), allocates the 64000-byte string work
-// area, seeds the generator from the tick count and runs the program's
-// GameMain. RuntimeEnd is the only way out: stop hooks (keyboard, screen,
-// window), the heap destroyed as a whole, exit code 0.
+// The runtime starts before the program's GameMain runs (runtime/start): by
+// then every global below is set, RuntimeHeap made, the string work area
+// allocated and the generator seeded from the tick count. RuntimeEnd is the
+// only way out: the libraries' stop hooks (keyboard, screen, window), the heap
+// destroyed as a whole, exit code 0.
 //
 // Strings are built as expressions in StringWorkArea at StringWorkPosition;
 // only assignments to string variables (char* owning a RuntimeHeap block, or
@@ -36,14 +35,7 @@ extern HINSTANCE RuntimeInstance;   // GetModuleHandleA(NULL), taken at start-up
 extern char* StringWorkArea;        // 64000 zero-filled bytes from RuntimeHeap
 extern char* StringWorkPosition;    // where the next piece of an expression goes
 
-// Provided by the program: its main sequence, run once the runtime is ready
-// (if it returns, RuntimeEnd follows), and the zeroing of its globals, run
-// first thing by RuntimeStart.
-void GameMain();
-void GameReset();
-
-// Start-up and end. Neither returns.
-[[noreturn]] void RuntimeStart();
+// Ends the program: stop hooks, heap, exit code 0. Does not return.
 [[noreturn]] void RuntimeEnd();
 
 // Copies text and its zero to StringWorkPosition and leaves the position on
@@ -81,17 +73,5 @@ Colour Rgb(int32_t red, int32_t green, int32_t blue);
 uint32_t RedOf(Colour colour);
 uint32_t GreenOf(Colour colour);
 uint32_t BlueOf(Colour colour);
-// 32-bit addition and subtraction that wrap as Win32's coordinate arithmetic
-// does, for positions and sizes a caller passes (never undefined overflow).
-inline int32_t WrapAdd(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-inline int32_t WrapSubtract(int32_t a, int32_t b) {
-  return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
 // Suspends the thread (Sleep).
 void SleepMs(uint32_t milliseconds);
-// Start hook: RandomSeed(GetTickCount()).
-void RandomStart();
-// Zeroes the generator (table and cursors), as at process load.
-void RandomReset();

@@ -1,44 +1,37 @@
 // Random numbers (a lagged two-word generator), colours and delay.
-#include <cstring>
-
 #include "runtime/core/core.h"
+#include "runtime/core/core_internal.h"
+#include "runtime/core/hooks.h"
 
 namespace {
 
-constexpr int kPairs = 17;
 constexpr int kLag = 10;
-
-struct RandomState {
-  uint32_t table[kPairs][2];  // [pair][0] first (low) word, [pair][1] second (high) word
-  int cursor;
-  int lagCursor;
-};
-
-RandomState random;
 
 uint32_t RotateLeft(uint32_t x, int n) { return (x << n) | (x >> (32 - n)); }
 
 // One step: rewrites pair `cursor` from itself and the lagged pair, returns it
 // as a 64-bit value (second word high) and moves both cursors down.
 uint64_t Step() {
+  RandomGenerator& random = core.random;
   uint32_t* pair = random.table[random.cursor];
   const uint32_t* lag = random.table[random.lagCursor];
   uint32_t first = RotateLeft(pair[1], 27) + lag[1];
   uint32_t second = RotateLeft(pair[0], 19) + lag[0];
   pair[0] = first;
   pair[1] = second;
-  random.cursor = random.cursor == 0 ? kPairs - 1 : random.cursor - 1;
-  random.lagCursor = random.lagCursor == 0 ? kPairs - 1 : random.lagCursor - 1;
+  random.cursor = random.cursor == 0 ? kRandomPairs - 1 : random.cursor - 1;
+  random.lagCursor = random.lagCursor == 0 ? kRandomPairs - 1 : random.lagCursor - 1;
   return (static_cast<uint64_t>(second) << 32) | first;
 }
 
 }  // namespace
 
-void RandomReset() { std::memset(&random, 0, sizeof random); }
+void RandomReset() { core.random = RandomGenerator{}; }
 
 void RandomSeed(uint32_t seed) {
+  RandomGenerator& random = core.random;
   uint32_t x = seed;
-  for (int i = 0; i < 2 * kPairs; ++i) {
+  for (int i = 0; i < 2 * kRandomPairs; ++i) {
     x = x * 0xAC564B05u + 1;
     random.table[i / 2][i % 2] = x;
   }

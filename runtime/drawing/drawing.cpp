@@ -4,20 +4,17 @@
 
 #include <cstring>
 
+#include "runtime/core/helpers.h"
+#include "runtime/core/hooks.h"
+
 namespace {
 
 constexpr Colour kNoColour = 0xFFFFFFFF;
 
 struct DrawingState {
-  HDC deviceContext;  // of the open output; 0 while none is open
-  int32_t kind;
-  HWND window;
-  void (*release)();
-  void* pixels;
-  int32_t pitch;
-  uint32_t width;
-  uint32_t height;
-  uint32_t bitsPerPixel;
+  // The open output (deviceContext 0 while none is open); only a surface's
+  // memory is kept, so that nothing stale is written to.
+  DrawingOutput output;
   Colour currentColour;
   int32_t mode;
   HBRUSH defaultBrush;
@@ -31,8 +28,8 @@ struct DrawingState {
 DrawingState state;
 
 void ColourFrom(Colour colour) {
-  DrawingColour(static_cast<int32_t>(colour & 0xFF), static_cast<int32_t>((colour >> 8) & 0xFF),
-                static_cast<int32_t>((colour >> 16) & 0xFF));
+  DrawingColour(static_cast<int32_t>(RedOf(colour)), static_cast<int32_t>(GreenOf(colour)),
+                static_cast<int32_t>(BlueOf(colour)));
 }
 
 }  // namespace
@@ -47,24 +44,15 @@ void DrawingInit() {
 HDC DrawingStart(const DrawingOutput* output) {
   DrawingStop();
   if (output == nullptr) return nullptr;
-  state.kind = output->kind;
-  state.window = output->window;
-  state.release = output->release;
+  state.output = *output;
   state.mode = 0;
-  state.deviceContext = output->deviceContext;
-  if (output->kind == kDrawingOutputSurface) {
-    state.pixels = output->pixels;
-    state.pitch = output->pitch;
-    state.width = output->width;
-    state.height = output->height;
-    state.bitsPerPixel = output->bitsPerPixel;
-  } else {
+  if (output->kind != kDrawingOutputSurface) {
     // Only surfaces describe their memory; nothing stale may be written to.
-    state.pixels = nullptr;
-    state.pitch = 0;
-    state.width = state.height = state.bitsPerPixel = 0;
+    state.output.pixels = nullptr;
+    state.output.pitch = 0;
+    state.output.width = state.output.height = state.output.bitsPerPixel = 0;
   }
-  HDC dc = state.deviceContext;
+  HDC dc = state.output.deviceContext;
   if (dc) {
     // Mix mode, background mode, font and text cursor stay as the device
     // context brings them: copy, opaque, the default font, (0, 0).
@@ -77,7 +65,7 @@ HDC DrawingStart(const DrawingOutput* output) {
 }
 
 void DrawingStop() {
-  HDC dc = state.deviceContext;
+  HDC dc = state.output.deviceContext;
   if (dc == nullptr) return;
   // Put the saved objects back before deleting ours: a selected object cannot
   // be deleted.
@@ -92,19 +80,19 @@ void DrawingStop() {
     state.colourPen = nullptr;
   }
   // Closed before the release runs, which may ask to close it again.
-  void (*release)() = state.release;
-  state.deviceContext = nullptr;
+  void (*release)() = state.output.release;
+  state.output.deviceContext = nullptr;
   if (release) release();
 }
 
 void DrawingForget(HDC dc) {
-  if (dc == nullptr || state.deviceContext != dc) return;
-  state.release = nullptr;
+  if (dc == nullptr || state.output.deviceContext != dc) return;
+  state.output.release = nullptr;
   DrawingStop();
 }
 
 void DrawingMode(int32_t mode) {
-  HDC dc = state.deviceContext;
+  HDC dc = state.output.deviceContext;
   if (dc == nullptr) return;
   state.mode = mode;
   SetROP2(dc, (mode & kDrawingInvert) ? R2_NOT : R2_COPYPEN);
@@ -117,10 +105,9 @@ void DrawingMode(int32_t mode) {
 }
 
 void DrawingColour(int32_t red, int32_t green, int32_t blue) {
-  HDC dc = state.deviceContext;
+  HDC dc = state.output.deviceContext;
   if (dc == nullptr) return;
-  Colour colour = static_cast<uint32_t>(blue) * 65536u + static_cast<uint32_t>(green) * 256u +
-                  static_cast<uint32_t>(red);
+  Colour colour = Rgb(red, green, blue);
   state.currentColour = colour;
   // Each new object is selected before the one it replaces is deleted.
   if (!(state.mode & kDrawingOutline)) {
@@ -141,60 +128,61 @@ void DrawingColour(int32_t red, int32_t green, int32_t blue) {
 }
 
 void DrawBox(int32_t x, int32_t y, int32_t width, int32_t height, Colour colour) {
-  if (state.deviceContext == nullptr) return;
+  if (state.output.deviceContext == nullptr) return;
   ColourFrom(colour);
-  Rectangle(state.deviceContext, x, y, WrapAdd(x, width), WrapAdd(y, height));
+  Rectangle(state.output.deviceContext, x, y, WrapAdd(x, width), WrapAdd(y, height));
 }
 
 void DrawCircle(int32_t x, int32_t y, int32_t radius, Colour colour) {
-  if (state.deviceContext == nullptr) return;
+  if (state.output.deviceContext == nullptr) return;
   ColourFrom(colour);
-  Ellipse(state.deviceContext, WrapSubtract(x, radius), WrapSubtract(y, radius), WrapAdd(x, radius),
-          WrapAdd(y, radius));
+  Ellipse(state.output.deviceContext, WrapSubtract(x, radius), WrapSubtract(y, radius),
+          WrapAdd(x, radius), WrapAdd(y, radius));
 }
 
 void DrawPlot(int32_t x, int32_t y, Colour colour) {
-  HDC dc = state.deviceContext;
+  HDC dc = state.output.deviceContext;
   if (dc == nullptr) return;
-  bool surface = state.kind == kDrawingOutputSurface;
-  if (surface && (x < 0 || y < 0 || static_cast<uint32_t>(x) >= state.width ||
-                  static_cast<uint32_t>(y) >= state.height))
+  const DrawingOutput& output = state.output;
+  bool surface = output.kind == kDrawingOutputSurface;
+  if (surface && (x < 0 || y < 0 || static_cast<uint32_t>(x) >= output.width ||
+                  static_cast<uint32_t>(y) >= output.height))
     return;
-  uint32_t bits = state.bitsPerPixel;
-  if (!surface || state.pixels == nullptr || (bits != 32 && bits != 16 && bits != 8)) {
+  uint32_t bits = output.bitsPerPixel;
+  if (!surface || output.pixels == nullptr || (bits != 32 && bits != 16 && bits != 8)) {
     SetPixelV(dc, x, y, colour);
     return;
   }
-  unsigned char* pixel = static_cast<unsigned char*>(state.pixels) +
-                         static_cast<intptr_t>(y) * state.pitch +
+  unsigned char* pixel = static_cast<unsigned char*>(output.pixels) +
+                         static_cast<intptr_t>(y) * output.pitch +
                          static_cast<intptr_t>(x) * static_cast<intptr_t>(bits / 8);
   if (bits == 32) {
-    uint32_t word = ((colour & 0xFF) << 16) + (colour & 0xFF00) + ((colour >> 16) & 0xFF);
+    uint32_t word = (RedOf(colour) << 16) + (GreenOf(colour) << 8) + BlueOf(colour);
     std::memcpy(pixel, &word, sizeof word);
   } else if (bits == 16) {
-    uint16_t word = static_cast<uint16_t>(((colour & 0xF8) << 8) + ((colour & 0xFC00) >> 5) +
-                                          ((colour & 0xF80000) >> 19));
+    uint16_t word = static_cast<uint16_t>(((RedOf(colour) >> 3) << 11) +
+                                          ((GreenOf(colour) >> 2) << 5) + (BlueOf(colour) >> 3));
     std::memcpy(pixel, &word, sizeof word);
   } else {
-    *pixel = static_cast<unsigned char>(colour & 0xFF);  // the red component as palette index
+    *pixel = static_cast<unsigned char>(RedOf(colour));  // the red component as palette index
   }
 }
 
 Colour ReadPoint(int32_t x, int32_t y) {
-  if (state.deviceContext == nullptr) return kNoColour;
-  return GetPixel(state.deviceContext, x, y);
+  if (state.output.deviceContext == nullptr) return kNoColour;
+  return GetPixel(state.output.deviceContext, x, y);
 }
 
 void TextCursor(int32_t x, int32_t y) {
-  if (state.deviceContext == nullptr) return;
-  MoveToEx(state.deviceContext, x, y, nullptr);
+  if (state.output.deviceContext == nullptr) return;
+  MoveToEx(state.output.deviceContext, x, y, nullptr);
 }
 
 void DrawText(const char* text) {
-  if (state.deviceContext == nullptr || text == nullptr || text[0] == '\0') return;
+  if (state.output.deviceContext == nullptr || text == nullptr || text[0] == '\0') return;
   size_t length = std::strlen(text);
   if (length > 0x7FFFFFFF) length = 0x7FFFFFFF;
   // TA_UPDATECP: the platform draws at the text cursor, ignores (0, 0), and
   // moves the cursor past the text.
-  TextOutA(state.deviceContext, 0, 0, text, static_cast<int>(length));
+  TextOutA(state.output.deviceContext, 0, 0, text, static_cast<int>(length));
 }

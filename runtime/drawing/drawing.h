@@ -43,8 +43,6 @@ constexpr int32_t kDrawingTransparentText = 1;  // text without background
 constexpr int32_t kDrawingInvert = 2;           // pen and fill invert
 constexpr int32_t kDrawingOutline = 4;          // shapes are not filled
 
-// Start hook: the default black brush and one-pixel black pen.
-void DrawingInit();
 // Closes the open output, then opens `output`; returns its device context, or
 // 0 (nothing open) for none.
 HDC DrawingStart(const DrawingOutput* output);
@@ -74,5 +72,3 @@ void TextCursor(int32_t x, int32_t y);
 // Draws text at the text cursor and moves the cursor right past it; null or
 // empty text draws nothing.
 void DrawText(const char* text);
-// Zeroes the library state, as at process load (run by RuntimeStart).
-void DrawingReset();

@@ -3,6 +3,7 @@
 #include "runtime/keyboard/keyboard.h"
 
 #include "runtime/core/core.h"
+#include "runtime/core/hooks.h"
 #include "runtime/screen/screen.h"
 
 namespace {
@@ -44,8 +45,8 @@ KeyboardState state;
 bool IsKey(int32_t key) { return key >= 0 && key < kKeys; }
 
 // Built in RuntimeHeap and never freed: DirectInput may keep referring to it.
-// The sizes are those of this build's structures (24 and 16 bytes in a 32-bit
-// process, 32 and 24 in a 64-bit one), as DirectInput checks them.
+// It carries the sizes of this build's structures, by which DirectInput
+// checks that it reads the layout it expects.
 const DIDATAFORMAT* BuildKeyboardFormat() {
   auto* block = static_cast<KeyboardFormat*>(
       HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, sizeof(KeyboardFormat)));

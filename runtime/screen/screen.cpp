@@ -5,7 +5,12 @@
 #include <cstring>
 
 #include "runtime/core/core.h"
+#include "runtime/core/helpers.h"
+#include "runtime/core/hooks.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/screen/screen_internal.h"
+
+ScreenState screen;
 
 namespace {
 
@@ -16,40 +21,9 @@ constexpr IID kIidDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2,
 typedef HRESULT(WINAPI* DirectDrawCreateExProc)(GUID* driver, LPVOID* object, REFIID iid,
                                                 IUnknown* outer);
 
-struct ScreenState {
-  HMODULE module;
-  IDirectDraw7* directDraw;
-  int32_t baseWindowMade;
-  HWND baseWindow;  // the screen window when DirectDraw was made: where ScreenClose returns
-  HWND screenWindow;
-  int32_t windowed;
-  int32_t active;
-  IDirectDrawSurface7* primary;
-  IDirectDrawClipper* clipper;
-  IDirectDrawSurface7* backBuffer;
-  int32_t screenWidth;
-  int32_t screenHeight;
-  int32_t displayDepth;
-  int32_t offsetX;
-  int32_t offsetY;
-  int32_t stretch;
-  int32_t rightMargin;
-  int32_t bottomMargin;
-  HDC screenDC;
-  DrawingOutput screenOutput;
-  int32_t frameRate;
-  int32_t framePeriod;
-  int32_t lastCount;
-  DDBLTFX fill;
-  DDSURFACEDESC2 lockDescription;
-};
-
-ScreenState state;
-
-
 LRESULT CALLBACK BaseWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_ACTIVATE) {
-    if (state.windowed == 0) state.active = LOWORD(wParam) != 0 ? 1 : 0;
+    if (screen.windowed == 0) screen.active = LOWORD(wParam) != 0 ? 1 : 0;
     return 0;
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -58,39 +32,39 @@ LRESULT CALLBACK BaseWindowProcedure(HWND window, UINT message, WPARAM wParam, L
 void MakeBaseWindow() {
   WNDCLASSEXA windowClass;
   std::memset(&windowClass, 0, sizeof(windowClass));
-  windowClass.cbSize = sizeof(windowClass);  // 48 in a 32-bit build
+  windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = BaseWindowProcedure;
   windowClass.hInstance = RuntimeInstance;
   windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
   windowClass.lpszClassName = kBaseClassName;
   RegisterClassExA(&windowClass);
-  state.screenWindow = CreateWindowExA(0, kBaseClassName, "", 0, 0, 0, 1, 1, nullptr, nullptr,
-                                       RuntimeInstance, nullptr);
-  state.baseWindowMade = 1;
+  screen.screenWindow = CreateWindowExA(0, kBaseClassName, "", 0, 0, 0, 1, 1, nullptr, nullptr,
+                                        RuntimeInstance, nullptr);
+  screen.baseWindowMade = 1;
 }
 
 // The screen output's release, also run first by ScreenFlip and ScreenClose.
 void ReleaseScreenDC() {
-  if (state.screenDC == nullptr) return;
-  DrawingForget(state.screenDC);
-  if (state.backBuffer != nullptr) state.backBuffer->ReleaseDC(state.screenDC);
-  state.screenDC = nullptr;
+  if (screen.screenDC == nullptr) return;
+  DrawingForget(screen.screenDC);
+  if (screen.backBuffer != nullptr) screen.backBuffer->ReleaseDC(screen.screenDC);
+  screen.screenDC = nullptr;
 }
 
 void ReleaseSurfaces() {
   ReleaseScreenDC();
-  if (state.backBuffer != nullptr) {
-    SpriteTargetForget(state.backBuffer);
-    state.backBuffer->Release();
-    state.backBuffer = nullptr;
+  if (screen.backBuffer != nullptr) {
+    SpriteTargetForget(screen.backBuffer);
+    screen.backBuffer->Release();
+    screen.backBuffer = nullptr;
   }
-  if (state.primary != nullptr) {
-    state.primary->Release();
-    state.primary = nullptr;
+  if (screen.primary != nullptr) {
+    screen.primary->Release();
+    screen.primary = nullptr;
   }
-  if (state.clipper != nullptr) {
-    state.clipper->Release();
-    state.clipper = nullptr;
+  if (screen.clipper != nullptr) {
+    screen.clipper->Release();
+    screen.clipper = nullptr;
   }
 }
 
@@ -102,10 +76,10 @@ bool MakeSurfaces(HWND window, int32_t width, int32_t height) {
   desc.dwSize = sizeof(desc);
   desc.dwFlags = DDSD_CAPS;
   desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_3DDEVICE;
-  if (state.directDraw->CreateSurface(&desc, &state.primary, nullptr) != DD_OK) return false;
-  if (state.directDraw->CreateClipper(0, &state.clipper, nullptr) != DD_OK) return false;
-  if (state.clipper->SetHWnd(0, window) != DD_OK) return false;
-  if (state.primary->SetClipper(state.clipper) != DD_OK) return false;
+  if (screen.directDraw->CreateSurface(&desc, &screen.primary, nullptr) != DD_OK) return false;
+  if (screen.directDraw->CreateClipper(0, &screen.clipper, nullptr) != DD_OK) return false;
+  if (screen.clipper->SetHWnd(0, window) != DD_OK) return false;
+  if (screen.primary->SetClipper(screen.clipper) != DD_OK) return false;
 
   std::memset(&desc, 0, sizeof(desc));
   desc.dwSize = sizeof(desc);
@@ -113,7 +87,7 @@ bool MakeSurfaces(HWND window, int32_t width, int32_t height) {
   desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN | DDSCAPS_3DDEVICE;
   desc.dwWidth = static_cast<DWORD>(width);
   desc.dwHeight = static_cast<DWORD>(height);
-  return state.directDraw->CreateSurface(&desc, &state.backBuffer, nullptr) == DD_OK;
+  return screen.directDraw->CreateSurface(&desc, &screen.backBuffer, nullptr) == DD_OK;
 }
 
 // Busy-waits until more than a frame period has passed since the previous
@@ -126,12 +100,12 @@ void WaitForFrameEnd() {
     // should it, the frame goes unpaced rather than spinning for ever.
     if (!QueryPerformanceCounter(&count)) return;
     const int32_t now = static_cast<int32_t>(static_cast<uint32_t>(count.QuadPart));
-    if ((now < 0 && state.lastCount >= 0) || (now > 0 && state.lastCount <= 0))
-      state.lastCount = now;
+    if ((now < 0 && screen.lastCount >= 0) || (now > 0 && screen.lastCount <= 0))
+      screen.lastCount = now;
     const int32_t elapsed =
-        static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(state.lastCount));
-    if (elapsed > state.framePeriod) {
-      state.lastCount = now;
+        static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(screen.lastCount));
+    if (elapsed > screen.framePeriod) {
+      screen.lastCount = now;
       return;
     }
   }
@@ -140,39 +114,54 @@ void WaitForFrameEnd() {
 }  // namespace
 
 // ---------------------------------------------------------------- shared
-IDirectDraw7* ScreenDirectDraw() { return state.directDraw; }
-int32_t ScreenDisplayDepth() { return state.displayDepth; }
-int32_t ScreenActive() { return state.active; }
-DDSURFACEDESC2* ScreenLockDescription() { return &state.lockDescription; }
+DrawingOutput* OpenSurfaceOutput(IDirectDrawSurface7* surface, HDC* dc, DrawingOutput* output,
+                                 void (*release)()) {
+  DDSURFACEDESC2& lock = screen.lockDescription;
+  if (surface->Lock(nullptr, &lock, DDLOCK_WAIT, nullptr) != DD_OK) return nullptr;
+  surface->Unlock(nullptr);
+  HDC held = nullptr;
+  if (surface->GetDC(&held) != DD_OK) return nullptr;
+  *dc = held;
+  output->kind = kDrawingOutputSurface;
+  output->window = nullptr;
+  output->deviceContext = held;
+  output->release = release;
+  output->pixels = lock.lpSurface;
+  output->pitch = lock.lPitch;
+  output->width = lock.dwWidth;
+  output->height = lock.dwHeight;
+  output->bitsPerPixel = static_cast<uint32_t>(screen.displayDepth);
+  return output;
+}
 
 // ---------------------------------------------------------------- screen
 int32_t ScreenInit() {
-  // Structures carry their own size: 100 and 124 bytes in a 32-bit build,
-  // larger in a 64-bit one, where they hold 8-byte pointers.
-  std::memset(&state.fill, 0, sizeof(state.fill));
-  state.fill.dwSize = sizeof(state.fill);
-  std::memset(&state.lockDescription, 0, sizeof(state.lockDescription));
-  state.lockDescription.dwSize = sizeof(state.lockDescription);
-  state.frameRate = 0;
+  // DirectDraw checks the size each structure carries, which tells it the
+  // structure's version.
+  std::memset(&screen.fill, 0, sizeof(screen.fill));
+  screen.fill.dwSize = sizeof(screen.fill);
+  std::memset(&screen.lockDescription, 0, sizeof(screen.lockDescription));
+  screen.lockDescription.dwSize = sizeof(screen.lockDescription);
+  screen.frameRate = 0;
   // A device context still handed out goes back rather than being forgotten,
   // which would leave the back buffer refusing every later one.
   ReleaseScreenDC();
 
   const int32_t table = SpriteTableInit();
-  if (!state.baseWindowMade) MakeBaseWindow();
-  if (state.directDraw == nullptr) {
+  if (!screen.baseWindowMade) MakeBaseWindow();
+  if (screen.directDraw == nullptr) {
     // A second ScreenInit after a failure must not take a second reference.
-    if (state.module == nullptr) state.module = LoadLibraryA("DDRAW.DLL");
-    if (state.module == nullptr) return 0;
+    if (screen.module == nullptr) screen.module = LoadLibraryA("DDRAW.DLL");
+    if (screen.module == nullptr) return 0;
     // Through void (*)(): the one function type that converts to any other
     // without a warning about incompatible casts.
     auto create = reinterpret_cast<DirectDrawCreateExProc>(reinterpret_cast<void (*)()>(
-        GetProcAddress(state.module, "DirectDrawCreateEx")));
+        GetProcAddress(screen.module, "DirectDrawCreateEx")));
     if (create == nullptr) return 0;
     LPVOID object = nullptr;
     if (create(nullptr, &object, kIidDirectDraw7, nullptr) != DD_OK) return 0;
-    state.directDraw = static_cast<IDirectDraw7*>(object);
-    state.baseWindow = state.screenWindow;
+    screen.directDraw = static_cast<IDirectDraw7*>(object);
+    screen.baseWindow = screen.screenWindow;
   }
   return table != 0 ? 1 : 0;
 }
@@ -183,36 +172,37 @@ int32_t ScreenSetFrameRate(int32_t rate) {
   if (rate < 0) return 0;
   LARGE_INTEGER frequency;
   if (!QueryPerformanceFrequency(&frequency)) return 0;
-  state.frameRate = rate;
-  state.framePeriod =
+  screen.frameRate = rate;
+  screen.framePeriod =
       static_cast<int32_t>(static_cast<uint32_t>(frequency.QuadPart / (int64_t{rate} + 1)));
-  state.lastCount = 0;
+  screen.lastCount = 0;
   return 1;
 }
 
 int32_t ScreenOpenWindowed(HWND window, int32_t x, int32_t y, int32_t width, int32_t height,
                            int32_t stretch, int32_t rightMargin, int32_t bottomMargin) {
-  state.windowed = 1;
+  screen.windowed = 1;
   if (window == nullptr) {
     ScreenClose();
     return 0;
   }
-  ShowWindow(state.screenWindow, SW_HIDE);
-  state.screenWindow = window;
-  state.screenWidth = width;
-  state.screenHeight = height;
-  SpriteSetTargetSize(width, height);
+  ShowWindow(screen.screenWindow, SW_HIDE);
+  screen.screenWindow = window;
+  screen.screenWidth = width;
+  screen.screenHeight = height;
+  screen.target.width = width;
+  screen.target.height = height;
 
   HDC dc = GetDC(window);
-  state.displayDepth = GetDeviceCaps(dc, BITSPIXEL);
+  screen.displayDepth = GetDeviceCaps(dc, BITSPIXEL);
   ReleaseDC(window, dc);
-  if (state.frameRate == 0) ScreenSetFrameRate(60);
+  if (screen.frameRate == 0) ScreenSetFrameRate(60);
 
   // Opening again while open: the surfaces of the first screen are given
   // back before the new ones are made instead of being lost.
   ReleaseSurfaces();
-  if (state.directDraw == nullptr ||
-      state.directDraw->SetCooperativeLevel(window, DDSCL_NORMAL) != DD_OK ||
+  if (screen.directDraw == nullptr ||
+      screen.directDraw->SetCooperativeLevel(window, DDSCL_NORMAL) != DD_OK ||
       !MakeSurfaces(window, width, height)) {
     ScreenClose();
     return 0;
@@ -220,44 +210,46 @@ int32_t ScreenOpenWindowed(HWND window, int32_t x, int32_t y, int32_t width, int
   ShowWindow(window, SW_SHOWNORMAL);
 
   HDC bufferDC = nullptr;
-  if (state.backBuffer->GetDC(&bufferDC) == DD_OK) {
-    const DisplayTarget& target = SpriteCurrentTarget();
+  if (screen.backBuffer->GetDC(&bufferDC) == DD_OK) {
     SelectObject(bufferDC, GetStockObject(BLACK_BRUSH));
-    Rectangle(bufferDC, 0, 0, target.width, target.height);
-    state.backBuffer->ReleaseDC(bufferDC);
+    Rectangle(bufferDC, 0, 0, screen.target.width, screen.target.height);
+    screen.backBuffer->ReleaseDC(bufferDC);
   }
-  SpriteSetHome(state.backBuffer, state.screenWidth, state.screenHeight);
+  screen.home = DisplayTarget{screen.backBuffer, screen.screenWidth, screen.screenHeight};
+  screen.target = screen.home;
 
   RECT frame = {0, 0, 0, 0};
   AdjustWindowRect(&frame, static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE)), FALSE);
-  state.offsetX = WrapSubtract(x, frame.left);
-  state.offsetY = WrapSubtract(y, frame.top);
-  state.stretch = stretch;
-  state.rightMargin = rightMargin;
-  state.bottomMargin = bottomMargin;
-  state.active = 1;
+  screen.offsetX = WrapSubtract(x, frame.left);
+  screen.offsetY = WrapSubtract(y, frame.top);
+  screen.stretch = stretch;
+  screen.rightMargin = rightMargin;
+  screen.bottomMargin = bottomMargin;
+  screen.active = 1;
   return 1;
 }
 
 IDirectDrawSurface7* ScreenFlip() {
   ReleaseScreenDC();
   SpriteTarget(-1);
-  const DisplayTarget& target = SpriteCurrentTarget();
+  const DisplayTarget& target = screen.target;
 
   RECT destination;
-  GetWindowRect(state.screenWindow, &destination);
-  OffsetRect(&destination, state.offsetX, state.offsetY);
-  if (state.stretch != 0) {
-    destination.right = WrapSubtract(destination.right, WrapAdd(state.rightMargin, state.offsetX));
-    destination.bottom = WrapSubtract(destination.bottom, WrapAdd(state.bottomMargin, state.offsetY));
+  GetWindowRect(screen.screenWindow, &destination);
+  OffsetRect(&destination, screen.offsetX, screen.offsetY);
+  if (screen.stretch != 0) {
+    destination.right =
+        WrapSubtract(destination.right, WrapAdd(screen.rightMargin, screen.offsetX));
+    destination.bottom =
+        WrapSubtract(destination.bottom, WrapAdd(screen.bottomMargin, screen.offsetY));
   } else {
     destination.right = WrapAdd(destination.left, target.width);
     destination.bottom = WrapAdd(destination.top, target.height);
   }
   RECT source;
   SetRect(&source, 0, 0, target.width, target.height);
-  if (state.primary != nullptr && state.backBuffer != nullptr)
-    state.primary->Blt(&destination, state.backBuffer, &source, DDBLT_WAIT, nullptr);
+  if (screen.primary != nullptr && screen.backBuffer != nullptr)
+    screen.primary->Blt(&destination, screen.backBuffer, &source, DDBLT_WAIT, nullptr);
 
   // Windows marks a window whose thread has retrieved no messages for about
   // five seconds as not responding and ghosts it, although the game runs and
@@ -269,9 +261,9 @@ IDirectDrawSurface7* ScreenFlip() {
     DispatchMessageA(&message);
   }
 
-  SpriteTargetHomeSurface();
-  if (state.frameRate != 0) WaitForFrameEnd();
-  return state.backBuffer;
+  screen.target.surface = screen.home.surface;
+  if (screen.frameRate != 0) WaitForFrameEnd();
+  return screen.backBuffer;
 }
 
 HRESULT ScreenClear(int32_t red, int32_t green, int32_t blue) {
@@ -279,78 +271,49 @@ HRESULT ScreenClear(int32_t red, int32_t green, int32_t blue) {
   green = std::clamp(green, 0, 255);
   blue = std::clamp(blue, 0, 255);
   DWORD value;
-  if (state.displayDepth == 16)  // 5-6-5, the layout of every 16-bit display
+  if (screen.displayDepth == 16)  // 5-6-5, the layout of every 16-bit display
     value = static_cast<DWORD>((red / 8) * 2048 + (green / 4) * 32 + blue / 8);
   else
     value = static_cast<DWORD>(red * 65536 + green * 256 + blue);
-  const DisplayTarget& target = SpriteCurrentTarget();
+  const DisplayTarget& target = screen.target;
   if (target.surface == nullptr) return DDERR_INVALIDOBJECT;
-  state.fill.dwFillColor = value;
-  return target.surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &state.fill);
+  screen.fill.dwFillColor = value;
+  return target.surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &screen.fill);
 }
 
 DrawingOutput* ScreenOutput() {
-  if (state.screenDC != nullptr || state.backBuffer == nullptr) return nullptr;
-  if (state.backBuffer->Lock(nullptr, &state.lockDescription, DDLOCK_WAIT, nullptr) != DD_OK)
-    return nullptr;
-  state.backBuffer->Unlock(nullptr);
-  HDC dc = nullptr;
-  if (state.backBuffer->GetDC(&dc) != DD_OK) return nullptr;
-  state.screenDC = dc;
-  DrawingOutput& output = state.screenOutput;
-  output.kind = kDrawingOutputSurface;
-  output.window = nullptr;
-  output.deviceContext = dc;
-  output.release = ReleaseScreenDC;
-  output.pixels = state.lockDescription.lpSurface;
-  output.pitch = state.lockDescription.lPitch;
-  output.width = state.lockDescription.dwWidth;
-  output.height = state.lockDescription.dwHeight;
-  output.bitsPerPixel = static_cast<uint32_t>(state.displayDepth);
-  return &output;
+  if (screen.screenDC != nullptr || screen.backBuffer == nullptr) return nullptr;
+  return OpenSurfaceOutput(screen.backBuffer, &screen.screenDC, &screen.screenOutput,
+                           ReleaseScreenDC);
 }
 
-HWND ScreenWindow() { return state.screenWindow; }
+HWND ScreenWindow() { return screen.screenWindow; }
 
 void ScreenClose() {
   // Device contexts handed out for drawing go back before their surfaces, so
   // a later release of the output finds nothing to give back.
   SpriteOutputRelease();
   ReleaseScreenDC();
-  for (int32_t number = 0; number < SpriteTableCapacity(); ++number) SpriteFree(number);
-  if (state.directDraw != nullptr) state.directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
+  for (int32_t number = 0; number < screen.spriteCapacity; ++number) SpriteFree(number);
+  if (screen.directDraw != nullptr) screen.directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL);
   ReleaseSurfaces();
-  state.windowed = 0;
-  state.screenWindow = state.baseWindow;
-  ShowWindow(state.baseWindow, SW_HIDE);
+  screen.windowed = 0;
+  screen.screenWindow = screen.baseWindow;
+  ShowWindow(screen.baseWindow, SW_HIDE);
 }
 
 void ScreenStop() {
   ScreenClose();
-  if (state.directDraw != nullptr) {
-    state.directDraw->Release();
-    state.directDraw = nullptr;
+  if (screen.directDraw != nullptr) {
+    screen.directDraw->Release();
+    screen.directDraw = nullptr;
   }
-  if (state.module != nullptr) {
-    FreeLibrary(state.module);
-    state.module = nullptr;
+  if (screen.module != nullptr) {
+    FreeLibrary(screen.module);
+    screen.module = nullptr;
   }
 }
 
-void ScreenReset() {
-  state = ScreenState{};
-  SpriteTableReset();
-  SpritesReset();
-}
+void ScreenReset() { screen = ScreenState{}; }
 
-ScreenStateView ScreenInspect() {
-  const DisplayTarget& target = SpriteCurrentTarget();
-  return ScreenStateView{state.module,       state.directDraw,   state.baseWindow,
-                         state.screenWindow, state.windowed,     state.active,
-                         state.primary,      state.clipper,      state.backBuffer,
-                         state.screenWidth,  state.screenHeight, state.displayDepth,
-                         state.offsetX,      state.offsetY,      state.frameRate,
-                         state.framePeriod,  state.lastCount,    state.screenDC,
-                         SpriteTableCapacity(), target.surface,  target.width,
-                         target.height};
-}
+const ScreenState& ScreenInspect() { return screen; }

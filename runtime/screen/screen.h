@@ -61,28 +61,11 @@ HWND ScreenWindow();
 // one), frees every sprite and the surfaces; back to the initialised state
 // (the active flag stays).
 void ScreenClose();
-// Stop hook: ScreenClose, then releases DirectDraw and unloads "DDRAW.DLL".
-void ScreenStop();
-// Zeroes the library state, as at process load (run by RuntimeStart).
-void ScreenReset();
 
 // ---------------------------------------------------------------- sprite table
 // Sprite numbers from this one up are refused: their table would be far
 // larger than any program of this kind needs.
 constexpr int32_t kSpriteNumberLimit = 65536;
-
-struct SpriteRecord {
-  IDirectDrawSurface7* surface;  // null: the slot holds no sprite
-  int16_t width;
-  int16_t height;
-  int16_t depth;  // display depth when the sprite was made
-  int16_t mode;   // 0: memory chosen by DirectDraw
-  char* file;     // picture file the sprite came from (malloc'd); none here
-  int16_t targetWidth;
-  int16_t targetHeight;
-  int16_t sourceX;
-  int16_t sourceY;
-};
 
 // Empty table for 50 sprites (freeing the sprites of an earlier table) and
 // the colour-key record; 0 when the table cannot be allocated.
@@ -113,35 +96,3 @@ void SpriteDisplayKeyed(int32_t number, int32_t x, int32_t y);
 // The sprite as a DrawingOutput; null while another sprite is handed out, for
 // an empty slot, or when the surface cannot be locked or give a DC.
 DrawingOutput* SpriteOutput(int32_t number);
-
-// ---------------------------------------------------------------- for tests
-// What the library holds right now, for tests and tools; nothing here is for
-// the program.
-struct ScreenStateView {
-  HMODULE module;
-  IDirectDraw7* directDraw;
-  HWND baseWindow;    // remembered by ScreenInit for ScreenClose
-  HWND screenWindow;
-  int32_t windowed;
-  int32_t active;
-  IDirectDrawSurface7* primary;
-  IDirectDrawClipper* clipper;
-  IDirectDrawSurface7* backBuffer;
-  int32_t screenWidth;
-  int32_t screenHeight;
-  int32_t displayDepth;
-  int32_t offsetX;
-  int32_t offsetY;
-  int32_t frameRate;
-  int32_t framePeriod;
-  int32_t lastCount;
-  HDC screenDC;
-  int32_t spriteCapacity;
-  IDirectDrawSurface7* target;  // the display target
-  int32_t targetWidth;
-  int32_t targetHeight;
-};
-ScreenStateView ScreenInspect();
-// The record of slot `number`; null for negative numbers, beyond the table,
-// or before SpriteTableInit.
-const SpriteRecord* SpriteRecordAt(int32_t number);

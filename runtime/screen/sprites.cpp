@@ -9,21 +9,13 @@ namespace {
 
 constexpr int32_t kMaxSide = 32767;  // sizes are kept in 16 bits
 
-struct SpriteState {
-  DrawingOutput output;
-  HDC dc;                        // the output's device context; 0 while none is handed out
-  IDirectDrawSurface7* surface;  // whose device context dc is
-};
-
-SpriteState state;
-
 // Copies with the clipping against the target done here, so that the
 // unclipped BltFast can be used.
 void Display(int32_t number, int32_t x, int32_t y, DWORD flags) {
-  if (ScreenActive() == 0) return;
+  if (screen.active == 0) return;
   SpriteRecord* record = SpriteSlot(number);
   if (record == nullptr || record->surface == nullptr) return;
-  const DisplayTarget& target = SpriteCurrentTarget();
+  const DisplayTarget& target = screen.target;
   if (target.surface == nullptr) return;
 
   int64_t left = x, top = y;
@@ -45,9 +37,8 @@ void Display(int32_t number, int32_t x, int32_t y, DWORD flags) {
                  static_cast<LONG>(skipY + record->sourceY),
                  static_cast<LONG>(width + record->sourceX),
                  static_cast<LONG>(height + record->sourceY)};
-  // A lost surface (DDERR_SURFACELOST) would be reloaded from the sprite's
-  // picture file; sprites made here have none, so a lost sprite stays lost
-  // and every other result is of no interest either.
+  // The result is not checked: a copy that fails leaves the sprite out of
+  // this frame, which is all that can be done about it.
   target.surface->BltFast(static_cast<DWORD>(left), static_cast<DWORD>(top), record->surface,
                           &source, flags);
 }
@@ -55,17 +46,15 @@ void Display(int32_t number, int32_t x, int32_t y, DWORD flags) {
 }  // namespace
 
 void SpriteOutputRelease() {
-  if (state.dc == nullptr) return;
-  DrawingForget(state.dc);
-  state.surface->ReleaseDC(state.dc);
-  state.dc = nullptr;
+  if (screen.spriteDC == nullptr) return;
+  DrawingForget(screen.spriteDC);
+  screen.spriteSurface->ReleaseDC(screen.spriteDC);
+  screen.spriteDC = nullptr;
 }
 
 void SpriteOutputForget(IDirectDrawSurface7* surface) {
-  if (state.dc != nullptr && state.surface == surface) SpriteOutputRelease();
+  if (screen.spriteDC != nullptr && screen.spriteSurface == surface) SpriteOutputRelease();
 }
-
-void SpritesReset() { state = SpriteState{}; }
 
 IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height) {
   if (number < 0 || number >= kSpriteNumberLimit) return nullptr;
@@ -78,7 +67,7 @@ IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height)
   record->surface = nullptr;
   record->width = static_cast<int16_t>(width);
   record->height = static_cast<int16_t>(height);
-  record->depth = static_cast<int16_t>(ScreenDisplayDepth());
+  record->depth = static_cast<int16_t>(screen.displayDepth);
   record->mode = 0;
   record->file = nullptr;
   record->targetWidth = static_cast<int16_t>(width);
@@ -86,18 +75,17 @@ IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height)
   record->sourceX = 0;
   record->sourceY = 0;
 
-  IDirectDraw7* directDraw = ScreenDirectDraw();
-  if (directDraw == nullptr) return nullptr;
+  if (screen.directDraw == nullptr) return nullptr;
   // No pixel format: the surface takes the display's.
   DDSURFACEDESC2 desc;
   std::memset(&desc, 0, sizeof(desc));
-  desc.dwSize = sizeof(desc);  // 124 in a 32-bit build
+  desc.dwSize = sizeof(desc);
   desc.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
   desc.dwWidth = static_cast<DWORD>(width);
   desc.dwHeight = static_cast<DWORD>(height);
   desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
   IDirectDrawSurface7* surface = nullptr;
-  if (directDraw->CreateSurface(&desc, &surface, nullptr) != DD_OK || surface == nullptr)
+  if (screen.directDraw->CreateSurface(&desc, &surface, nullptr) != DD_OK || surface == nullptr)
     return nullptr;
   record->surface = surface;
 
@@ -105,10 +93,10 @@ IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height)
   // is also its colour key, so a keyed copy of a new sprite changes nothing.
   DDBLTFX fx;
   std::memset(&fx, 0, sizeof(fx));
-  fx.dwSize = sizeof(fx);  // 100 in a 32-bit build
+  fx.dwSize = sizeof(fx);
   fx.dwFillColor = 0;
   surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx);
-  surface->SetColorKey(DDCKEY_SRCBLT, SpriteColourKey());
+  surface->SetColorKey(DDCKEY_SRCBLT, &screen.colourKey);
   return surface;
 }
 
@@ -121,26 +109,10 @@ void SpriteDisplayKeyed(int32_t number, int32_t x, int32_t y) {
 }
 
 DrawingOutput* SpriteOutput(int32_t number) {
-  if (state.dc != nullptr) return nullptr;
+  if (screen.spriteDC != nullptr) return nullptr;
   SpriteRecord* record = SpriteSlot(number);
   if (record == nullptr || record->surface == nullptr) return nullptr;
-  IDirectDrawSurface7* surface = record->surface;
-  state.surface = surface;
-  DDSURFACEDESC2* lock = ScreenLockDescription();
-  if (surface->Lock(nullptr, lock, DDLOCK_WAIT, nullptr) != DD_OK) return nullptr;
-  surface->Unlock(nullptr);
-  HDC dc = nullptr;
-  if (surface->GetDC(&dc) != DD_OK) return nullptr;
-  state.dc = dc;
-  DrawingOutput& output = state.output;
-  output.kind = kDrawingOutputSurface;
-  output.window = nullptr;
-  output.deviceContext = dc;
-  output.release = SpriteOutputRelease;
-  output.pixels = lock->lpSurface;
-  output.pitch = lock->lPitch;
-  output.width = lock->dwWidth;
-  output.height = lock->dwHeight;
-  output.bitsPerPixel = static_cast<uint32_t>(ScreenDisplayDepth());
-  return &output;
+  screen.spriteSurface = record->surface;
+  return OpenSurfaceOutput(record->surface, &screen.spriteDC, &screen.spriteOutput,
+                           SpriteOutputRelease);
 }

@@ -2,20 +2,22 @@
 // procedure they share.
 #include "runtime/window/window.h"
 
-#include <cstdarg>
-
 #include "runtime/core/core.h"
+#include "runtime/core/helpers.h"
+#include "runtime/core/hooks.h"
+#include "runtime/window/window_inspect.h"
 
 namespace {
 
 constexpr int32_t kInitialCapacity = 10;
 constexpr int32_t kCapacityStep = 10;  // a larger number grows the table to number + 10
 constexpr int32_t kSpareEntries = 2;   // the table has two entries more than its capacity
-constexpr uint32_t kCentreOnScreen = 0x00000001;
-constexpr uint32_t kCentreOnActive = 0x00000002;
-constexpr uint32_t kStartHidden = 0x10000000;  // inverted into WS_VISIBLE
 
 enum class Centring { kNone, kScreen, kActiveWindow };
+
+struct WindowEntry {
+  HWND handle;  // 0 while no window is open under this number
+};
 
 struct WindowState {
   int32_t capacity;
@@ -27,14 +29,6 @@ struct WindowState {
 };
 
 WindowState state;
-
-int FormatText(char* output, const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  int written = wvsprintfA(output, format, arguments);
-  va_end(arguments);
-  return written;
-}
 
 void FormatClassName(int32_t number) {
   FormatText(state.className, "WindowClass_%ld", static_cast<LONG>(number));
@@ -96,11 +90,11 @@ HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t hei
   RegisterClassA(&state.classAttributes);  // fails harmlessly while the class is still registered
 
   Centring centring = Centring::kNone;
-  if (flags & kCentreOnScreen) centring = Centring::kScreen;
-  if (flags & kCentreOnActive) centring = Centring::kActiveWindow;
-  DWORD style = flags & ~(kCentreOnScreen | kCentreOnActive);
-  if (style == 0 || style == kStartHidden) style |= WS_CAPTION;
-  style ^= kStartHidden;
+  if (flags & kWindowCentred) centring = Centring::kScreen;
+  if (flags & kWindowCentredOnActive) centring = Centring::kActiveWindow;
+  DWORD style = flags & ~(kWindowCentred | kWindowCentredOnActive);
+  if (style == 0 || style == kWindowHidden) style |= WS_CAPTION;
+  style ^= kWindowHidden;
 
   RECT rect{x, y, WrapAdd(x, width), WrapAdd(y, height)};
   AdjustWindowRect(&rect, style, FALSE);

@@ -8,11 +8,10 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
-#include "runtime/screen/screen.h"
+#include "runtime/keyboard/keyboard.h"
+#include "runtime/screen/screen_inspect.h"
 
 namespace {
-
-constexpr uint8_t kEscape = 1, kP = 25, kUp = 200;
 
 struct Frame {
   std::vector<Ship> ships;
@@ -49,7 +48,7 @@ Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const F
   display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
     Frame frame{Ships(), Columns(), RockTint};
     if (snapshot >= limit) {
-      state[kEscape] = snapshot == limit ? 0x80 : 0;
+      state[kKeyEscape] = snapshot == limit ? 0x80 : 0;
     } else {
       for (uint8_t code : keys(snapshot, frame)) state[code] = 0x80;
     }
@@ -71,7 +70,8 @@ std::vector<uint8_t> Autopilot(int, const Frame& frame) {
   const Ship& ship = frame.ships[0];
   const CaveColumn& column = frame.columns[160];
   float middle = (column.top + column.bottom) / 2.0f;
-  return ship.y + 10.0f + ship.vy * 6.0f > middle ? std::vector<uint8_t>{kUp} : std::vector<uint8_t>{};
+  return ship.y + 10.0f + ship.vy * 6.0f > middle ? std::vector<uint8_t>{kKeyUp}
+                                                  : std::vector<uint8_t>{};
 }
 
 int32_t Points(const CaveColumn& column) {
@@ -109,7 +109,9 @@ TEST(Game, WithoutKeysTheShipFallsAndTheScoresAreShown) {
 
 TEST(Game, ThrustAndGravityChangeTheVelocity) {
   // Up in snapshots 0-9, then nothing.
-  Played run = Play(3, [](int k, const Frame&) { return k < 10 ? std::vector<uint8_t>{kUp} : std::vector<uint8_t>{}; });
+  Played run = Play(3, [](int k, const Frame&) {
+    return k < 10 ? std::vector<uint8_t>{kKeyUp} : std::vector<uint8_t>{};
+  });
   ASSERT_GT(run.frames.size(), 13u);
   const float up = std::bit_cast<float>(0x3DC8E8A7u) - 0.16f;
   for (int k = 1; k < 10; ++k)
@@ -119,7 +121,9 @@ TEST(Game, ThrustAndGravityChangeTheVelocity) {
 }
 
 TEST(Game, EscapeQuitsWithoutABox) {
-  Played run = Play(0, [](int k, const Frame&) { return k == 1 ? std::vector<uint8_t>{kEscape} : std::vector<uint8_t>{}; });
+  Played run = Play(0, [](int k, const Frame&) {
+    return k == 1 ? std::vector<uint8_t>{kKeyEscape} : std::vector<uint8_t>{};
+  });
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_TRUE(run.boxes.empty());
   EXPECT_EQ(run.frames.size(), 3u);  // pressed in 1, let go in 2: the pass of 2 is the last
@@ -130,7 +134,7 @@ TEST(Game, PauseBeginsOnReleaseFreezesAndEndsOnTheNextRelease) {
   // that pass), down again in 8, up in 9 (resumed).
   Played run = Play(1, [](int k, const Frame& f) {
     std::vector<uint8_t> keys = Autopilot(k, f);
-    if (k == 2 || k == 3 || k == 8) keys.push_back(kP);
+    if (k == 2 || k == 3 || k == 8) keys.push_back(kKeyP);
     return keys;
   }, nullptr, 20);
   ASSERT_GE(run.frames.size(), 12u);
@@ -152,8 +156,8 @@ TEST(Game, EscapeInsideThePauseEndsItAndQuits) {
   // P and Escape let go in the same snapshot: the pause begins, and the game
   // quits as soon as it ends.
   Played run = Play(2, [](int k, const Frame&) {
-    if (k == 1) return std::vector<uint8_t>{kP, kEscape};
-    if (k == 4) return std::vector<uint8_t>{kEscape};
+    if (k == 1) return std::vector<uint8_t>{kKeyP, kKeyEscape};
+    if (k == 4) return std::vector<uint8_t>{kKeyEscape};
     return std::vector<uint8_t>{};
   });
   EXPECT_EQ(run.exitCode, 0);

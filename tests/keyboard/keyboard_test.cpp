@@ -6,15 +6,13 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
+#include "runtime/core/hooks.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
 #include "tests/support/program.h"
 
 namespace {
 
-constexpr int32_t kEscape = 1;
-constexpr int32_t kP = 25;
-constexpr int32_t kUp = 200;
 constexpr DWORD kBound = DISCL_EXCLUSIVE | DISCL_FOREGROUND;
 
 TEST(KeyboardInit, EveryFailureAnswersZero) {
@@ -73,14 +71,14 @@ TEST(KeyTests, AllKeysUpBeforeTheFirstSnapshot) {
 
 TEST(KeyTests, HeldKeyIsDownEachSnapshotAndReleasedOnce) {
   headless::HeadlessDisplay display;
-  display.SetKeyTimeline({{kUp, kP}, {kUp, kP}, {kUp, kP}, {}, {}, {kP}, {}});
+  display.SetKeyTimeline({{kKeyUp, kKeyP}, {kKeyUp, kKeyP}, {kKeyUp, kKeyP}, {}, {}, {kKeyP}, {}});
   RunWithProgram(display, [] {
     ASSERT_EQ(KeyboardInit(), 1);
     std::vector<int32_t> down, released;
     for (int snapshot = 0; snapshot < 7; ++snapshot) {
       ASSERT_EQ(KeyboardExamine(), 1);
-      down.push_back(KeyDown(kUp));
-      released.push_back(KeyReleased(kP));
+      down.push_back(KeyDown(kKeyUp));
+      released.push_back(KeyReleased(kKeyP));
     }
     EXPECT_EQ(down, (std::vector<int32_t>{0x80, 0x80, 0x80, 0, 0, 0, 0}));
     EXPECT_EQ(released, (std::vector<int32_t>{0, 0, 0, 1, 0, 0, 1}));
@@ -89,23 +87,23 @@ TEST(KeyTests, HeldKeyIsDownEachSnapshotAndReleasedOnce) {
 
 TEST(KeyTests, ReleaseReportedOncePerSeenPress) {
   headless::HeadlessDisplay display;
-  display.SetKeyTimeline({{kP}, {}, {}, {kEscape}, {}});
+  display.SetKeyTimeline({{kKeyP}, {}, {}, {kKeyEscape}, {}});
   RunWithProgram(display, [] {
     ASSERT_EQ(KeyboardInit(), 1);
     ASSERT_EQ(KeyboardExamine(), 1);
-    EXPECT_EQ(KeyReleased(kP), 0);
+    EXPECT_EQ(KeyReleased(kKeyP), 0);
     ASSERT_EQ(KeyboardExamine(), 1);
     // Two calls on one snapshot: the press is reported to the first only.
-    EXPECT_EQ(KeyReleased(kP), 1);
-    EXPECT_EQ(KeyReleased(kP), 0);
+    EXPECT_EQ(KeyReleased(kKeyP), 1);
+    EXPECT_EQ(KeyReleased(kKeyP), 0);
     ASSERT_EQ(KeyboardExamine(), 1);
-    EXPECT_EQ(KeyReleased(kEscape), 0);
+    EXPECT_EQ(KeyReleased(kKeyEscape), 0);
     // Escape goes down and up between two calls: not reported, though
     // KeyDown saw it.
     ASSERT_EQ(KeyboardExamine(), 1);
-    EXPECT_EQ(KeyDown(kEscape), 0x80);
+    EXPECT_EQ(KeyDown(kKeyEscape), 0x80);
     ASSERT_EQ(KeyboardExamine(), 1);
-    EXPECT_EQ(KeyReleased(kEscape), 0);
+    EXPECT_EQ(KeyReleased(kKeyEscape), 0);
   });
 }
 
@@ -130,29 +128,29 @@ TEST(KeyTests, KeysOutsideTheTableAnswerZero) {
 
 TEST(KeyboardExamine, FailedReadsReacquireEveryTimeAndKeepTheSnapshot) {
   headless::HeadlessDisplay display;
-  display.SetKeyTimeline({{kUp, kP}, {}});
+  display.SetKeyTimeline({{kKeyUp, kKeyP}, {}});
   RunWithProgram(display, [&] {
     ASSERT_EQ(KeyboardInit(), 1);
     ASSERT_EQ(KeyboardExamine(), 1);
-    EXPECT_EQ(KeyReleased(kP), 0);
+    EXPECT_EQ(KeyReleased(kKeyP), 0);
     display.FailDeviceStates(3);
     for (int failure = 1; failure <= 3; ++failure) {
       EXPECT_EQ(KeyboardExamine(), 0);
       EXPECT_TRUE(hosted::InspectKeyboardDevice().acquired);
       EXPECT_EQ(hosted::InspectKeyboardDevice().acquisitions, 1 + failure);
-      EXPECT_EQ(KeyDown(kUp), 0x80);
-      EXPECT_EQ(KeyReleased(kP), 0);
+      EXPECT_EQ(KeyDown(kKeyUp), 0x80);
+      EXPECT_EQ(KeyReleased(kKeyP), 0);
     }
     EXPECT_EQ(KeyboardExamine(), 1);
-    EXPECT_EQ(KeyDown(kUp), 0);
-    EXPECT_EQ(KeyReleased(kP), 1);
+    EXPECT_EQ(KeyDown(kKeyUp), 0);
+    EXPECT_EQ(KeyReleased(kKeyP), 1);
   });
   EXPECT_EQ(display.Snapshots(), 2);
 }
 
 TEST(KeyboardExamine, KeepsTryingWhileTheScreenWindowIsNotInFront) {
   headless::HeadlessDisplay display;
-  display.SetKeyTimeline({{kUp}});
+  display.SetKeyTimeline({{kKeyUp}});
   RunWithProgram(display, [&] {
     ASSERT_NE(ScreenInit(), 0);
     ASSERT_EQ(KeyboardInit(), 1);
@@ -167,12 +165,12 @@ TEST(KeyboardExamine, KeepsTryingWhileTheScreenWindowIsNotInFront) {
       EXPECT_FALSE(device.acquired);
       EXPECT_EQ(device.window, window);
       EXPECT_EQ(device.cooperation, kBound);
-      EXPECT_EQ(KeyDown(kUp), 0);
+      EXPECT_EQ(KeyDown(kKeyUp), 0);
     }
     hosted::SetForeground(window);
     EXPECT_EQ(KeyboardExamine(), 0);  // acquired now; the read waits a frame
     EXPECT_EQ(KeyboardExamine(), 1);
-    EXPECT_EQ(KeyDown(kUp), 0x80);
+    EXPECT_EQ(KeyDown(kKeyUp), 0x80);
   });
   EXPECT_EQ(display.Snapshots(), 1);
 }
@@ -192,7 +190,7 @@ TEST(KeyboardStop, ReleasesTheDeviceAndRunsAtTheEnd) {
   // Nothing carries over into the next process.
   RunWithProgram(display, [] {
     EXPECT_EQ(KeyboardExamine(), 0);
-    EXPECT_EQ(KeyReleased(kUp), 0);
+    EXPECT_EQ(KeyReleased(kKeyUp), 0);
   });
 }
 

@@ -55,7 +55,7 @@ TEST(Regression, AListMadeAgainStartsWithoutACursor) {
 
 TEST(Regression, HugeSpriteNumbersAreRefusedWithoutGrowingTheTable) {
   InRuntime([] {
-    OpenScreen();
+    OpenGameScreen();
     // SpriteCreate(2147483600, ...) asked the heap for a 64 GiB table and
     // zeroed it.
     const int32_t capacity = ScreenInspect().spriteCapacity;
@@ -97,7 +97,7 @@ TEST(Regression, AScreenFarOutsideItsWindowShowsNothing) {
   EXPECT_EQ(RunWithProgram(display, [&] {
     ASSERT_NE(ScreenInit(), 0);
     ASSERT_EQ(ScreenSetFrameRate(0), 1);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     // The offsets and the stretched destination overflowed.
     ASSERT_EQ(ScreenOpenWindowed(window, INT32_MAX, INT32_MIN, 320, 240, 1, INT32_MAX, INT32_MIN),
               1);
@@ -112,7 +112,7 @@ TEST(Regression, AScreenFarOutsideItsWindowShowsNothing) {
 
 TEST(Regression, ACircleOfTheMostNegativeRadiusDrawsNothing) {
   InRuntime([] {
-    OpenScreen();
+    OpenGameScreen();
     ASSERT_NE(SpriteCreate(2, 20, 20), nullptr);
     // x - radius negated INT32_MIN.
     ASSERT_NE(DrawingStart(SpriteOutput(2)), nullptr);
@@ -126,7 +126,7 @@ TEST(Regression, ACircleOfTheMostNegativeRadiusDrawsNothing) {
 
 TEST(Regression, ABoxTallerThanTheSurfaceDrawsOnlyItsVisibleRows) {
   InRuntime([] {
-    OpenScreen();
+    OpenGameScreen();
     ASSERT_NE(SpriteCreate(2, 20, 20), nullptr);
     // The outline's sides were walked row by row over two thousand million
     // rows, nearly all of them outside the sprite.
@@ -157,7 +157,7 @@ TEST(Regression, AStringVariableCanBeGivenItsOwnText) {
 
 TEST(Regression, DrawingStopsWhenItsSurfaceGoes) {
   InRuntime([] {
-    OpenScreen();
+    OpenGameScreen();
     // A drawing open on a sprite that was made again, or on the screen that
     // was closed, went on writing pixels into the freed surface memory.
     ASSERT_NE(SpriteCreate(2, 20, 20), nullptr);

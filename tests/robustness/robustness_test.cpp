@@ -104,32 +104,32 @@ TEST(Robustness, AListWithoutMemoryAddsNothing) {
 }
 
 TEST(Robustness, WindowsOfAnySizeFlagsAndTitle) {
-  EXPECT_EQ(RunWithProgram([] {
+  InRuntime([] {
     // A negative client size makes a window of no size; no title is empty.
-    HWND none = WindowOpen(3, 10, 20, -50, -60, 0x80000000, nullptr);
+    HWND none = WindowOpen(3, 10, 20, -50, -60, kWindowPopup, nullptr);
     ASSERT_NE(none, nullptr);
     hosted::WindowInfo info = hosted::InspectWindow(none);
     EXPECT_EQ(info.rect.right - info.rect.left, 0);
     EXPECT_EQ(info.rect.bottom - info.rect.top, 0);
     EXPECT_STREQ(info.title, "");
     // Style bits other than the four the library reads go to the platform.
-    HWND styled = WindowOpen(4, 0, 0, 10, 10, 0x80000000 | WS_BORDER | 0x00000100, "s");
+    HWND styled = WindowOpen(4, 0, 0, 10, 10, kWindowPopup | WS_BORDER | 0x00000100, "s");
     ASSERT_NE(styled, nullptr);
     EXPECT_EQ(hosted::InspectWindow(styled).style,
               0x80000000u | WS_VISIBLE | WS_BORDER | 0x00000100u);
     // Centred on the screen a window larger than it gets negative coordinates.
-    HWND big = WindowOpen(5, 0, 0, 3000, 2000, 0x80000001, "");
+    HWND big = WindowOpen(5, 0, 0, 3000, 2000, kWindowCentredPopup, "");
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(hosted::InspectWindow(big).rect.left, 512 - 1500);
     EXPECT_EQ(hosted::InspectWindow(big).rect.top, 384 - 1000);
-  }), 0);
+  });
 }
 
 TEST(Robustness, ScreensOfBadSizesAndRates) {
   headless::HeadlessDisplay display;
   EXPECT_EQ(RunWithProgram(display, [&] {
     ASSERT_NE(ScreenInit(), 0);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     for (int32_t side : {0, -1, 32768, INT32_MIN}) {
       EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, side, 240, 0, 0, 0), 0) << side;
       EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, side, 0, 0, 0), 0) << side;
@@ -153,8 +153,8 @@ TEST(Robustness, ScreensOfBadSizesAndRates) {
 }
 
 TEST(Robustness, SpritesOfBadSizesAndFarPositions) {
-  EXPECT_EQ(RunWithProgram([] {
-    OpenScreen();
+  InRuntime([] {
+    OpenGameScreen();
     // A bad size still releases the sprite the slot held.
     ASSERT_NE(SpriteCreate(2, 8, 8), nullptr);
     EXPECT_EQ(SpriteCreate(2, 0, 8), nullptr);
@@ -174,12 +174,12 @@ TEST(Robustness, SpritesOfBadSizesAndFarPositions) {
     }
     SpriteTarget(-1);
     EXPECT_EQ(Count(3, 0xFFFFFF), 100);
-  }), 0);
+  });
 }
 
 TEST(Robustness, BoxesAndCirclesOfAnySize) {
-  EXPECT_EQ(RunWithProgram([] {
-    OpenScreen();
+  InRuntime([] {
+    OpenGameScreen();
     ASSERT_NE(SpriteCreate(2, 20, 20), nullptr);
     const Colour red = Rgb(255, 0, 0);
     ASSERT_NE(DrawingStart(SpriteOutput(2)), nullptr);
@@ -221,12 +221,12 @@ TEST(Robustness, BoxesAndCirclesOfAnySize) {
       for (int x = 0; x < 20; ++x) ASSERT_EQ(Pixel(3, x, y), Pixel(4, x, y)) << x << ", " << y;
     EXPECT_GT(Count(4, 0xFF0000), 100);
     EXPECT_EQ(Count(4, 0x0000FF), 0);
-  }), 0);
+  });
 }
 
 TEST(Robustness, ModesTextAndCursorOutsideTheGamesValues) {
-  EXPECT_EQ(RunWithProgram([] {
-    OpenScreen();
+  InRuntime([] {
+    OpenGameScreen();
     ASSERT_NE(SpriteCreate(2, 40, 20), nullptr);
     HDC dc = DrawingStart(SpriteOutput(2));
     ASSERT_NE(dc, nullptr);
@@ -262,7 +262,7 @@ TEST(Robustness, ModesTextAndCursorOutsideTheGamesValues) {
     DrawText("\x7F\x01");
     DrawingStop();
     EXPECT_GT(Count(3, 0xFFFFFF), 10);
-  }), 0);
+  });
 }
 
 }  // namespace

@@ -1,20 +1,11 @@
-// What the robustness and regression tests share: the game's screen and the
-// pixels of sprites.
+// What the robustness and regression tests share: the pixels of sprites.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "platform/hosted/display/display.h"
-#include "runtime/screen/screen.h"
-#include "runtime/window/window.h"
-
-// The game's screen: window 0 centred on the desktop, unpaced.
-inline void OpenScreen() {
-  ASSERT_NE(ScreenInit(), 0);
-  ASSERT_EQ(ScreenSetFrameRate(0), 1);
-  ASSERT_NE(WindowOpen(0, 0, 0, 320, 240, 0x80000001, ""), nullptr);
-  ASSERT_EQ(ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0), 1);
-}
+#include "runtime/screen/screen_inspect.h"
+#include "tests/support/game_screen.h"
 
 inline uint32_t Pixel(int32_t sprite, int x, int y) {
   hosted::SurfaceInfo info = hosted::InspectSurface(SpriteRecordAt(sprite)->surface);

@@ -11,7 +11,9 @@
 #include "game/game.h"
 #include "platform/hosted/display/display.h"
 #include "runtime/drawing/drawing.h"
+#include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 #include "tests/support/program.h"
 
@@ -28,7 +30,7 @@ void Cave(int index, float top, float bottom) {
 
 Ship& AddShip(float x, float y, int32_t dead) {
   Ship* ship = static_cast<Ship*>(ListRecord(ListAdd(&ShipList)));
-  *ship = Ship{x, y, 0.0f, 0.0f, 1.0f, 0.16f, 10.0f, 10, Rgb(255, 0, 0), 0, 200, dead};
+  *ship = Ship{x, y, 0.0f, 0.0f, 1.0f, 0.16f, 10.0f, 10, Rgb(255, 0, 0), 0, kKeyUp, dead};
   return *ship;
 }
 
@@ -108,9 +110,9 @@ TEST(RunGame, TheFrameRateFigureAroundItsRestart) {
   std::vector<std::vector<uint8_t>> keys;
   std::ifstream in(std::string(CAVE_SOURCE_DIR) + "/tests/game/references/steer.keys");
   for (std::string line; std::getline(in, line) && keys.size() < 505;)
-    keys.push_back(line.empty() ? std::vector<uint8_t>{} : std::vector<uint8_t>{200});
+    keys.push_back(line.empty() ? std::vector<uint8_t>{} : std::vector<uint8_t>{kKeyUp});
   ASSERT_EQ(keys.size(), 505u);
-  keys.push_back({1});  // Escape, let go in the snapshot after
+  keys.push_back({kKeyEscape});  // let go in the snapshot after
 
   headless::HeadlessDisplay game(1);
   game.SetKeyTimeline(keys);
@@ -135,7 +137,7 @@ TEST(RunGame, TheFrameRateFigureAroundItsRestart) {
   // The same lines drawn by the drawing library on a black screen.
   RunWithProgram([&] {
     ScreenInit();
-    ScreenOpenWindowed(WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, 0x80000001, ""), 0, 0, kFieldWidth,
+    ScreenOpenWindowed(WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kWindowCentredPopup, ""), 0, 0, kFieldWidth,
                        kFieldHeight, 0, 0, 0);
     for (size_t i = 0; i < figures.size(); ++i) {
       ScreenClear(0, 0, 0);

@@ -1,25 +1,15 @@
-// Helpers for the screen tests: the game's screen, pixels of surfaces and of
-// the desktop, and setting the virtual clock.
+// Helpers for the screen tests: pixels of surfaces and of the desktop, what a
+// surface's drawing output must say, and setting the virtual clock.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include "platform/hosted/internal.h"
-#include "runtime/screen/screen.h"
-#include "runtime/window/window.h"
+#include "runtime/screen/screen_inspect.h"
+#include "tests/support/game_screen.h"
 #include "tests/support/program.h"
 
 namespace screen_test {
-
-// The game's screen: a borderless 320 x 240 window centred on the 1024 x 768
-// desktop, at (352, 264), and the windowed screen in it.
-inline HWND OpenGameScreen() {
-  EXPECT_NE(ScreenInit(), 0);
-  HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
-  EXPECT_NE(window, nullptr);
-  EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 1);
-  return window;
-}
 
 inline uint32_t& Pixel(IDirectDrawSurface7* surface, int x, int y) {
   hosted::SurfaceInfo info = hosted::InspectSurface(surface);
@@ -31,6 +21,20 @@ inline uint32_t& SpritePixel(int32_t number, int x, int y) {
 }
 
 inline uint32_t& BackPixel(int x, int y) { return Pixel(ScreenInspect().backBuffer, x, y); }
+
+// The output describes `surface`: its memory, width x height at 32 bits per
+// pixel, no window.
+inline void ExpectSurfaceOutput(const DrawingOutput* output, IDirectDrawSurface7* surface,
+                                uint32_t width, uint32_t height) {
+  hosted::SurfaceInfo info = hosted::InspectSurface(surface);
+  EXPECT_EQ(output->kind, 7);
+  EXPECT_EQ(output->window, nullptr);
+  EXPECT_EQ(output->pixels, info.pixels);
+  EXPECT_EQ(output->pitch, info.pitch);
+  EXPECT_EQ(output->width, width);
+  EXPECT_EQ(output->height, height);
+  EXPECT_EQ(output->bitsPerPixel, 32u);
+}
 
 inline uint32_t DesktopPixel(int x, int y) {
   hosted::DesktopPicture desktop = hosted::Desktop();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "runtime/core/hooks.h"
 #include "tests/screen/screen_support.h"
 
 namespace {
@@ -23,7 +24,7 @@ void ExpectBaseWindow(HWND window) {
 TEST(ScreenInit, LoadsDirectDrawAndMakesTheTableAndTheBaseWindow) {
   RunWithProgram([] {
     ASSERT_NE(ScreenInit(), 0);
-    ScreenStateView view = ScreenInspect();
+    ScreenState view = ScreenInspect();
     EXPECT_NE(view.module, nullptr);
     EXPECT_NE(view.directDraw, nullptr);
     EXPECT_EQ(view.spriteCapacity, 50);
@@ -53,7 +54,7 @@ TEST(ScreenInit, EveryFailureGivesZeroAndUndoesNothing) {
       EXPECT_EQ(ScreenInit(), 0);
       display.ClearFailures();
       display.SetAvailable(true);
-      ScreenStateView view = ScreenInspect();
+      ScreenState view = ScreenInspect();
       // The table and the base window were made first and stay.
       EXPECT_EQ(view.spriteCapacity, fault == kNoTable ? 0 : 50);
       ExpectBaseWindow(view.screenWindow);
@@ -61,7 +62,7 @@ TEST(ScreenInit, EveryFailureGivesZeroAndUndoesNothing) {
       EXPECT_EQ(view.module != nullptr, fault == kNoTable || fault == kNoDirectDraw);
       if (fault != kNoTable) {
         // Without DirectDraw no screen opens.
-        HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+        HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
         EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 0);
         EXPECT_EQ(ScreenInspect().windowed, 0);
         // Nothing is retried by itself, but a later call can succeed.
@@ -75,16 +76,16 @@ TEST(ScreenInit, EveryFailureGivesZeroAndUndoesNothing) {
 TEST(ScreenOpenWindowed, OpensABlackDoubleBufferedScreenInTheWindow) {
   RunWithProgram([] {
     HWND window = OpenGameScreen();
-    ScreenStateView view = ScreenInspect();
+    ScreenState view = ScreenInspect();
     EXPECT_EQ(view.windowed, 1);
     EXPECT_EQ(view.active, 1);
     EXPECT_EQ(ScreenWindow(), window);
     EXPECT_NE(view.primary, nullptr);
     EXPECT_NE(view.clipper, nullptr);
     ASSERT_NE(view.backBuffer, nullptr);
-    EXPECT_EQ(view.target, view.backBuffer);
-    EXPECT_EQ(view.targetWidth, 320);
-    EXPECT_EQ(view.targetHeight, 240);
+    EXPECT_EQ(view.target.surface, view.backBuffer);
+    EXPECT_EQ(view.target.width, 320);
+    EXPECT_EQ(view.target.height, 240);
     EXPECT_EQ(view.displayDepth, 32);
     EXPECT_EQ(view.offsetX, 0);  // borderless: the picture starts at the window's corner
     EXPECT_EQ(view.offsetY, 0);
@@ -118,13 +119,13 @@ TEST(ScreenOpenWindowed, EveryFailureClosesTheScreen) {
       if (fault == 3) display.Fail(FailPoint::kClipper);
       if (fault == 4) display.Fail(FailPoint::kBackBuffer);
       EXPECT_EQ(ScreenOpenWindowed(target, 0, 0, 320, 240, 0, 0, 0), 0);
-      ScreenStateView view = ScreenInspect();
+      ScreenState view = ScreenInspect();
       EXPECT_EQ(view.windowed, 0);
       EXPECT_EQ(view.screenWindow, view.baseWindow);
       EXPECT_EQ(view.primary, nullptr);
       EXPECT_EQ(view.clipper, nullptr);
       EXPECT_EQ(view.backBuffer, nullptr);
-      EXPECT_EQ(view.target, nullptr);
+      EXPECT_EQ(view.target.surface, nullptr);
       EXPECT_EQ(SpriteRecordAt(3)->surface, nullptr);
       EXPECT_EQ(hosted::InspectSurface(sprite).pixels, nullptr);  // released
       EXPECT_EQ(view.active, 1);      // kept
@@ -143,7 +144,7 @@ TEST(ScreenOpenWindowed, NoWindowBeforeAnyScreenLeavesTheInitialisedState) {
   RunWithProgram([] {
     ASSERT_NE(ScreenInit(), 0);
     EXPECT_EQ(ScreenOpenWindowed(nullptr, 0, 0, 320, 240, 0, 0, 0), 0);
-    ScreenStateView view = ScreenInspect();
+    ScreenState view = ScreenInspect();
     EXPECT_EQ(view.windowed, 0);
     EXPECT_EQ(view.active, 0);
     EXPECT_EQ(view.screenWindow, view.baseWindow);
@@ -160,7 +161,7 @@ TEST(ScreenActiveFlag, FollowsTheBaseWindowOnlyWhileNoScreenIsOpen) {
     EXPECT_EQ(ScreenInspect().active, 1);
     EXPECT_EQ(SendMessageA(base, WM_ACTIVATE, WA_INACTIVE, 0), 0);
     EXPECT_EQ(ScreenInspect().active, 0);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 1);
     EXPECT_EQ(ScreenInspect().active, 1);
     SendMessageA(base, WM_ACTIVATE, WA_INACTIVE, 0);
@@ -206,7 +207,7 @@ TEST(ScreenFlip, PlacesThePictureInTheClientAreaAndStretchesOnRequest) {
 
     // Stretched: a 160 x 120 buffer fills the borderless window less the
     // margins, every pixel doubled horizontally and (here) 5/3 vertically.
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 160, 120, 1, 0, 40), 1);
     ScreenSetFrameRate(0);
     Pattern(ScreenInspect().backBuffer);
@@ -345,7 +346,7 @@ TEST(ScreenClear, FillsTheDisplayTargetWithClampedComponents) {
     EXPECT_EQ(BackPixel(5, 7), 0xFFFFFFu);
     // The flip sends the target home.
     ScreenFlip();
-    EXPECT_EQ(ScreenInspect().target, ScreenInspect().backBuffer);
+    EXPECT_EQ(ScreenInspect().target.surface, ScreenInspect().backBuffer);
     ScreenClear(300, -4, 18);
     EXPECT_EQ(BackPixel(160, 120), 0xFF0012u);
     EXPECT_EQ(SpritePixel(1, 160, 120), 0x008000u);
@@ -360,14 +361,7 @@ TEST(ScreenOutput, HandsTheBackBufferOutOnceUntilReleased) {
     ScreenSetFrameRate(0);
     DrawingOutput* output = ScreenOutput();
     ASSERT_NE(output, nullptr);
-    hosted::SurfaceInfo buffer = hosted::InspectSurface(ScreenInspect().backBuffer);
-    EXPECT_EQ(output->kind, 7);
-    EXPECT_EQ(output->window, nullptr);
-    EXPECT_EQ(output->pixels, buffer.pixels);
-    EXPECT_EQ(output->pitch, buffer.pitch);
-    EXPECT_EQ(output->width, 320u);
-    EXPECT_EQ(output->height, 240u);
-    EXPECT_EQ(output->bitsPerPixel, 32u);
+    ExpectSurfaceOutput(output, ScreenInspect().backBuffer, 320, 240);
     SetPixelV(output->deviceContext, 7, 9, RGB(0, 0, 255));
     EXPECT_EQ(BackPixel(7, 9), 0x0000FFu);
     EXPECT_EQ(ScreenOutput(), nullptr);
@@ -393,7 +387,7 @@ TEST(ScreenStop, ReleasesEverythingAndUnloadsDirectDraw) {
     OpenGameScreen();
     ASSERT_NE(SpriteCreate(2, 4, 4), nullptr);
     ScreenStop();
-    ScreenStateView view = ScreenInspect();
+    ScreenState view = ScreenInspect();
     EXPECT_EQ(view.module, nullptr);
     EXPECT_EQ(view.directDraw, nullptr);
     EXPECT_EQ(view.backBuffer, nullptr);

@@ -55,8 +55,8 @@ TEST(SpriteDisplay, OntoItselfReadsTheWholeSourceFirst) {
       for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) before.push_back(SpritePixel(1, x, y));
       SpriteTarget(1);
-      EXPECT_EQ(ScreenInspect().targetWidth, 320);
-      EXPECT_EQ(ScreenInspect().targetHeight, 240);
+      EXPECT_EQ(ScreenInspect().target.width, 320);
+      EXPECT_EQ(ScreenInspect().target.height, 240);
       SpriteDisplay(1, shift, 0);
       SpriteTarget(-1);
       // By -3: columns 0-316 show what 3-319 showed, 317-319 are unchanged.
@@ -67,8 +67,8 @@ TEST(SpriteDisplay, OntoItselfReadsTheWholeSourceFirst) {
           uint32_t want = from >= 0 && from < 320 ? before[y * 320 + from] : before[y * 320 + x];
           ASSERT_EQ(SpritePixel(1, x, y), want) << shift << ": " << x << "," << y;
         }
-      EXPECT_EQ(ScreenInspect().target, ScreenInspect().backBuffer);
-      EXPECT_EQ(ScreenInspect().targetWidth, 320);
+      EXPECT_EQ(ScreenInspect().target.surface, ScreenInspect().backBuffer);
+      EXPECT_EQ(ScreenInspect().target.width, 320);
     }
   });
 }
@@ -180,17 +180,17 @@ TEST(SpriteTarget, MovesOnlyToHeldSpritesAndHome) {
     EXPECT_EQ(SpriteTarget(5), back);  // empty slot
     EXPECT_EQ(SpriteTarget(900), back);  // beyond the table
     EXPECT_EQ(SpriteTarget(1), sprite);
-    EXPECT_EQ(ScreenInspect().targetWidth, 40);
-    EXPECT_EQ(ScreenInspect().targetHeight, 30);
+    EXPECT_EQ(ScreenInspect().target.width, 40);
+    EXPECT_EQ(ScreenInspect().target.height, 30);
     EXPECT_EQ(SpriteTarget(-2), sprite);  // no meaning: no change
     EXPECT_EQ(SpriteTarget(-1), back);
-    EXPECT_EQ(ScreenInspect().targetWidth, 320);
-    EXPECT_EQ(ScreenInspect().targetHeight, 240);
+    EXPECT_EQ(ScreenInspect().target.width, 320);
+    EXPECT_EQ(ScreenInspect().target.height, 240);
     // A sprite freed while it is the target sends the target home.
     SpriteTarget(1);
     SpriteFree(1);
-    EXPECT_EQ(ScreenInspect().target, back);
-    EXPECT_EQ(ScreenInspect().targetWidth, 320);
+    EXPECT_EQ(ScreenInspect().target.surface, back);
+    EXPECT_EQ(ScreenInspect().target.width, 320);
     EXPECT_EQ(ScreenClear(9, 9, 9), DD_OK);
   });
 }
@@ -226,7 +226,7 @@ TEST(SpriteDisplay, DrawsNothingBeforeAScreenWasOpened) {
   RunWithProgram(display, [&] {
     ASSERT_NE(ScreenInit(), 0);
     EXPECT_EQ(SpriteCreate(1, 8, 8), nullptr);  // no cooperative level yet
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     display.Fail(hosted::FailPoint::kPrimarySurface);
     ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 0);
     display.ClearFailures();
@@ -255,13 +255,7 @@ TEST(SpriteOutput, HandsOneSpriteOutUntilReleased) {
     ASSERT_NE(SpriteCreate(2, 8, 8), nullptr);
     DrawingOutput* output = SpriteOutput(1);
     ASSERT_NE(output, nullptr);
-    hosted::SurfaceInfo info = hosted::InspectSurface(SpriteRecordAt(1)->surface);
-    EXPECT_EQ(output->kind, 7);
-    EXPECT_EQ(output->pixels, info.pixels);
-    EXPECT_EQ(output->pitch, info.pitch);
-    EXPECT_EQ(output->width, 30u);
-    EXPECT_EQ(output->height, 20u);
-    EXPECT_EQ(output->bitsPerPixel, 32u);
+    ExpectSurfaceOutput(output, SpriteRecordAt(1)->surface, 30, 20);
     SetPixelV(output->deviceContext, 29, 19, RGB(1, 2, 3));
     EXPECT_EQ(SpritePixel(1, 29, 19), 0x010203u);
     EXPECT_EQ(SpriteOutput(1), nullptr);  // twice without release

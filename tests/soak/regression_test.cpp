@@ -5,6 +5,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "runtime/keyboard/keyboard.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ namespace {
 void InGame(const std::function<void()>& body) {
   headless::HeadlessDisplay display;
   display.SetKeyScript([](int snapshot, uint8_t state[256]) {
-    if (snapshot == 1) state[1] = 0x80;
+    if (snapshot == 1) state[kKeyEscape] = 0x80;
   });
   display.onSnapshot = [&](int snapshot) {
     if (snapshot == 0) body();

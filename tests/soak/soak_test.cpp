@@ -15,7 +15,8 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
-#include "runtime/screen/screen.h"
+#include "runtime/keyboard/keyboard.h"
+#include "runtime/screen/screen_inspect.h"
 
 namespace {
 
@@ -30,8 +31,6 @@ constexpr bool kSanitized = false;
 #else
 constexpr bool kSanitized = false;
 #endif
-
-constexpr uint8_t kEscape = 1, kP = 25, kUp = 200;
 
 int Count(const char* variable, int normal, int sanitized) {
   if (const char* text = std::getenv(variable)) {
@@ -81,7 +80,7 @@ TEST(Soak, TheCaveScrollsAHundredThousandTimesWithoutDrifting) {
   // the screen and the ship made as the game makes them; the scrolls run
   // there, then Escape ends the game.
   display.SetKeyScript([](int snapshot, uint8_t state[256]) {
-    if (snapshot == 1) state[kEscape] = 0x80;
+    if (snapshot == 1) state[kKeyEscape] = 0x80;
   });
   display.onSnapshot = [&](int snapshot) {
     if (snapshot != 0) return;
@@ -106,7 +105,7 @@ TEST(Soak, TheCaveScrollsAHundredThousandTimesWithoutDrifting) {
     }
     seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // The scroll leaves the display target at home and no drawing open.
-    EXPECT_EQ(ScreenInspect().target, ScreenInspect().backBuffer);
+    EXPECT_EQ(ScreenInspect().target.surface, ScreenInspect().backBuffer);
     DrawingOutput* output = SpriteOutput(kCaveSprite);
     EXPECT_NE(output, nullptr);
     DrawingStart(output);
@@ -174,10 +173,10 @@ TEST(Soak, GamesWithRandomKeysEndInTheirScores) {
     display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
       const size_t k = static_cast<size_t>(snapshot);
       if (k < timeline.flip.size()) {
-        if (PilotWantsUp() != timeline.flip[k]) state[kUp] = 0x80;
-        if (timeline.p[k]) state[kP] = 0x80;
+        if (PilotWantsUp() != timeline.flip[k]) state[kKeyUp] = 0x80;
+        if (timeline.p[k]) state[kKeyP] = 0x80;
       }
-      if (snapshot == kGiveUp) state[kEscape] = 0x80;
+      if (snapshot == kGiveUp) state[kKeyEscape] = 0x80;
     });
     std::string fault;
     display.onSnapshot = [&](int snapshot) {

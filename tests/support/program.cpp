@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "runtime/core/core.h"
+#include "runtime/start/start.h"
 
 namespace {
 std::function<void()> currentProgram;

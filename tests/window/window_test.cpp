@@ -3,7 +3,9 @@
 #include <cstring>
 
 #include "runtime/core/core.h"
+#include "runtime/core/hooks.h"
 #include "runtime/window/window.h"
+#include "runtime/window/window_inspect.h"
 #include "tests/support/program.h"
 
 namespace {
@@ -19,7 +21,7 @@ TEST(Window, TheGameWindowOnA1024By768Desktop) {
   headless::HeadlessDisplay display;
   RunWithProgram(display, [] {
     EXPECT_EQ(WindowHandle(), nullptr);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowHandle(), window);
     hosted::WindowInfo info = hosted::InspectWindow(window);
@@ -53,8 +55,8 @@ TEST(Window, FlagDecoding) {
     EXPECT_EQ(info.client.bottom - info.client.top, 100);
     EXPECT_STREQ(info.title, "plain");
 
-    // 0x10000000: the same window, hidden.
-    HWND hidden = WindowOpen(2, 10, 20, 200, 100, 0x10000000, "hidden");
+    // kWindowHidden: the same window, hidden.
+    HWND hidden = WindowOpen(2, 10, 20, 200, 100, kWindowHidden, "hidden");
     info = hosted::InspectWindow(hidden);
     EXPECT_FALSE(info.visible);
     EXPECT_EQ(info.style & (WS_CAPTION | WS_VISIBLE), static_cast<DWORD>(WS_CAPTION));
@@ -69,13 +71,13 @@ TEST(Window, FlagDecoding) {
     EXPECT_EQ(hosted::InspectWindow(framed).rect.left, 5);
     EXPECT_EQ(hosted::InspectWindow(framed).rect.right, 5 + 52);
 
-    // 0x3: centred on the active window (the last one shown), halves rounded
-    // down; the outer size includes the frame.
+    // Both centring flags: centred on the active window (the last one shown),
+    // halves rounded down; the outer size includes the frame.
     HWND active = GetActiveWindow();
     ASSERT_EQ(active, framed);
     RECT around{};
     GetWindowRect(active, &around);
-    HWND centred = WindowOpen(4, 0, 0, 101, 61, 0x00000003, "");
+    HWND centred = WindowOpen(4, 0, 0, 101, 61, kWindowCentred | kWindowCentredOnActive, "");
     info = hosted::InspectWindow(centred);
     int32_t outerWidth = 101 + frame.right - frame.left;
     int32_t outerHeight = 61 + frame.bottom - frame.top;
@@ -86,24 +88,25 @@ TEST(Window, FlagDecoding) {
     EXPECT_EQ(info.rect.top, 0);
 
     // Centred on an active window in the middle, nothing is clamped.
-    HWND middle = WindowOpen(5, 500, 400, 100, 80, 0x80000000, "");
+    HWND middle = WindowOpen(5, 500, 400, 100, 80, kWindowPopup, "");
     ASSERT_EQ(GetActiveWindow(), middle);
-    info = hosted::InspectWindow(WindowOpen(6, 0, 0, 40, 20, 0x80000002, ""));
+    info = hosted::InspectWindow(
+        WindowOpen(6, 0, 0, 40, 20, kWindowPopup | kWindowCentredOnActive, ""));
     EXPECT_EQ(info.rect.left, 500 - 20 + 50);
     EXPECT_EQ(info.rect.top, 400 - 10 + 40);
   });
 
-  // No active window: 0x3 centres on the screen, and a window larger than the
-  // screen gets negative coordinates there.
+  // No active window: both centring flags centre on the screen, and a window
+  // larger than the screen gets negative coordinates there.
   headless::HeadlessDisplay odd(0, 1023, 767);
   RunWithProgram(odd, [] {
     RECT frame = CaptionFrame();
     ASSERT_EQ(GetActiveWindow(), nullptr);
-    hosted::WindowInfo info =
-        hosted::InspectWindow(WindowOpen(0, 7, 7, 321, 241, 0x10000003, ""));
+    hosted::WindowInfo info = hosted::InspectWindow(
+        WindowOpen(0, 7, 7, 321, 241, kWindowHidden | kWindowCentred | kWindowCentredOnActive, ""));
     EXPECT_EQ(info.rect.left, (1023 >> 1) - ((321 + frame.right - frame.left) >> 1));
     EXPECT_EQ(info.rect.top, (767 >> 1) - ((241 + frame.bottom - frame.top) >> 1));
-    info = hosted::InspectWindow(WindowOpen(1, 0, 0, 2001, 1001, 0x80000001, ""));
+    info = hosted::InspectWindow(WindowOpen(1, 0, 0, 2001, 1001, kWindowCentredPopup, ""));
     EXPECT_EQ(info.rect.left, 511 - 1000);
     EXPECT_EQ(info.rect.top, 383 - 500);
   });
@@ -113,14 +116,14 @@ TEST(Window, TableGrowthAndReopening) {
   headless::HeadlessDisplay display;
   RunWithProgram(display, [] {
     EXPECT_EQ(WindowCapacity(), 10);
-    HWND three = WindowOpen(3, 0, 0, 10, 10, 0x80000000, "");
-    HWND twelve = WindowOpen(12, 0, 0, 10, 10, 0x80000000, "");
+    HWND three = WindowOpen(3, 0, 0, 10, 10, kWindowPopup, "");
+    HWND twelve = WindowOpen(12, 0, 0, 10, 10, kWindowPopup, "");
     ASSERT_NE(twelve, nullptr);
     EXPECT_EQ(WindowCapacity(), 22);
     EXPECT_STREQ(hosted::InspectWindow(twelve).className, "WindowClass_12");
-    EXPECT_EQ(WindowOpen(21, 0, 0, 10, 10, 0x80000000, "") != nullptr, true);
+    EXPECT_EQ(WindowOpen(21, 0, 0, 10, 10, kWindowPopup, "") != nullptr, true);
     EXPECT_EQ(WindowCapacity(), 22);
-    EXPECT_NE(WindowOpen(22, 0, 0, 10, 10, 0x80000000, ""), nullptr);
+    EXPECT_NE(WindowOpen(22, 0, 0, 10, 10, kWindowPopup, ""), nullptr);
     EXPECT_EQ(WindowCapacity(), 32);
 
     // The entries survived the growth: window 3 still closes.
@@ -133,8 +136,8 @@ TEST(Window, TableGrowthAndReopening) {
     // Opening a number again replaces its window; the class is registered
     // anew. The current window follows the last successful open only.
     int before = hosted::WindowCount();
-    WindowOpen(0, 0, 0, 10, 10, 0x80000000, "first");
-    HWND second = WindowOpen(0, 0, 0, 10, 10, 0x80000000, "second");
+    WindowOpen(0, 0, 0, 10, 10, kWindowPopup, "first");
+    HWND second = WindowOpen(0, 0, 0, 10, 10, kWindowPopup, "second");
     EXPECT_EQ(hosted::WindowCount(), before + 1);
     EXPECT_STREQ(hosted::InspectWindow(second).title, "second");
     EXPECT_STREQ(hosted::InspectWindow(second).className, "WindowClass_0");
@@ -156,7 +159,7 @@ TEST(Window, TableGrowthAndReopening) {
 TEST(Window, CloseRequestsAndSizeChangesAreKept) {
   headless::HeadlessDisplay display;
   RunWithProgram(display, [&] {
-    HWND window = WindowOpen(0, 0, 0, 320, 240, 0x80000001, "");
+    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
     // A close request waits in the queue and, when dispatched, closes nothing.
     display.RequestClose(window);
     MSG msg;
@@ -193,26 +196,26 @@ TEST(Window, BadNumbersAndFailures) {
     WindowClose(1000000);
 
     // CreateWindowExA fails: 0, the current window stays, the class stays.
-    HWND good = WindowOpen(1, 0, 0, 10, 10, 0x80000000, "");
+    HWND good = WindowOpen(1, 0, 0, 10, 10, kWindowPopup, "");
     display.FailCreateWindow("WindowClass_4");
-    EXPECT_EQ(WindowOpen(4, 0, 0, 10, 10, 0x80000000, ""), nullptr);
+    EXPECT_EQ(WindowOpen(4, 0, 0, 10, 10, kWindowPopup, ""), nullptr);
     display.ClearFailures();
     EXPECT_EQ(WindowHandle(), good);
     WNDCLASSA probe{};
     probe.lpfnWndProc = WindowProcedure;
     probe.lpszClassName = "WindowClass_4";
     EXPECT_EQ(RegisterClassA(&probe), 0);  // still registered
-    EXPECT_NE(WindowOpen(4, 0, 0, 10, 10, 0x80000000, ""), nullptr);  // and usable
+    EXPECT_NE(WindowOpen(4, 0, 0, 10, 10, kWindowPopup, ""), nullptr);  // and usable
 
     // The table cannot grow: refused, and the table stays as it was.
     display.FailHeapAllocFrom(0);
-    EXPECT_EQ(WindowOpen(50, 0, 0, 10, 10, 0x80000000, ""), nullptr);
+    EXPECT_EQ(WindowOpen(50, 0, 0, 10, 10, kWindowPopup, ""), nullptr);
     display.ClearFailures();
     EXPECT_EQ(WindowCapacity(), 10);
     EXPECT_TRUE(IsWindow(good));
     WindowClose(1);
     EXPECT_FALSE(IsWindow(good));
-    EXPECT_NE(WindowOpen(50, 0, 0, 10, 10, 0x80000000, ""), nullptr);
+    EXPECT_NE(WindowOpen(50, 0, 0, 10, 10, kWindowPopup, ""), nullptr);
     EXPECT_EQ(WindowCapacity(), 60);
   });
 }

@@ -28,9 +28,10 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
-#include "tools/replay/steering.h"
-#include "runtime/screen/screen.h"
+#include "runtime/keyboard/keyboard.h"
+#include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
+#include "tools/replay/steering.h"
 
 namespace {
 
@@ -306,7 +307,7 @@ int main(int argc, char** argv) {
     const auto& input = options.input;
     if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())
       for (uint8_t code : input[static_cast<size_t>(snapshot)]) state[code] = 0x80;
-    if (snapshot == options.quitAt) state[1] = 0x80;  // Escape, as a player quitting
+    if (snapshot == options.quitAt) state[kKeyEscape] = 0x80;  // as a player quitting
     if (keys) {
       if (snapshot < options.steer.snapshot) Steer(state);
       WriteKeys(keys, state);

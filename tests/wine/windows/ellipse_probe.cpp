@@ -9,11 +9,11 @@
 // circle of radius r round (12, 12) of the cell; row 1 holds the game's whole
 // ball of radius 10, drawn ring by ring as the game draws it, in cell 0.
 #include <cmath>
-#include <cstdio>
 
 #include "runtime/core/core.h"
 #include "runtime/drawing/drawing.h"
 #include "runtime/screen/screen.h"
+#include "runtime/start/start.h"
 #include "runtime/window/window.h"
 #include "tests/wine/windows/probe.h"
 
@@ -21,13 +21,6 @@ namespace {
 constexpr int32_t kCell = 24;
 constexpr int32_t kRadii = 11;  // 0 ... 10
 constexpr int32_t kSprite = 1;
-constexpr uint32_t kCentredPopup = 0x80000001;
-
-[[noreturn]] void Finish(const char* message) {
-  std::printf("%s\n", message);
-  std::fflush(stdout);
-  RuntimeEnd();
-}
 
 int32_t Shade(uint32_t component, float s) {
   return static_cast<int32_t>(std::nearbyint(static_cast<float>(component) * s));
@@ -38,12 +31,14 @@ void GameReset() {}
 
 void GameMain() {
   const char* file = ProbeArgument(1);
-  if (file == nullptr) Finish("usage: ellipse-probe OUT.ppm");
-  if (ScreenInit() == 0) Finish("ScreenInit failed");
-  if (WindowOpen(0, 0, 0, 320, 240, kCentredPopup, "") == nullptr) Finish("WindowOpen failed");
-  if (ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0) == 0) Finish("ScreenOpenWindowed failed");
+  if (file == nullptr) ProbeFinish("usage: ellipse-probe OUT.ppm");
+  if (ScreenInit() == 0) ProbeFinish("ScreenInit failed");
+  if (WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "") == nullptr)
+    ProbeFinish("WindowOpen failed");
+  if (ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0) == 0)
+    ProbeFinish("ScreenOpenWindowed failed");
   IDirectDrawSurface7* surface = SpriteCreate(kSprite, kRadii * kCell, 2 * kCell);
-  if (surface == nullptr) Finish("SpriteCreate failed");
+  if (surface == nullptr) ProbeFinish("SpriteCreate failed");
 
   DrawingStart(SpriteOutput(kSprite));
   DrawingMode(0);
@@ -58,6 +53,6 @@ void GameMain() {
   }
   DrawingStop();
 
-  if (!WriteSurfacePpm(surface, file)) Finish("could not write the picture");
-  Finish("written");
+  if (!WriteSurfacePpm(surface, file)) ProbeFinish("could not write the picture");
+  ProbeFinish("written");
 }

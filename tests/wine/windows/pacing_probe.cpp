@@ -8,12 +8,12 @@
 
 #include "runtime/core/core.h"
 #include "runtime/screen/screen.h"
+#include "runtime/start/start.h"
 #include "runtime/window/window.h"
 
 namespace {
 constexpr int kFlips = 310;
 constexpr int kMeasured = 300;
-constexpr uint32_t kCentredPopup = 0x80000001;
 
 void Fail(const char* step) {
   std::printf("pacing probe: %s failed\n", step);
@@ -27,7 +27,7 @@ void GameReset() {}
 void GameMain() {
   if (ScreenInit() == 0) Fail("ScreenInit");
   if (ScreenSetFrameRate(30) == 0) Fail("ScreenSetFrameRate");
-  if (WindowOpen(0, 0, 0, 320, 240, kCentredPopup, "") == nullptr) Fail("WindowOpen");
+  if (WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "") == nullptr) Fail("WindowOpen");
   if (ScreenOpenWindowed(WindowHandle(), 0, 0, 320, 240, 0, 0, 0) == 0) Fail("ScreenOpenWindowed");
 
   LARGE_INTEGER frequency;

@@ -10,6 +10,10 @@
 // none. The runtime ignores the command line; the probes read it here.
 const char* ProbeArgument(int index);
 
+// Prints message on a line of its own, where the test reads it, and ends the
+// program.
+[[noreturn]] void ProbeFinish(const char* message);
+
 // Writes a surface as a binary PPM (P6, 8 bits per channel). Surfaces of 32
 // and 16 bits per pixel are understood (XRGB and 5-6-5); false when the
 // surface cannot be locked, has another format or the file cannot be written.

@@ -5,39 +5,26 @@
 //   startup-dump SEED CAVE.ppm BALL.ppm
 //
 // It prints "written" when both files were written, or what went wrong.
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "game/game.h"
 #include "runtime/keyboard/keyboard.h"
-#include "runtime/screen/screen.h"
+#include "runtime/screen/screen_inspect.h"
+#include "runtime/start/start.h"
 #include "tests/wine/windows/probe.h"
 
 namespace {
-constexpr int32_t kKeyUp = 200;
 constexpr int32_t kFirstShipSprite = 10;
-
-[[noreturn]] void Finish(const char* message) {
-  std::printf("%s\n", message);
-  std::fflush(stdout);
-  RuntimeEnd();
-}
 }  // namespace
 
-void GameReset() {
-  std::memset(&ShipList, 0, sizeof ShipList);
-  std::memset(&ColumnList, 0, sizeof ColumnList);
-  RockTint = {};
-  OpenBrightness = 0;
-  RockBrightness = 0;
-}
+void GameReset() { ClearGameGlobals(); }
 
 void GameMain() {
   const char* seed = ProbeArgument(1);
   const char* cave = ProbeArgument(2);
   const char* ball = ProbeArgument(3);
-  if (seed == nullptr || cave == nullptr || ball == nullptr) Finish("usage: startup-dump SEED CAVE.ppm BALL.ppm");
+  if (seed == nullptr || cave == nullptr || ball == nullptr)
+    ProbeFinish("usage: startup-dump SEED CAVE.ppm BALL.ppm");
   RandomSeed(static_cast<uint32_t>(std::strtoul(seed, nullptr, 10)));
 
   ChooseRockTint();
@@ -45,13 +32,15 @@ void GameMain() {
   RockBrightness = 255;
   ListNew(&ShipList, sizeof(Ship));
   ListNew(&ColumnList, sizeof(CaveColumn));
-  if (ScreenInit() == 0 || KeyboardInit() == 0) Finish("ScreenInit or KeyboardInit failed");
+  if (ScreenInit() == 0 || KeyboardInit() == 0) ProbeFinish("ScreenInit or KeyboardInit failed");
   OpenDisplay();
   CreateShip(10, 1.0f, Rgb(255, 0, 0), kKeyUp);
 
   const SpriteRecord* picture = SpriteRecordAt(kCaveSprite);
   const SpriteRecord* sprite = SpriteRecordAt(kFirstShipSprite);
-  if (!WriteSurfacePpm(picture ? picture->surface : nullptr, cave)) Finish("could not write the cave");
-  if (!WriteSurfacePpm(sprite ? sprite->surface : nullptr, ball)) Finish("could not write the ball");
-  Finish("written");
+  if (!WriteSurfacePpm(picture ? picture->surface : nullptr, cave))
+    ProbeFinish("could not write the cave");
+  if (!WriteSurfacePpm(sprite ? sprite->surface : nullptr, ball))
+    ProbeFinish("could not write the ball");
+  ProbeFinish("written");
 }

@@ -1,8 +1,17 @@
+// What the probe programs share: the end with a message, surfaces as PPM.
+#include "tests/wine/windows/probe.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
-#include "tests/wine/windows/probe.h"
+#include "runtime/core/core.h"
+
+void ProbeFinish(const char* message) {
+  std::printf("%s\n", message);
+  std::fflush(stdout);
+  RuntimeEnd();
+}
 
 bool WriteSurfacePpm(IDirectDrawSurface7* surface, const char* file) {
   if (surface == nullptr || file == nullptr) return false;
