@@ -117,13 +117,13 @@ void MakeStockObjects(GdiState& state) {
 // every pixel the cave reads back, and a local static pays for its guard.
 GdiState gdiState;
 
-GdiState& Gdi() {
+GdiState& State() {
   if (!gdiState.ready) MakeStockObjects(gdiState);
   return gdiState;
 }
 
 GdiObject* Find(const void* handle) {
-  GdiState& state = Gdi();
+  GdiState& state = State();
   uintptr_t key = reinterpret_cast<uintptr_t>(handle);
   if (key != 0 && key == state.cachedHandle) return state.cachedObject;
   auto found = state.objects.find(key);
@@ -342,13 +342,13 @@ void DrawCharacter(const DeviceContext& dc, int64_t x, int64_t y, unsigned char 
 
 }  // namespace
 
-void ResetGdi() { MakeStockObjects(Gdi()); }
+void ResetGdi() { MakeStockObjects(State()); }
 
 HDC CreateMemoryDC(uint32_t* pixels, int32_t width, int32_t height, int32_t pitch) {
   if (pixels == nullptr || width <= 0 || height <= 0 || pitch % 4 != 0 ||
       pitch < static_cast<int64_t>(width) * 4)
     return nullptr;
-  GdiState& state = Gdi();
+  GdiState& state = State();
   GdiObject object{};
   object.kind = Kind::kDeviceContext;
   DeviceContext& dc = object.dc;
@@ -370,7 +370,7 @@ HDC CreateMemoryDC(uint32_t* pixels, int32_t width, int32_t height, int32_t pitc
 }
 
 void DeleteMemoryDC(HDC dc) {
-  if (FindDc(dc)) Forget(Gdi(), reinterpret_cast<uintptr_t>(dc));
+  if (FindDc(dc)) Forget(State(), reinterpret_cast<uintptr_t>(dc));
 }
 
 }  // namespace hosted
@@ -384,7 +384,7 @@ HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {
   GdiObject object{};
   object.kind = Kind::kBrush;
   object.pixel = hosted::SwapRedBlue(colour);
-  return static_cast<HBRUSH>(hosted::AddObject(hosted::Gdi(), object));
+  return static_cast<HBRUSH>(hosted::AddObject(hosted::State(), object));
 }
 
 HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush) {
@@ -394,7 +394,7 @@ HBRUSH WINAPI CreateBrushIndirect(const LOGBRUSH* brush) {
   GdiObject object{};
   object.kind = Kind::kBrush;
   object.null = true;
-  return static_cast<HBRUSH>(hosted::AddObject(hosted::Gdi(), object));
+  return static_cast<HBRUSH>(hosted::AddObject(hosted::State(), object));
 }
 
 // Every pen draws one pixel wide; dashed styles draw solid.
@@ -404,12 +404,12 @@ HPEN WINAPI CreatePen(int style, int, COLORREF colour) {
   object.kind = Kind::kPen;
   object.null = style == PS_NULL;
   object.pixel = hosted::SwapRedBlue(colour);
-  return static_cast<HPEN>(hosted::AddObject(hosted::Gdi(), object));
+  return static_cast<HPEN>(hosted::AddObject(hosted::State(), object));
 }
 
 HGDIOBJ WINAPI GetStockObject(int index) {
   if (index < 0 || index > SYSTEM_FONT) return nullptr;
-  return hosted::Gdi().stock[index];
+  return hosted::State().stock[index];
 }
 
 HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
@@ -434,12 +434,12 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
   GdiObject* found = Find(object);
   if (found == nullptr || found->kind == Kind::kDeviceContext) return FALSE;
   if (found->stock) return TRUE;
-  for (const auto& [handle, other] : hosted::Gdi().objects) {
+  for (const auto& [handle, other] : hosted::State().objects) {
     if (other.kind != Kind::kDeviceContext) continue;
     if (other.dc.pen == object || other.dc.brush == object || other.dc.font == object)
       return FALSE;
   }
-  hosted::Forget(hosted::Gdi(), reinterpret_cast<uintptr_t>(object));
+  hosted::Forget(hosted::State(), reinterpret_cast<uintptr_t>(object));
   return TRUE;
 }
 
