@@ -133,6 +133,7 @@ struct IUnknown {
   ~IUnknown() = default;
 };
 typedef IUnknown* LPUNKNOWN;
+extern const IID IID_IUnknown;
 
 #define S_OK ((HRESULT)0)
 #define S_FALSE ((HRESULT)1)
@@ -603,6 +604,8 @@ struct IDirectDraw7 : IUnknown {
   ~IDirectDraw7() = default;
 };
 typedef IDirectDraw7* LPDIRECTDRAW7;
+
+extern const IID IID_IDirectDraw7;
 
 // Exported by the built-in module "DDRAW.DLL"; reached through GetProcAddress.
 HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer);

@@ -12,13 +12,9 @@
 
 namespace {
 
-const IID kIidDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2,
-                             {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
-const IID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
 IDirectDraw7* MakeDirectDraw() {
   void* object = nullptr;
-  EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, kIidDirectDraw7, nullptr), DD_OK);
+  EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), DD_OK);
   auto* directDraw = static_cast<IDirectDraw7*>(object);
   if (directDraw) {
     EXPECT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
@@ -72,20 +68,20 @@ void InProcess(const std::function<void(headless::HeadlessDisplay&)>& body) {
 TEST(HostedDirectDraw, CreationChecksItsArguments) {
   InProcess([](headless::HeadlessDisplay& display) {
     void* object = reinterpret_cast<void*>(1);
-    IID other = kIidDirectDraw7;
+    IID other = IID_IDirectDraw7;
     other.Data1 ^= 1;
     EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, other, nullptr), DDERR_INVALIDPARAMS);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(DirectDrawCreateEx(nullptr, nullptr, kIidDirectDraw7, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(DirectDrawCreateEx(nullptr, nullptr, IID_IDirectDraw7, nullptr), DDERR_INVALIDPARAMS);
     display.Fail(hosted::FailPoint::kDirectDrawCreate);
-    EXPECT_TRUE(FAILED(DirectDrawCreateEx(nullptr, &object, kIidDirectDraw7, nullptr)));
+    EXPECT_TRUE(FAILED(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr)));
     EXPECT_EQ(object, nullptr);
     display.ClearFailures();
 
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, &object, kIidDirectDraw7, nullptr), DD_OK);
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), DD_OK);
     auto* directDraw = static_cast<IDirectDraw7*>(object);
     void* same = nullptr;
-    EXPECT_EQ(directDraw->QueryInterface(kIidUnknown, &same), S_OK);
+    EXPECT_EQ(directDraw->QueryInterface(IID_IUnknown, &same), S_OK);
     EXPECT_EQ(same, object);
     EXPECT_EQ(directDraw->QueryInterface(other, &same), E_NOINTERFACE);
     EXPECT_EQ(same, nullptr);
