@@ -63,8 +63,8 @@ class ComObject : public Interface {
 };
 
 // Every object of class `Object`, a ComObject implementing `Interface`, made
-// in this process, live or released. `Object` may still be incomplete where
-// this is declared.
+// in this process, live or released; a new process starts with a new one.
+// `Object` may still be incomplete where this is declared.
 template <typename Object, typename Interface>
 class ComShells {
  public:
@@ -87,12 +87,6 @@ class ComShells {
 
   // The object made last, live or released; null before the first.
   Object* Last() const { return shells_.empty() ? nullptr : shells_.back().get(); }
-
-  // Forgets every object, live or not: a new process starts.
-  void Clear() {
-    known_.clear();
-    shells_.clear();
-  }
 
  private:
   std::vector<std::unique_ptr<Object>> shells_;

@@ -555,14 +555,8 @@ DirectDrawState& State() {
 
 }  // namespace
 
-void ResetDirectDraw() {
-  // The device contexts of the last process went with the GDI reset.
-  DirectDrawState& state = State();
-  state.surfaces.Clear();
-  state.clippers.Clear();
-  state.objects.Clear();
-  state.scratch.clear();
-}
+// The device contexts of the last process went with the GDI reset.
+void ResetDirectDraw() { State() = {}; }
 
 SurfaceInfo InspectSurface(IDirectDrawSurface7* surface) {
   Surface* live = State().surfaces.Live(surface);

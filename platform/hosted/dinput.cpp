@@ -217,11 +217,7 @@ HRESULT KeyboardDevice::GetDeviceState(DWORD size, LPVOID data) {
 
 }  // namespace
 
-void ResetDirectInput() {
-  DirectInputState& state = State();
-  state.devices.Clear();
-  state.inputs.Clear();
-}
+void ResetDirectInput() { State() = {}; }
 
 KeyboardDeviceInfo InspectKeyboardDevice() {
   const KeyboardDevice* device = State().devices.Last();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -340,6 +341,17 @@ void DrawCharacter(const DeviceContext& dc, int64_t x, int64_t y, unsigned char 
   }
 }
 
+// What the Set... calls of a device context attribute do: `value` replaces
+// the attribute and the old one is returned; `failed` when the device context
+// is unknown or the value not `valid`.
+template <typename Value>
+Value Exchange(HDC dc, Value DeviceContext::*attribute, std::type_identity_t<Value> value,
+               bool valid, std::type_identity_t<Value> failed) {
+  DeviceContext* context = FindDc(dc);
+  if (context == nullptr || !valid) return failed;
+  return std::exchange(context->*attribute, value);
+}
+
 }  // namespace
 
 void ResetGdi() { MakeStockObjects(State()); }
@@ -500,50 +512,34 @@ BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
     if (cell + hosted::kFontCellWidth <= 0) continue;
     hosted::DrawCharacter(*context, cell, top, static_cast<unsigned char>(text[i]));
   }
-  if (updateCp)
-    context->position.x = hosted::WrapAdd(
-        context->position.x, static_cast<LONG>(static_cast<int64_t>(length) * hosted::kFontCellWidth));
+  if (updateCp) {
+    const int64_t width = static_cast<int64_t>(length) * hosted::kFontCellWidth;
+    context->position.x = hosted::WrapAdd(context->position.x, static_cast<LONG>(width));
+  }
   return TRUE;
 }
 
 UINT WINAPI SetTextAlign(HDC dc, UINT align) {
-  hosted::DeviceContext* context = FindDc(dc);
-  if (context == nullptr) return hosted::kGdiError;
-  UINT previous = context->textAlign;
-  context->textAlign = align;
-  return previous;
+  return hosted::Exchange(dc, &hosted::DeviceContext::textAlign, align, true, hosted::kGdiError);
 }
 
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour) {
-  hosted::DeviceContext* context = FindDc(dc);
-  if (context == nullptr) return CLR_INVALID;
-  COLORREF previous = context->textColour;
-  context->textColour = colour;
-  return previous;
+  return hosted::Exchange(dc, &hosted::DeviceContext::textColour, colour, true, CLR_INVALID);
 }
 
 int WINAPI SetBkMode(HDC dc, int mode) {
-  hosted::DeviceContext* context = FindDc(dc);
-  if (context == nullptr || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
-  int previous = context->backgroundMode;
-  context->backgroundMode = mode;
-  return previous;
+  return hosted::Exchange(dc, &hosted::DeviceContext::backgroundMode, mode,
+                          mode == TRANSPARENT || mode == OPAQUE, 0);
 }
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour) {
-  hosted::DeviceContext* context = FindDc(dc);
-  if (context == nullptr) return CLR_INVALID;
-  COLORREF previous = context->backgroundColour;
-  context->backgroundColour = colour;
-  return previous;
+  return hosted::Exchange(dc, &hosted::DeviceContext::backgroundColour, colour, true,
+                          CLR_INVALID);
 }
 
 int WINAPI SetROP2(HDC dc, int mode) {
-  hosted::DeviceContext* context = FindDc(dc);
-  if (context == nullptr || mode < R2_BLACK || mode > R2_WHITE) return 0;
-  int previous = context->mix;
-  context->mix = mode;
-  return previous;
+  return hosted::Exchange(dc, &hosted::DeviceContext::mix, mode,
+                          mode >= R2_BLACK && mode <= R2_WHITE, 0);
 }
 
 int WINAPI GetDeviceCaps(HDC dc, int index) {
