@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/hosted/com.h"
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
 
 namespace hosted {

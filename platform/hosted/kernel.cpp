@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
 
 namespace hosted {

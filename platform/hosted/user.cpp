@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
 
 namespace hosted {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/hosted/display/display.h"
+#include "platform/hosted/inspect.h"
 #include "runtime/screen/screen.h"
 #include "runtime/window/window.h"
 
