@@ -463,24 +463,6 @@ LONG WINAPI GetWindowLongA(HWND handle, int index) {
   return 0;
 }
 
-static int CopyText(const std::string& text, LPSTR out, int maxCount) {
-  if (out == nullptr || maxCount <= 0) return 0;
-  int n = static_cast<int>(std::min<size_t>(text.size(), static_cast<size_t>(maxCount - 1)));
-  std::memcpy(out, text.data(), static_cast<size_t>(n));
-  out[n] = 0;
-  return n;
-}
-
-int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
-  hosted::Window* window = hosted::Find(handle);
-  return window ? CopyText(window->title, text, maxCount) : 0;
-}
-
-int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
-  hosted::Window* window = hosted::Find(handle);
-  return window ? CopyText(window->className, className, maxCount) : 0;
-}
-
 int WINAPI GetSystemMetrics(int index) {
   int32_t width = 0, height = 0;
   hosted::CurrentDisplay().DesktopSize(&width, &height);
