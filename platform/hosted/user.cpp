@@ -22,11 +22,15 @@
 namespace hosted {
 namespace {
 
-// Fixed frame metrics, those of the classic Windows look.
-constexpr int kCaptionHeight = 19;
-constexpr int kBorder = 1;
-constexpr int kDialogFrame = 3;
-constexpr int kSizingFrame = 4;
+// The window frame, in pixels: fixed metrics, those of the classic Windows
+// look, for AdjustWindowRect and GetSystemMetrics alike.
+struct FrameMetrics {
+  int caption;      // the title bar's height (WS_CAPTION)
+  int border;       // WS_BORDER
+  int dialogFrame;  // WS_DLGFRAME
+  int sizingFrame;  // WS_THICKFRAME
+};
+constexpr FrameMetrics kFrame = {19, 1, 3, 4};
 constexpr ATOM kFirstAtom = 0xC000;
 constexpr uintptr_t kFirstHandle = 0x10010;
 
@@ -101,12 +105,12 @@ WindowClass* FindClass(LPCSTR name) {
 RECT FrameOf(DWORD style) {
   RECT frame{0, 0, 0, 0};
   int edge = 0;
-  if (style & WS_THICKFRAME) edge = kSizingFrame;
-  else if (style & WS_DLGFRAME) edge = kDialogFrame;
-  else if (style & WS_BORDER) edge = kBorder;
+  if (style & WS_THICKFRAME) edge = kFrame.sizingFrame;
+  else if (style & WS_DLGFRAME) edge = kFrame.dialogFrame;
+  else if (style & WS_BORDER) edge = kFrame.border;
   frame.left = frame.top = -edge;
   frame.right = frame.bottom = edge;
-  if ((style & WS_CAPTION) == WS_CAPTION) frame.top -= kCaptionHeight;
+  if ((style & WS_CAPTION) == WS_CAPTION) frame.top -= kFrame.caption;
   return frame;
 }
 
@@ -472,16 +476,16 @@ int WINAPI GetSystemMetrics(int index) {
     case SM_CYSCREEN:
       return height;
     case SM_CYCAPTION:
-      return hosted::kCaptionHeight;
+      return hosted::kFrame.caption;
     case SM_CXBORDER:
     case SM_CYBORDER:
-      return hosted::kBorder;
+      return hosted::kFrame.border;
     case SM_CXDLGFRAME:
     case SM_CYDLGFRAME:
-      return hosted::kDialogFrame;
+      return hosted::kFrame.dialogFrame;
     case SM_CXFRAME:
     case SM_CYFRAME:
-      return hosted::kSizingFrame;
+      return hosted::kFrame.sizingFrame;
     default:
       return 0;
   }

@@ -189,7 +189,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 #define WS_DLGFRAME 0x00400000L
 #define WS_THICKFRAME 0x00040000L
 
-
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_MOVE 0x0003
@@ -593,7 +592,6 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnk
 #define DIDFT_MAKEINSTANCE(n) ((WORD)(n) << 8)
 #define DIDFT_GETINSTANCE(n) LOWORD((n) >> 8)
 
-
 typedef struct _DIOBJECTDATAFORMAT {
   const GUID* pguid;
   DWORD dwOfs;
@@ -632,8 +630,8 @@ struct IDirectInput7A : IUnknown {
 };
 typedef IDirectInput7A* LPDIRECTINPUT7A;
 
-// The identifiers the hosted DirectInput knows, as the SDK's import library
-// provides them.
+// DirectInput's identifiers, as the SDK's import library (dxguid) provides
+// them.
 extern const GUID IID_IDirectInput7A;
 extern const GUID IID_IDirectInputDevice7A;
 extern const GUID GUID_SysKeyboard;

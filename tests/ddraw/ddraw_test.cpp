@@ -45,11 +45,12 @@ uint32_t& At(IDirectDrawSurface7* surface, int x, int y) {
   return info.pixels[y * (info.pitch / 4) + x];
 }
 
-// Every pixel different and none of them 0.
-void Pattern(IDirectDrawSurface7* surface) {
+// Every pixel different and none of them 0; returns `surface`.
+IDirectDrawSurface7* Pattern(IDirectDrawSurface7* surface) {
   hosted::SurfaceInfo info = hosted::InspectSurface(surface);
   for (int y = 0; y < info.height; ++y)
     for (int x = 0; x < info.width; ++x) At(surface, x, y) = 0x10000u + y * 256u + x;
+  return surface;
 }
 
 std::vector<uint32_t> Snapshot(IDirectDrawSurface7* surface) {
@@ -209,9 +210,8 @@ TEST(HostedDirectDraw, DeviceContextsDrawIntoTheSurface) {
 TEST(HostedDirectDraw, BltCopiesStretchesAndFills) {
   InProcess([](headless::HeadlessDisplay&) {
     IDirectDraw7* directDraw = MakeDirectDraw();
-    IDirectDrawSurface7* source = Plain(directDraw, 4, 2);
+    IDirectDrawSurface7* source = Pattern(Plain(directDraw, 4, 2));
     IDirectDrawSurface7* dest = Plain(directDraw, 8, 8);
-    Pattern(source);
     // Twice as wide and twice as high: every source pixel becomes 2 x 2.
     RECT wide = {0, 0, 8, 4};
     ASSERT_EQ(dest->Blt(&wide, source, nullptr, DDBLT_WAIT, nullptr), DD_OK);
@@ -264,9 +264,8 @@ TEST(HostedDirectDraw, BltCopiesStretchesAndFills) {
 TEST(HostedDirectDraw, BltFastRefusesWhatDoesNotFit) {
   InProcess([](headless::HeadlessDisplay&) {
     IDirectDraw7* directDraw = MakeDirectDraw();
-    IDirectDrawSurface7* source = Plain(directDraw, 4, 4);
+    IDirectDrawSurface7* source = Pattern(Plain(directDraw, 4, 4));
     IDirectDrawSurface7* dest = Plain(directDraw, 10, 10);
-    Pattern(source);
     EXPECT_EQ(dest->BltFast(7, 0, source, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     EXPECT_EQ(dest->BltFast(0, 0xFFFFFFFF, source, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     RECT beyond = {2, 2, 5, 4};
@@ -355,8 +354,7 @@ TEST(HostedDirectDraw, ThePrimarySurfaceIsTheDesktopClippedToTheWindow) {
     EXPECT_EQ(primary->SetClipper(clipper), DD_OK);
     EXPECT_EQ(clipper->Release(), 1u);  // the surface holds it now
 
-    IDirectDrawSurface7* picture = Plain(directDraw, 60, 50);
-    Pattern(picture);
+    IDirectDrawSurface7* picture = Pattern(Plain(directDraw, 60, 50));
     // Reaches past the window and past the desktop's right edge.
     RECT dest = {140, 10, 200 + 0, 60};
     const int presents = display.Presents();
