@@ -80,6 +80,7 @@ struct DirectDrawState {
   std::vector<uint32_t> scratch;
 };
 
+// Defined below the classes, which its destruction needs complete.
 DirectDrawState& State();
 
 // ------------------------------------------------------------------ clipper
