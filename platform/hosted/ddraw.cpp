@@ -4,25 +4,21 @@
 // to the visible client area of the clipper's window and to the desktop, and
 // the display is told which pixels changed.
 //
-// Objects are reference counted. An object released to 0 frees its memory at
-// once but keeps its shell until the next process starts, so that a call on a
-// released object answers DDERR_INVALIDOBJECT instead of touching freed memory.
+// Objects live as com.h says: a call on a released one answers
+// DDERR_INVALIDOBJECT.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <unordered_set>
 #include <vector>
 
+#include "platform/hosted/com.h"
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
 
 namespace hosted {
 namespace {
 
-constexpr GUID kIidUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-constexpr GUID kIidDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2,
-                                  {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 constexpr GUID kIidDirectDrawSurface7 = {0x06675A80, 0x3B9B, 0x11D2,
                                          {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 constexpr GUID kIidDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE,
@@ -41,8 +37,6 @@ constexpr DWORD kColorKeySpace = 0x00000001;  // DDCKEY_COLORSPACE: the key is a
 constexpr uint32_t kMaxSide = 32767;
 constexpr size_t kMaxSurfaceBytes = size_t{512} << 20;
 constexpr int32_t kPitchAlignment = 64;  // bytes, as display drivers align rows
-
-bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
 
 bool EmptyRect(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
 
@@ -71,60 +65,35 @@ struct Key {
   }
 };
 
+template <typename Interface, const IID& kIid>
+using DirectDrawObject = ComObject<Interface, kIid, DDERR_INVALIDPARAMS, DDERR_INVALIDOBJECT>;
+
 class Clipper;
 class Surface;
 class DirectDraw;
 
 struct DirectDrawState {
-  // Every object made in this process, live or released (shells).
-  std::vector<std::unique_ptr<DirectDraw>> objects;
-  std::vector<std::unique_ptr<Surface>> surfaces;
-  std::vector<std::unique_ptr<Clipper>> clippers;
-  // The live ones, for validating pointers handed in.
-  std::unordered_set<const IDirectDraw7*> liveObjects;
-  std::unordered_set<const IDirectDrawSurface7*> liveSurfaces;
-  std::unordered_set<const IDirectDrawClipper*> liveClippers;
+  ComShells<DirectDraw, IDirectDraw7> objects;
+  ComShells<Surface, IDirectDrawSurface7> surfaces;
+  ComShells<Clipper, IDirectDrawClipper> clippers;
   // Snapshot of a source rectangle for copies of a surface onto itself.
   std::vector<uint32_t> scratch;
 };
 
-DirectDrawState& State() {
-  static DirectDrawState state;
-  return state;
-}
-
-bool IsLive(const IDirectDraw7* object) { return State().liveObjects.count(object) != 0; }
-bool IsLive(const IDirectDrawSurface7* surface) { return State().liveSurfaces.count(surface) != 0; }
-bool IsLive(const IDirectDrawClipper* clipper) { return State().liveClippers.count(clipper) != 0; }
+// Defined below the classes, which its destruction needs complete.
+DirectDrawState& State();
 
 // ------------------------------------------------------------------ clipper
-class Clipper final : public IDirectDrawClipper {
+class Clipper final : public DirectDrawObject<IDirectDrawClipper, kIidDirectDrawClipper> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return DDERR_INVALIDPARAMS;
-    *object = nullptr;
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
-    if (!SameGuid(riid, kIidDirectDrawClipper) && !SameGuid(riid, kIidUnknown))
-      return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IDirectDrawClipper*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return IsLive(this) ? ++references_ : 0; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    if (!IsLive(this)) return 0;
-    if (--references_ == 0) State().liveClippers.erase(this);
-    return references_;
-  }
-
   HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (flags != 0 || (window != nullptr && !IsWindow(window))) return DDERR_INVALIDPARAMS;
     window_ = window;
     return DD_OK;
   }
   HRESULT STDMETHODCALLTYPE GetHWnd(HWND* window) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (window == nullptr) return DDERR_INVALIDPARAMS;
     *window = window_;
     return DD_OK;
@@ -133,12 +102,11 @@ class Clipper final : public IDirectDrawClipper {
   HWND Window() const { return window_; }
 
  private:
-  ULONG references_ = 1;
   HWND window_ = nullptr;
 };
 
 // ------------------------------------------------------------------ surface
-class Surface final : public IDirectDrawSurface7 {
+class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDrawSurface7> {
  public:
   // An off-screen surface with its own zeroed memory, or the primary surface
   // over the desktop picture (pixels null).
@@ -146,37 +114,13 @@ class Surface final : public IDirectDrawSurface7 {
       : caps_(caps), width_(width), height_(height), pitch_(pitch), memory_(pixels) {}
   ~Surface() { std::free(memory_); }
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return DDERR_INVALIDPARAMS;
-    *object = nullptr;
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
-    if (!SameGuid(riid, kIidDirectDrawSurface7) && !SameGuid(riid, kIidUnknown))
-      return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IDirectDrawSurface7*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return IsLive(this) ? ++references_ : 0; }
-  ULONG STDMETHODCALLTYPE Release() override {
-    if (!IsLive(this)) return 0;
-    if (--references_ > 0) return references_;
-    State().liveSurfaces.erase(this);
-    if (dc_ != nullptr) DeleteMemoryDC(dc_);
-    dc_ = nullptr;
-    if (clipper_ != nullptr) clipper_->Release();
-    clipper_ = nullptr;
-    std::free(memory_);
-    memory_ = nullptr;
-    return 0;
-  }
-
   HRESULT STDMETHODCALLTYPE Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect,
                                 DWORD flags, LPDDBLTFX fx) override;
   HRESULT STDMETHODCALLTYPE BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source,
                                     LPRECT sourceRect, DWORD flags) override;
 
   HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD, HANDLE) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
     RECT area = Bounds();
     if (rect != nullptr) {
@@ -192,7 +136,7 @@ class Surface final : public IDirectDrawSurface7 {
     return DD_OK;
   }
   HRESULT STDMETHODCALLTYPE Unlock(LPRECT) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (!locked_) return DDERR_NOTLOCKED;
     locked_ = false;
     // Whatever was written through the lock is on the desktop now.
@@ -201,7 +145,7 @@ class Surface final : public IDirectDrawSurface7 {
   }
 
   HRESULT STDMETHODCALLTYPE GetDC(HDC* dc) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (dc == nullptr) return DDERR_INVALIDPARAMS;
     *dc = nullptr;
     if (dc_ != nullptr) return DDERR_DCALREADYCREATED;
@@ -213,7 +157,7 @@ class Surface final : public IDirectDrawSurface7 {
     return DD_OK;
   }
   HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (dc_ == nullptr) return DDERR_NODC;
     if (dc != dc_) return DDERR_INVALIDPARAMS;
     DeleteMemoryDC(dc_);
@@ -223,7 +167,7 @@ class Surface final : public IDirectDrawSurface7 {
   }
 
   HRESULT STDMETHODCALLTYPE SetColorKey(DWORD flags, LPDDCOLORKEY key) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (flags & ~(DDCKEY_SRCBLT | DDCKEY_DESTBLT | kColorKeySpace)) return DDERR_INVALIDPARAMS;
     DWORD kind = flags & (DDCKEY_SRCBLT | DDCKEY_DESTBLT);
     if (kind != DDCKEY_SRCBLT && kind != DDCKEY_DESTBLT) return DDERR_INVALIDPARAMS;
@@ -240,7 +184,7 @@ class Surface final : public IDirectDrawSurface7 {
     return DD_OK;
   }
   HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (key == nullptr || (flags != DDCKEY_SRCBLT && flags != DDCKEY_DESTBLT))
       return DDERR_INVALIDPARAMS;
     const Key& source = flags == DDCKEY_SRCBLT ? sourceKey_ : destKey_;
@@ -250,11 +194,11 @@ class Surface final : public IDirectDrawSurface7 {
   }
 
   HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     Clipper* attached = nullptr;
     if (clipper != nullptr) {
-      if (!IsLive(clipper)) return DDERR_INVALIDPARAMS;
-      attached = static_cast<Clipper*>(clipper);
+      attached = State().clippers.Live(clipper);
+      if (attached == nullptr) return DDERR_INVALIDPARAMS;
       attached->AddRef();
     }
     if (clipper_ != nullptr) clipper_->Release();
@@ -263,7 +207,7 @@ class Surface final : public IDirectDrawSurface7 {
   }
 
   HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
     Describe(desc);
     return DD_OK;
@@ -271,10 +215,10 @@ class Surface final : public IDirectDrawSurface7 {
 
   // Hosted surfaces live in ordinary memory and are never lost.
   HRESULT STDMETHODCALLTYPE IsLost() override {
-    return IsLive(this) ? DD_OK : DDERR_INVALIDOBJECT;
+    return Live() ? DD_OK : DDERR_INVALIDOBJECT;
   }
   HRESULT STDMETHODCALLTYPE Restore() override {
-    return IsLive(this) ? DD_OK : DDERR_INVALIDOBJECT;
+    return Live() ? DD_OK : DDERR_INVALIDOBJECT;
   }
 
   void SetSourceKey(const DDCOLORKEY& key) {
@@ -302,7 +246,7 @@ class Surface final : public IDirectDrawSurface7 {
   RECT Bounds() const { return RECT{0, 0, Width(), Height()}; }
   bool Busy() const { return locked_ || dc_ != nullptr; }
   HWND ClipWindow() const {
-    return clipper_ != nullptr && IsLive(clipper_) ? clipper_->Window() : nullptr;
+    return clipper_ != nullptr && clipper_->Live() ? clipper_->Window() : nullptr;
   }
 
   // Where a blit may write. An attached clipper lets the destination rectangle
@@ -350,7 +294,15 @@ class Surface final : public IDirectDrawSurface7 {
   void Transfer(Surface* from, const RECT& source, const RECT& dest, const RECT& area,
                 const Key* sourceKey, const Key* destKey);
 
-  ULONG references_ = 1;
+  void Released() override {
+    if (dc_ != nullptr) DeleteMemoryDC(dc_);
+    dc_ = nullptr;
+    if (clipper_ != nullptr) clipper_->Release();
+    clipper_ = nullptr;
+    std::free(memory_);
+    memory_ = nullptr;
+  }
+
   DWORD caps_;
   int32_t width_;
   int32_t height_;
@@ -425,7 +377,7 @@ void Surface::Transfer(Surface* from, const RECT& source, const RECT& dest, cons
 
 HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect,
                      DWORD flags, LPDDBLTFX fx) {
-  if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+  if (!Live()) return DDERR_INVALIDOBJECT;
   if (flags & ~(DDBLT_COLORFILL | DDBLT_KEYSRC | DDBLT_WAIT)) return DDERR_UNSUPPORTED;
   if (fx != nullptr && fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
 
@@ -437,15 +389,15 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT source
   if (flags & DDBLT_COLORFILL) {
     if (fx == nullptr || (flags & DDBLT_KEYSRC)) return DDERR_INVALIDPARAMS;
   } else {
-    if (source == nullptr || !IsLive(source)) return DDERR_INVALIDPARAMS;
-    from = static_cast<Surface*>(source);
+    from = State().surfaces.Live(source);
+    if (from == nullptr) return DDERR_INVALIDPARAMS;
     fromRect = sourceRect != nullptr ? *sourceRect : from->Bounds();
     if (EmptyRect(fromRect) || !Inside(fromRect, from->Bounds())) return DDERR_INVALIDRECT;
     if ((flags & DDBLT_KEYSRC) && !from->sourceKey_.set) return kErrNoColorKey;
   }
   if (Busy() || (from != nullptr && from->Busy())) return DDERR_SURFACEBUSY;
 
-  const bool clipped = clipper_ != nullptr && IsLive(clipper_);
+  const bool clipped = clipper_ != nullptr && clipper_->Live();
   if (!clipped && !Inside(dest, Bounds())) return DDERR_INVALIDRECT;
   RECT area = Intersect(dest, ClipArea());
   if (EmptyRect(area)) return DD_OK;  // nothing of it is visible
@@ -467,18 +419,18 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT source
 
 HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT sourceRect,
                          DWORD flags) {
-  if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+  if (!Live()) return DDERR_INVALIDOBJECT;
   if (flags & ~(DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY | DDBLTFAST_WAIT))
     return DDERR_INVALIDPARAMS;
   if ((flags & DDBLTFAST_SRCCOLORKEY) && (flags & DDBLTFAST_DESTCOLORKEY))
     return DDERR_INVALIDPARAMS;
-  if (source == nullptr || !IsLive(source)) return DDERR_INVALIDPARAMS;
-  Surface* from = static_cast<Surface*>(source);
+  Surface* from = State().surfaces.Live(source);
+  if (from == nullptr) return DDERR_INVALIDPARAMS;
 
   RECT fromRect = sourceRect != nullptr ? *sourceRect : from->Bounds();
   if (EmptyRect(fromRect) || !Inside(fromRect, from->Bounds())) return DDERR_INVALIDRECT;
   // BltFast does no clipping at all: the whole destination must lie inside.
-  if (clipper_ != nullptr && IsLive(clipper_)) return kErrBltFastCantClip;
+  if (clipper_ != nullptr && clipper_->Live()) return kErrBltFastCantClip;
   const int64_t right = int64_t{x} + (fromRect.right - fromRect.left);
   const int64_t bottom = int64_t{y} + (fromRect.bottom - fromRect.top);
   if (right > Width() || bottom > Height()) return DDERR_INVALIDRECT;
@@ -503,28 +455,12 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT s
 }
 
 // ------------------------------------------------------------------ DirectDraw
-class DirectDraw final : public IDirectDraw7 {
+// Surfaces and clippers are objects of their own: they stay usable after the
+// DirectDraw object that made them is gone.
+class DirectDraw final : public DirectDrawObject<IDirectDraw7, IID_IDirectDraw7> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
-    if (object == nullptr) return DDERR_INVALIDPARAMS;
-    *object = nullptr;
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
-    if (!SameGuid(riid, kIidDirectDraw7) && !SameGuid(riid, kIidUnknown)) return E_NOINTERFACE;
-    AddRef();
-    *object = static_cast<IDirectDraw7*>(this);
-    return S_OK;
-  }
-  ULONG STDMETHODCALLTYPE AddRef() override { return IsLive(this) ? ++references_ : 0; }
-  // Surfaces and clippers are objects of their own: they stay usable after the
-  // DirectDraw object that made them is gone.
-  ULONG STDMETHODCALLTYPE Release() override {
-    if (!IsLive(this)) return 0;
-    if (--references_ == 0) State().liveObjects.erase(this);
-    return references_;
-  }
-
   HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override {
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     const DWORD exclusive = DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE;
     if (flags & exclusive) {
       if ((flags & exclusive) != exclusive || (flags & DDSCL_NORMAL) || window == nullptr)
@@ -544,20 +480,15 @@ class DirectDraw final : public IDirectDraw7 {
                                           IUnknown* outer) override {
     if (clipper == nullptr) return DDERR_INVALIDPARAMS;
     *clipper = nullptr;
-    if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+    if (!Live()) return DDERR_INVALIDOBJECT;
     if (outer != nullptr) return kClassNoAggregation;
     if (flags != 0) return DDERR_INVALIDPARAMS;
     if (CurrentDisplay().Fails(FailPoint::kClipper, "", 0, 0)) return DDERR_OUTOFMEMORY;
-    DirectDrawState& state = State();
-    state.clippers.push_back(std::make_unique<Clipper>());
-    Clipper* made = state.clippers.back().get();
-    state.liveClippers.insert(made);
-    *clipper = made;
+    *clipper = State().clippers.Make();
     return DD_OK;
   }
 
  private:
-  ULONG references_ = 1;
   bool levelSet_ = false;
 };
 
@@ -565,7 +496,7 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* s
                                   IUnknown* outer) {
   if (surface == nullptr) return DDERR_INVALIDPARAMS;
   *surface = nullptr;
-  if (!IsLive(this)) return DDERR_INVALIDOBJECT;
+  if (!Live()) return DDERR_INVALIDOBJECT;
   if (desc == nullptr || desc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
   if (outer != nullptr) return kClassNoAggregation;
   if (!levelSet_) return DDERR_NOCOOPERATIVELEVELSET;
@@ -589,10 +520,10 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* s
   }
 
   Display& display = CurrentDisplay();
-  DirectDrawState& state = State();
+  Surface* made = nullptr;
   if (primary) {
     if (display.Fails(FailPoint::kPrimarySurface, "", 0, 0)) return DDERR_GENERIC;
-    state.surfaces.push_back(std::make_unique<Surface>(caps, 0, 0, nullptr, 0));
+    made = State().surfaces.Make(caps, 0, 0, nullptr, 0);
   } else {
     if (desc->dwWidth < 1 || desc->dwWidth > kMaxSide || desc->dwHeight < 1 ||
         desc->dwHeight > kMaxSide)
@@ -612,32 +543,26 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* s
     DWORD described = caps;
     if (!(described & (DDSCAPS_SYSTEMMEMORY | DDSCAPS_VIDEOMEMORY)))
       described |= DDSCAPS_SYSTEMMEMORY;
-    state.surfaces.push_back(std::make_unique<Surface>(described, width, height, memory, pitch));
+    made = State().surfaces.Make(described, width, height, memory, pitch);
   }
-  Surface* made = state.surfaces.back().get();
   if (desc->dwFlags & DDSD_CKSRCBLT) made->SetSourceKey(desc->ddckCKSrcBlt);
-  state.liveSurfaces.insert(made);
   *surface = made;
   return DD_OK;
 }
 
-}  // namespace
-
-void ResetDirectDraw() {
-  // The device contexts of the last process went with the GDI reset.
-  DirectDrawState& state = State();
-  state.liveObjects.clear();
-  state.liveSurfaces.clear();
-  state.liveClippers.clear();
-  state.surfaces.clear();
-  state.clippers.clear();
-  state.objects.clear();
-  state.scratch.clear();
+DirectDrawState& State() {
+  static DirectDrawState state;
+  return state;
 }
 
+}  // namespace
+
+// The device contexts of the last process went with the GDI reset.
+void ResetDirectDraw() { State() = {}; }
+
 SurfaceInfo InspectSurface(IDirectDrawSurface7* surface) {
-  if (!IsLive(surface)) return SurfaceInfo{};
-  return static_cast<Surface*>(surface)->Info();
+  Surface* live = State().surfaces.Live(surface);
+  return live ? live->Info() : SurfaceInfo{};
 }
 
 }  // namespace hosted
@@ -646,7 +571,7 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnk
   using namespace hosted;
   if (object == nullptr) return DDERR_INVALIDPARAMS;
   *object = nullptr;
-  if (!SameGuid(iid, kIidDirectDraw7)) return DDERR_INVALIDPARAMS;
+  if (!SameGuid(iid, IID_IDirectDraw7)) return DDERR_INVALIDPARAMS;
   if (outer != nullptr) return kClassNoAggregation;
   // The hosted platform has one driver, the display's: only the default (null)
   // driver can be asked for.
@@ -654,10 +579,6 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnk
   Display& display = CurrentDisplay();
   if (!display.Available() || display.Fails(FailPoint::kDirectDrawCreate, "", 0, 0))
     return DDERR_GENERIC;
-  DirectDrawState& state = State();
-  state.objects.push_back(std::make_unique<DirectDraw>());
-  DirectDraw* made = state.objects.back().get();
-  state.liveObjects.insert(made);
-  *object = static_cast<IDirectDraw7*>(made);
+  *object = static_cast<IDirectDraw7*>(State().objects.Make());
   return DD_OK;
 }

@@ -5,26 +5,18 @@
 // runtime makes: a device needs a data format before it can be acquired, a
 // foreground device only acquires while its window is in front and is lost
 // when the window leaves the front, and a lost read unacquires the device.
+// They live as com.h says: a call on a released one answers
+// DIERR_NOTINITIALIZED.
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "platform/hosted/com.h"
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
-
-const GUID IID_IDirectInput7A = {0x9A4CB684, 0x236D, 0x11D3,
-                                 {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-const GUID IID_IDirectInputDevice7A = {0x57D7C6BC, 0x2356, 0x11D3,
-                                       {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-const GUID GUID_SysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF,
-                               {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-const GUID GUID_Key = {0x55728220, 0xD33C, 0x11CF,
-                       {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 
 namespace hosted {
 namespace {
-
-constexpr GUID kIidUnknown = {0x00000000, 0x0000, 0x0000,
-                              {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 
 // Versions that DirectInput 7 accepts from an application; anything newer
 // asks for a DirectInput that is not installed, anything between them was a
@@ -38,17 +30,16 @@ constexpr DWORD kAnyInstance = 0x00FFFF00;
 constexpr DWORD kMaxDataSize = 1024;
 constexpr int kKeys = 256;
 
-bool SameGuid(const GUID& a, const GUID& b) { return std::memcmp(&a, &b, sizeof(GUID)) == 0; }
+template <typename Interface, const IID& kIid>
+using DirectInputObject = ComObject<Interface, kIid, E_POINTER, DIERR_NOTINITIALIZED>;
 
 class Input;
 
-class KeyboardDevice final : public IDirectInputDevice7A {
+class KeyboardDevice final
+    : public DirectInputObject<IDirectInputDevice7A, IID_IDirectInputDevice7A> {
  public:
   explicit KeyboardDevice(Input* parent);
 
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE SetDataFormat(LPCDIDATAFORMAT format) override;
   HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override;
   HRESULT STDMETHODCALLTYPE Acquire() override;
@@ -62,7 +53,6 @@ class KeyboardDevice final : public IDirectInputDevice7A {
   };
 
   Input* parent;
-  ULONG references = 1;
   bool formatSet = false;
   DWORD dataSize = 0;
   std::vector<Mapping> mappings;
@@ -70,27 +60,20 @@ class KeyboardDevice final : public IDirectInputDevice7A {
   DWORD cooperation = 0;  // 0 until a level is set: nonexclusive background
   bool acquired = false;
   int32_t acquisitions = 0;
+
+ private:
+  void Released() override;
 };
 
-class Input final : public IDirectInput7A {
+class Input final : public DirectInputObject<IDirectInput7A, IID_IDirectInput7A> {
  public:
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-  ULONG STDMETHODCALLTYPE Release() override;
   HRESULT STDMETHODCALLTYPE CreateDeviceEx(REFGUID device, REFIID iid, LPVOID* object,
                                            LPUNKNOWN outer) override;
-
-  ULONG references = 1;
 };
 
 struct DirectInputState {
-  std::vector<Input*> inputs;
-  std::vector<KeyboardDevice*> devices;  // in creation order
-
-  // Objects a program never released go with the next process, or here
-  // when the last one has ended.
-  void Clear();
-  ~DirectInputState() { Clear(); }
+  ComShells<Input, IDirectInput7A> inputs;
+  ComShells<KeyboardDevice, IDirectInputDevice7A> devices;
 };
 
 DirectInputState& State() {
@@ -98,43 +81,17 @@ DirectInputState& State() {
   return state;
 }
 
-template <typename T>
-void Forget(std::vector<T*>& list, T* object) {
-  list.erase(std::remove(list.begin(), list.end(), object), list.end());
-}
-
 // ---------------------------------------------------------------- Input
-
-HRESULT Input::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  if (SameGuid(riid, kIidUnknown) || SameGuid(riid, IID_IDirectInput7A)) {
-    *object = this;
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG Input::Release() {
-  ULONG left = --references;
-  if (left == 0) {
-    Forget(State().inputs, this);
-    delete this;
-  }
-  return left;
-}
 
 HRESULT Input::CreateDeviceEx(REFGUID device, REFIID iid, LPVOID* object, LPUNKNOWN outer) {
   if (object == nullptr) return DIERR_INVALIDPARAM;
   *object = nullptr;
+  if (!Live()) return DIERR_NOTINITIALIZED;
   if (outer != nullptr) return DIERR_NOAGGREGATION;
   if (!SameGuid(device, GUID_SysKeyboard)) return DIERR_DEVICENOTREG;
   if (!SameGuid(iid, IID_IDirectInputDevice7A)) return DIERR_NOINTERFACE;
   if (CurrentDisplay().Fails(FailPoint::kDirectInputDevice, "", 0, 0)) return DIERR_OUTOFMEMORY;
-  auto* keyboard = new KeyboardDevice(this);
-  State().devices.push_back(keyboard);
-  *object = static_cast<IDirectInputDevice7A*>(keyboard);
+  *object = static_cast<IDirectInputDevice7A*>(State().devices.Make(this));
   return DI_OK;
 }
 
@@ -143,32 +100,17 @@ HRESULT Input::CreateDeviceEx(REFGUID device, REFIID iid, LPVOID* object, LPUNKN
 // A device keeps its DirectInput object alive, as on Windows.
 KeyboardDevice::KeyboardDevice(Input* parent) : parent(parent) { parent->AddRef(); }
 
-HRESULT KeyboardDevice::QueryInterface(REFIID riid, void** object) {
-  if (object == nullptr) return E_POINTER;
-  if (SameGuid(riid, kIidUnknown) || SameGuid(riid, IID_IDirectInputDevice7A)) {
-    *object = this;
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG KeyboardDevice::Release() {
-  ULONG left = --references;
-  if (left == 0) {
-    Input* owner = parent;
-    Forget(State().devices, this);
-    delete this;
-    owner->Release();
-  }
-  return left;
+void KeyboardDevice::Released() {
+  acquired = false;
+  mappings = {};
+  parent->Release();
 }
 
 // Only keys live on this device: an object matches when it asks for a key (or
 // any object type) that buttons satisfy, by a free instance number or by any.
 // Optional objects that match nothing are left out; others refuse the format.
 HRESULT KeyboardDevice::SetDataFormat(LPCDIDATAFORMAT format) {
+  if (!Live()) return DIERR_NOTINITIALIZED;
   if (format == nullptr) return DIERR_INVALIDPARAM;
   if (acquired) return DIERR_ACQUIRED;
   if (format->dwSize != sizeof(DIDATAFORMAT) || format->dwObjSize != sizeof(DIOBJECTDATAFORMAT))
@@ -217,6 +159,7 @@ HRESULT KeyboardDevice::SetDataFormat(LPCDIDATAFORMAT format) {
 }
 
 HRESULT KeyboardDevice::SetCooperativeLevel(HWND target, DWORD flags) {
+  if (!Live()) return DIERR_NOTINITIALIZED;
   DWORD sharing = flags & (DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE);
   DWORD focus = flags & (DISCL_FOREGROUND | DISCL_BACKGROUND);
   if (sharing == 0 || sharing == (DISCL_EXCLUSIVE | DISCL_NONEXCLUSIVE) || focus == 0 ||
@@ -235,6 +178,7 @@ HRESULT KeyboardDevice::SetCooperativeLevel(HWND target, DWORD flags) {
 }
 
 HRESULT KeyboardDevice::Acquire() {
+  if (!Live()) return DIERR_NOTINITIALIZED;
   if (!formatSet) return DIERR_INVALIDPARAM;
   if (acquired) return DI_NOEFFECT;
   if ((cooperation & DISCL_FOREGROUND) && GetForegroundWindow() != window)
@@ -245,12 +189,14 @@ HRESULT KeyboardDevice::Acquire() {
 }
 
 HRESULT KeyboardDevice::Unacquire() {
+  if (!Live()) return DIERR_NOTINITIALIZED;
   if (!acquired) return DI_NOEFFECT;
   acquired = false;
   return DI_OK;
 }
 
 HRESULT KeyboardDevice::GetDeviceState(DWORD size, LPVOID data) {
+  if (!Live()) return DIERR_NOTINITIALIZED;
   if (!acquired) return DIERR_NOTACQUIRED;
   if (data == nullptr || size != dataSize) return DIERR_INVALIDPARAM;
   Display& display = CurrentDisplay();
@@ -270,23 +216,15 @@ HRESULT KeyboardDevice::GetDeviceState(DWORD size, LPVOID data) {
   return DI_OK;
 }
 
-void DirectInputState::Clear() {
-  for (KeyboardDevice* device : devices) delete device;
-  for (Input* input : inputs) delete input;
-  devices.clear();
-  inputs.clear();
-}
-
 }  // namespace
 
-void ResetDirectInput() { State().Clear(); }
+void ResetDirectInput() { State() = {}; }
 
 KeyboardDeviceInfo InspectKeyboardDevice() {
-  DirectInputState& state = State();
-  if (state.devices.empty()) return {};
-  const KeyboardDevice& device = *state.devices.back();
-  return {true,          device.references, device.formatSet,   device.window,
-          device.cooperation, device.acquired, device.acquisitions};
+  const KeyboardDevice* device = State().devices.Last();
+  if (device == nullptr || !device->Live()) return {};
+  return {true,          device->References(), device->formatSet, device->window,
+          device->cooperation, device->acquired,     device->acquisitions};
 }
 
 }  // namespace hosted
@@ -305,8 +243,6 @@ HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid
     return DIERR_BETADIRECTINPUTVERSION;
   if (!SameGuid(iid, IID_IDirectInput7A)) return DIERR_NOINTERFACE;
   if (CurrentDisplay().Fails(FailPoint::kDirectInputCreate, "", 0, 0)) return DIERR_GENERIC;
-  auto* input = new Input;
-  State().inputs.push_back(input);
-  *object = static_cast<IDirectInput7A*>(input);
+  *object = static_cast<IDirectInput7A*>(State().inputs.Make());
   return DI_OK;
 }

@@ -18,7 +18,9 @@ struct ProcessExit {
 // sizes the desktop picture to it.
 void InstallDisplay(Display* display);
 
-// Every module empties its state when a process starts (RunProcess).
+// Every module keeps what it knows in one state object (struct KernelState,
+// UserState, ...) that its functions reach through State() in the module's
+// own unnamed namespace, and empties it when a process starts (RunProcess).
 void ResetKernel();
 void ResetUser();
 void ResetGdi();

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
 
 namespace hosted {
@@ -29,14 +30,13 @@ struct KernelState {
   std::unordered_set<Heap*> heaps;
   Module modules[2];
   bool inProcess;
+  char instance;  // the program's module handle points here
 };
 
-KernelState& Kernel() {
+KernelState& State() {
   static KernelState state;
   return state;
 }
-
-char instanceMarker;  // the program's module handle points here
 
 void FreeHeap(Heap* heap) {
   for (auto& [block, size] : heap->blocks) std::free(block);
@@ -45,7 +45,7 @@ void FreeHeap(Heap* heap) {
 
 Heap* FindHeap(HANDLE handle) {
   Heap* heap = static_cast<Heap*>(handle);
-  return Kernel().heaps.count(heap) ? heap : nullptr;
+  return State().heaps.count(heap) ? heap : nullptr;
 }
 
 // Module names are compared case-insensitively, and a name without an
@@ -68,7 +68,7 @@ FARPROC ExportOf(Function* function) {
 }
 
 Module* FindModule(HMODULE handle) {
-  for (Module& module : Kernel().modules)
+  for (Module& module : State().modules)
     if (handle == reinterpret_cast<HMODULE>(&module) && module.references > 0) return &module;
   return nullptr;
 }
@@ -85,7 +85,7 @@ bool EqualNoCase(const char* a, const char* b) {
 }
 
 void ResetKernel() {
-  KernelState& state = Kernel();
+  KernelState& state = State();
   for (Heap* heap : state.heaps) FreeHeap(heap);
   state.heaps.clear();
   state.modules[0] = {"DDRAW.DLL", "DirectDrawCreateEx",
@@ -101,12 +101,10 @@ size_t HeapBlockCount(HANDLE handle) {
 
 }  // namespace hosted
 
-using hosted::Kernel;
-
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
-  if (moduleName == nullptr) return reinterpret_cast<HMODULE>(&hosted::instanceMarker);
+  if (moduleName == nullptr) return reinterpret_cast<HMODULE>(&hosted::State().instance);
   std::string name = hosted::CanonicalModuleName(moduleName);
-  for (hosted::Module& module : Kernel().modules)
+  for (hosted::Module& module : hosted::State().modules)
     if (module.references > 0 && name == module.name) return reinterpret_cast<HMODULE>(&module);
   return nullptr;
 }
@@ -114,7 +112,7 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T) {
   if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kHeapCreate, "", 0, 0)) return nullptr;
   auto* heap = new hosted::Heap;
-  Kernel().heaps.insert(heap);
+  hosted::State().heaps.insert(heap);
   return heap;
 }
 
@@ -173,7 +171,7 @@ SIZE_T WINAPI HeapSize(HANDLE handle, DWORD, LPCVOID block) {
 BOOL WINAPI HeapDestroy(HANDLE handle) {
   hosted::Heap* heap = hosted::FindHeap(handle);
   if (heap == nullptr) return FALSE;
-  Kernel().heaps.erase(heap);
+  hosted::State().heaps.erase(heap);
   hosted::FreeHeap(heap);
   return TRUE;
 }
@@ -198,7 +196,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   if (fileName == nullptr) return nullptr;
   std::string name = hosted::CanonicalModuleName(fileName);
   hosted::Display& display = hosted::CurrentDisplay();
-  for (hosted::Module& module : Kernel().modules) {
+  for (hosted::Module& module : hosted::State().modules) {
     if (name != module.name) continue;
     if (display.Fails(hosted::FailPoint::kLoadLibrary, module.name, 0, 0)) return nullptr;
     // Without a screen there is no DirectDraw driver to load.
@@ -223,7 +221,7 @@ BOOL WINAPI FreeLibrary(HMODULE handle) {
 }
 
 void WINAPI ExitProcess(UINT exitCode) {
-  if (Kernel().inProcess) throw hosted::ProcessExit{exitCode};
+  if (hosted::State().inProcess) throw hosted::ProcessExit{exitCode};
   std::exit(static_cast<int>(exitCode));
 }
 
@@ -236,14 +234,14 @@ int RunProcess(Display& display, const std::function<void()>& entry) {
   ResetGdi();
   ResetDirectDraw();
   ResetDirectInput();
-  Kernel().inProcess = true;
+  hosted::State().inProcess = true;
   int code = 0;
   try {
     entry();
   } catch (const ProcessExit& exit) {
     code = static_cast<int>(exit.code);
   }
-  Kernel().inProcess = false;
+  hosted::State().inProcess = false;
   InstallDisplay(nullptr);
   return code;
 }

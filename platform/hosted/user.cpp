@@ -16,16 +16,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
 
 namespace hosted {
 namespace {
 
-// Fixed frame metrics, those of the classic Windows look.
-constexpr int kCaptionHeight = 19;
-constexpr int kBorder = 1;
-constexpr int kDialogFrame = 3;
-constexpr int kSizingFrame = 4;
+// The window frame, in pixels: fixed metrics, those of the classic Windows
+// look, for AdjustWindowRect and GetSystemMetrics alike.
+struct FrameMetrics {
+  int caption;      // the title bar's height (WS_CAPTION)
+  int border;       // WS_BORDER
+  int dialogFrame;  // WS_DLGFRAME
+  int sizingFrame;  // WS_THICKFRAME
+};
+constexpr FrameMetrics kFrame = {19, 1, 3, 4};
 constexpr ATOM kFirstAtom = 0xC000;
 constexpr uintptr_t kFirstHandle = 0x10010;
 
@@ -63,9 +68,13 @@ struct UserState {
   // Window handles are serial numbers, never reused within a process, so a
   // stale handle never names a newer window.
   uintptr_t nextHandle = kFirstHandle;
+  // What LoadIconA and LoadCursorA hand out for the system's own icon and
+  // cursor: markers that nothing draws.
+  char stockIcon;
+  char stockCursor;
 };
 
-UserState& User() {
+UserState& State() {
   static UserState state;
   return state;
 }
@@ -74,14 +83,14 @@ HWND HandleOf(Window* window) { return window->handle; }
 
 Window* Find(HWND handle) {
   if (handle == nullptr) return nullptr;
-  for (auto& window : User().windows)
+  for (auto& window : State().windows)
     if (window->handle == handle) return window.get();
   return nullptr;
 }
 
 WindowClass* FindClass(LPCSTR name) {
   if (name == nullptr) return nullptr;
-  for (auto& cls : User().classes) {
+  for (auto& cls : State().classes) {
     if (IS_INTRESOURCE(name)) {
       if (cls->atom == static_cast<ATOM>(reinterpret_cast<ULONG_PTR>(name))) return cls.get();
     } else if (EqualNoCase(cls->name.c_str(), name)) {
@@ -96,12 +105,12 @@ WindowClass* FindClass(LPCSTR name) {
 RECT FrameOf(DWORD style) {
   RECT frame{0, 0, 0, 0};
   int edge = 0;
-  if (style & WS_THICKFRAME) edge = kSizingFrame;
-  else if (style & WS_DLGFRAME) edge = kDialogFrame;
-  else if (style & WS_BORDER) edge = kBorder;
+  if (style & WS_THICKFRAME) edge = kFrame.sizingFrame;
+  else if (style & WS_DLGFRAME) edge = kFrame.dialogFrame;
+  else if (style & WS_BORDER) edge = kFrame.border;
   frame.left = frame.top = -edge;
   frame.right = frame.bottom = edge;
-  if ((style & WS_CAPTION) == WS_CAPTION) frame.top -= kCaptionHeight;
+  if ((style & WS_CAPTION) == WS_CAPTION) frame.top -= kFrame.caption;
   return frame;
 }
 
@@ -139,7 +148,7 @@ LPARAM PackPosition(int32_t x, int32_t y) {
 // Moves the activation, telling the old window it lost it and the new one
 // that it got it.
 void Activate(HWND handle) {
-  UserState& user = User();
+  UserState& user = State();
   if (user.active == handle) return;
   HWND previous = user.active;
   user.active = handle;
@@ -153,7 +162,7 @@ void Activate(HWND handle) {
 
 // After the active window went away: the most recent visible window takes over.
 void ActivateNext(Window* leaving) {
-  UserState& user = User();
+  UserState& user = State();
   if (user.active != HandleOf(leaving)) return;
   HWND next = nullptr;
   for (auto it = user.windows.rbegin(); it != user.windows.rend(); ++it)
@@ -183,14 +192,14 @@ HDC MakeDC(const RECT& area, HWND window) {
     pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(width) * height);
     dc = CreateMemoryDC(pixels.get(), width, height, width * 4);
   }
-  if (dc) User().windowDCs.push_back({dc, window, std::move(pixels)});
+  if (dc) State().windowDCs.push_back({dc, window, std::move(pixels)});
   return dc;
 }
 
 }  // namespace
 
 void ResetUser() {
-  UserState& user = User();
+  UserState& user = State();
   for (WindowDC& entry : user.windowDCs) DeleteMemoryDC(entry.dc);
   user.windowDCs.clear();
   user.windows.clear();
@@ -216,7 +225,7 @@ void PostQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   msg.wParam = wParam;
   msg.lParam = lParam;
   msg.time = CurrentDisplay().TickCount();
-  User().queue.push_back(msg);
+  State().queue.push_back(msg);
 }
 
 void SetForeground(HWND window) { Activate(Find(window) ? window : nullptr); }
@@ -235,17 +244,15 @@ WindowInfo InspectWindow(HWND handle) {
   return info;
 }
 
-int WindowCount() { return static_cast<int>(User().windows.size()); }
+int WindowCount() { return static_cast<int>(State().windows.size()); }
 
 HWND WindowAt(int index) {
-  auto& windows = User().windows;
+  auto& windows = State().windows;
   if (index < 0 || static_cast<size_t>(index) >= windows.size()) return nullptr;
   return HandleOf(windows[static_cast<size_t>(index)].get());
 }
 
 }  // namespace hosted
-
-using hosted::User;
 
 static ATOM Register(const WNDCLASSEXA& attributes) {
   if (attributes.lpszClassName == nullptr || IS_INTRESOURCE(attributes.lpszClassName) ||
@@ -254,12 +261,12 @@ static ATOM Register(const WNDCLASSEXA& attributes) {
   if (hosted::FindClass(attributes.lpszClassName)) return 0;  // already registered
   auto cls = std::make_unique<hosted::WindowClass>();
   cls->name = attributes.lpszClassName;
-  cls->atom = User().nextAtom++;
+  cls->atom = hosted::State().nextAtom++;
   cls->attributes = attributes;
   cls->attributes.lpszClassName = nullptr;  // the caller's buffer may change
   cls->attributes.lpszMenuName = nullptr;
   ATOM atom = cls->atom;
-  User().classes.push_back(std::move(cls));
+  hosted::State().classes.push_back(std::move(cls));
   return atom;
 }
 
@@ -288,9 +295,9 @@ ATOM WINAPI RegisterClassExA(const WNDCLASSEXA* windowClass) {
 BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
   hosted::WindowClass* cls = hosted::FindClass(className);
   if (cls == nullptr) return FALSE;
-  for (auto& window : User().windows)
+  for (auto& window : hosted::State().windows)
     if (hosted::EqualNoCase(window->className.c_str(), cls->name.c_str())) return FALSE;  // in use
-  auto& classes = User().classes;
+  auto& classes = hosted::State().classes;
   for (auto it = classes.begin(); it != classes.end(); ++it)
     if (it->get() == cls) {
       classes.erase(it);
@@ -315,8 +322,8 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
   auto owned = std::make_unique<hosted::Window>();
   hosted::Window* window = owned.get();
-  window->handle = reinterpret_cast<HWND>(User().nextHandle);
-  User().nextHandle += 2;
+  window->handle = reinterpret_cast<HWND>(hosted::State().nextHandle);
+  hosted::State().nextHandle += 2;
   window->className = cls->name;
   window->title = windowName ? windowName : "";
   window->style = style & ~static_cast<DWORD>(WS_VISIBLE);
@@ -327,7 +334,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
   window->procedure = cls->attributes.lpfnWndProc;
   window->background = cls->attributes.hbrBackground;
   window->destroying = false;
-  User().windows.push_back(std::move(owned));
+  hosted::State().windows.push_back(std::move(owned));
   HWND handle = hosted::HandleOf(window);
 
   CREATESTRUCTA create{};
@@ -369,7 +376,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
   hosted::Send(window, WM_DESTROY, 0, 0);
   hosted::Send(window, WM_NCDESTROY, 0, 0);
   hosted::CurrentDisplay().WindowDestroyed(handle);
-  auto& user = User();
+  auto& user = hosted::State();
   std::erase_if(user.queue, [handle](const MSG& msg) { return msg.hwnd == handle; });
   for (hosted::WindowDC& entry : user.windowDCs)
     if (entry.window == handle) entry.window = nullptr;  // the DC stays valid until released
@@ -460,24 +467,6 @@ LONG WINAPI GetWindowLongA(HWND handle, int index) {
   return 0;
 }
 
-static int CopyText(const std::string& text, LPSTR out, int maxCount) {
-  if (out == nullptr || maxCount <= 0) return 0;
-  int n = static_cast<int>(std::min<size_t>(text.size(), static_cast<size_t>(maxCount - 1)));
-  std::memcpy(out, text.data(), static_cast<size_t>(n));
-  out[n] = 0;
-  return n;
-}
-
-int WINAPI GetWindowTextA(HWND handle, LPSTR text, int maxCount) {
-  hosted::Window* window = hosted::Find(handle);
-  return window ? CopyText(window->title, text, maxCount) : 0;
-}
-
-int WINAPI GetClassNameA(HWND handle, LPSTR className, int maxCount) {
-  hosted::Window* window = hosted::Find(handle);
-  return window ? CopyText(window->className, className, maxCount) : 0;
-}
-
 int WINAPI GetSystemMetrics(int index) {
   int32_t width = 0, height = 0;
   hosted::CurrentDisplay().DesktopSize(&width, &height);
@@ -487,36 +476,36 @@ int WINAPI GetSystemMetrics(int index) {
     case SM_CYSCREEN:
       return height;
     case SM_CYCAPTION:
-      return hosted::kCaptionHeight;
+      return hosted::kFrame.caption;
     case SM_CXBORDER:
     case SM_CYBORDER:
-      return hosted::kBorder;
+      return hosted::kFrame.border;
     case SM_CXDLGFRAME:
     case SM_CYDLGFRAME:
-      return hosted::kDialogFrame;
+      return hosted::kFrame.dialogFrame;
     case SM_CXFRAME:
     case SM_CYFRAME:
-      return hosted::kSizingFrame;
+      return hosted::kFrame.sizingFrame;
     default:
       return 0;
   }
 }
 
-HWND WINAPI GetActiveWindow() { return User().active; }
+HWND WINAPI GetActiveWindow() { return hosted::State().active; }
 
-HWND WINAPI GetForegroundWindow() { return User().active; }
+HWND WINAPI GetForegroundWindow() { return hosted::State().active; }
 
-// The program carries no resources, so only the system's own icons and
-// cursors can be loaded; they are markers that nothing draws.
-static char stockIcon, stockCursor;
-
+// The program carries no resources, so only the system's own icon and
+// cursor can be loaded.
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR iconName) {
-  if (instance == nullptr && iconName == IDI_APPLICATION) return reinterpret_cast<HICON>(&stockIcon);
+  if (instance == nullptr && iconName == IDI_APPLICATION)
+    return reinterpret_cast<HICON>(&hosted::State().stockIcon);
   return nullptr;
 }
 
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR cursorName) {
-  if (instance == nullptr && cursorName == IDC_ARROW) return reinterpret_cast<HCURSOR>(&stockCursor);
+  if (instance == nullptr && cursorName == IDC_ARROW)
+    return reinterpret_cast<HCURSOR>(&hosted::State().stockCursor);
   return nullptr;
 }
 
@@ -542,7 +531,7 @@ HDC WINAPI GetDC(HWND handle) {
 }
 
 int WINAPI ReleaseDC(HWND, HDC dc) {
-  auto& dcs = User().windowDCs;
+  auto& dcs = hosted::State().windowDCs;
   for (auto it = dcs.begin(); it != dcs.end(); ++it)
     if (it->dc == dc) {
       hosted::DeleteMemoryDC(dc);
@@ -569,7 +558,7 @@ BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax, UINT remove) {
   hosted::CurrentDisplay().Pump();
-  auto& queue = User().queue;
+  auto& queue = hosted::State().queue;
   for (auto it = queue.begin(); it != queue.end(); ++it) {
     if (handle == reinterpret_cast<HWND>(-1)) {
       if (it->hwnd != nullptr) continue;

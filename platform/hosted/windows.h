@@ -4,11 +4,29 @@
 //
 // Names, types, constants and documented behaviour are those of Win32, so the
 // runtime compiles unchanged against this header and against <windows.h>,
-// <ddraw.h> and <dinput.h>. Only what the runtime uses is here. Results follow
-// the real platform: handles or TRUE on success, NULL or FALSE on failure, COM
-// methods return 0 (DD_OK, DI_OK) on success and an HRESULT error otherwise.
-// Where the hosted windows appear and where keys come from is decided by the
-// display backend (platform/hosted/display/display.h).
+// <ddraw.h> and <dinput.h>. Only what the runtime uses is here: the calls it
+// makes, with the types, constants, messages and results that give them their
+// meaning; the few that only the tests use are gathered at the end. Results
+// follow the real platform: handles or TRUE on success, NULL or FALSE on
+// failure, COM methods return 0 (DD_OK, DI_OK) on success and an HRESULT
+// error otherwise. Where the hosted windows appear and where keys come from is
+// decided by the display backend (platform/hosted/display/display.h).
+//
+// Where it deliberately differs from Win32:
+// - every pen draws one pixel wide and solid; brushes are solid or null;
+// - text has one font, a built-in 8 x 16 bitmap font, and of the alignment
+//   flags only TA_UPDATECP applies;
+// - window frames have fixed metrics (those of the classic look); a window
+//   device context off the desktop draws into memory of its own, unseen;
+// - no resources: only the system's own icon and cursor load; TranslateMessage
+//   makes no character messages;
+// - LoadLibraryA finds only the built-in "DDRAW.DLL" and "DINPUT.DLL";
+// - DirectDraw is windowed only, with 32-bit XRGB surfaces in ordinary
+//   memory that are never lost; Blt stretches by nearest neighbour;
+// - DirectInput has the system keyboard only;
+// - handles (GDI objects, windows) are never reused within a process, and a
+//   released COM object answers an error instead of touching freed memory, so
+//   a stale handle or pointer fails the call rather than the program.
 #pragma once
 
 #include <cstdarg>
@@ -18,9 +36,7 @@
 // ---------------------------------------------------------------- basic types
 #define WINAPI
 #define CALLBACK
-#define APIENTRY
 #define STDMETHODCALLTYPE
-#define FAR
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -28,11 +44,8 @@ typedef uint16_t WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
 typedef uint32_t ULONG;
-typedef int INT;
 typedef unsigned int UINT;
-typedef char CHAR;
 typedef int64_t LONGLONG;
-typedef uint64_t ULONGLONG;
 typedef uintptr_t UINT_PTR;
 typedef intptr_t INT_PTR;
 typedef uintptr_t ULONG_PTR;
@@ -48,8 +61,6 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
-typedef DWORD* LPDWORD;
-typedef BYTE* LPBYTE;
 typedef void* HANDLE;
 
 #define TRUE 1
@@ -97,7 +108,6 @@ typedef struct tagRECT {
   LONG right;
   LONG bottom;
 } RECT, *LPRECT;
-typedef const RECT* LPCRECT;
 
 typedef struct tagPOINT {
   LONG x;
@@ -119,7 +129,6 @@ typedef struct _GUID {
   uint16_t Data3;
   uint8_t Data4[8];
 } GUID, IID;
-typedef GUID* LPGUID;
 typedef const GUID& REFGUID;
 typedef const IID& REFIID;
 
@@ -142,18 +151,13 @@ typedef IUnknown* LPUNKNOWN;
 #define E_INVALIDARG ((HRESULT)0x80070057)
 #define E_OUTOFMEMORY ((HRESULT)0x8007000E)
 #define E_HANDLE ((HRESULT)0x80070006)
-#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
-#define FAILED(hr) (((HRESULT)(hr)) < 0)
 
 #define LOWORD(l) ((WORD)(((DWORD_PTR_HOSTED)(l)) & 0xffff))
-#define HIWORD(l) ((WORD)((((DWORD_PTR_HOSTED)(l)) >> 16) & 0xffff))
 typedef uintptr_t DWORD_PTR_HOSTED;
 #define MAKEINTRESOURCEA(i) ((LPSTR)((ULONG_PTR)((WORD)(i))))
 #define IS_INTRESOURCE(p) ((((ULONG_PTR)(p)) >> 16) == 0)
 
 // ---------------------------------------------------------------- kernel
-#define HEAP_NO_SERIALIZE 0x00000001
-#define HEAP_GENERATE_EXCEPTIONS 0x00000004
 #define HEAP_ZERO_MEMORY 0x00000008
 #define HEAP_REALLOC_IN_PLACE_ONLY 0x00000010
 
@@ -162,7 +166,6 @@ HANDLE WINAPI HeapCreate(DWORD options, SIZE_T initialSize, SIZE_T maximumSize);
 LPVOID WINAPI HeapAlloc(HANDLE heap, DWORD flags, SIZE_T bytes);
 LPVOID WINAPI HeapReAlloc(HANDLE heap, DWORD flags, LPVOID block, SIZE_T bytes);
 BOOL WINAPI HeapFree(HANDLE heap, DWORD flags, LPVOID block);
-SIZE_T WINAPI HeapSize(HANDLE heap, DWORD flags, LPCVOID block);
 BOOL WINAPI HeapDestroy(HANDLE heap);
 DWORD WINAPI GetTickCount();
 void WINAPI Sleep(DWORD milliseconds);
@@ -177,60 +180,36 @@ BOOL WINAPI FreeLibrary(HMODULE module);
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
 // ---------------------------------------------------------------- user
-#define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
 #define WS_CHILD 0x40000000L
-#define WS_MINIMIZE 0x20000000L
 #define WS_VISIBLE 0x10000000L
-#define WS_DISABLED 0x08000000L
 #define WS_CLIPSIBLINGS 0x04000000L
-#define WS_CLIPCHILDREN 0x02000000L
-#define WS_MAXIMIZE 0x01000000L
 #define WS_CAPTION 0x00C00000L
 #define WS_BORDER 0x00800000L
 #define WS_DLGFRAME 0x00400000L
-#define WS_VSCROLL 0x00200000L
-#define WS_HSCROLL 0x00100000L
-#define WS_SYSMENU 0x00080000L
 #define WS_THICKFRAME 0x00040000L
-#define WS_MINIMIZEBOX 0x00020000L
-#define WS_MAXIMIZEBOX 0x00010000L
-#define WS_OVERLAPPEDWINDOW \
-  (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 
-#define CW_USEDEFAULT ((int)0x80000000)
-
-#define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_MOVE 0x0003
 #define WM_SIZE 0x0005
 #define WM_ACTIVATE 0x0006
 #define WM_SETFOCUS 0x0007
-#define WM_KILLFOCUS 0x0008
-#define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
-#define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
 #define WM_SHOWWINDOW 0x0018
-#define WM_ACTIVATEAPP 0x001C
 #define WM_NCCREATE 0x0081
 #define WM_NCDESTROY 0x0082
 #define WM_KEYDOWN 0x0100
-#define WM_KEYUP 0x0101
-#define WM_CHAR 0x0102
 #define WM_SYSKEYDOWN 0x0104
-#define WM_SYSKEYUP 0x0105
 
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
-#define WA_CLICKACTIVE 2
 
 #define SIZE_RESTORED 0
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
-#define SW_NORMAL 1
 #define SW_SHOW 5
 
 #define SM_CXSCREEN 0
@@ -249,13 +228,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
 #define COLOR_WINDOW 5
 #define COLOR_BTNFACE 15
 
-#define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 
 #define MB_OK 0x00000000L
 #define MB_ICONERROR 0x00000010L
 #define IDOK 1
-#define IDCANCEL 2
 
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
@@ -311,17 +288,10 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
                             HINSTANCE instance, LPVOID param);
 BOOL WINAPI DestroyWindow(HWND window);
 BOOL WINAPI ShowWindow(HWND window, int command);
-BOOL WINAPI IsWindow(HWND window);
-BOOL WINAPI IsWindowVisible(HWND window);
 LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
 BOOL WINAPI GetWindowRect(HWND window, LPRECT rect);
-BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
 LONG WINAPI GetWindowLongA(HWND window, int index);
-int WINAPI GetWindowTextA(HWND window, LPSTR text, int maxCount);
-int WINAPI GetClassNameA(HWND window, LPSTR className, int maxCount);
 int WINAPI GetSystemMetrics(int index);
 HWND WINAPI GetActiveWindow();
 HWND WINAPI GetForegroundWindow();
@@ -337,7 +307,6 @@ BOOL WINAPI TranslateMessage(const MSG* msg);
 LRESULT WINAPI DispatchMessageA(const MSG* msg);
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int WINAPI wvsprintfA(LPSTR output, LPCSTR format, va_list arguments);
-int wsprintfA(LPSTR output, LPCSTR format, ...);
 
 // ---------------------------------------------------------------- gdi
 #define WHITE_BRUSH 0
@@ -346,7 +315,6 @@ int wsprintfA(LPSTR output, LPCSTR format, ...);
 #define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
 #define NULL_BRUSH 5
-#define HOLLOW_BRUSH NULL_BRUSH
 #define WHITE_PEN 6
 #define BLACK_PEN 7
 #define NULL_PEN 8
@@ -354,15 +322,12 @@ int wsprintfA(LPSTR output, LPCSTR format, ...);
 
 #define BS_SOLID 0
 #define BS_NULL 1
-#define BS_HOLLOW BS_NULL
 
 #define PS_SOLID 0
 #define PS_NULL 5
 
 #define TA_NOUPDATECP 0
 #define TA_UPDATECP 1
-#define TA_LEFT 0
-#define TA_TOP 0
 
 #define TRANSPARENT 1
 #define OPAQUE 2
@@ -380,9 +345,6 @@ int wsprintfA(LPSTR output, LPCSTR format, ...);
 #define CLR_INVALID 0xFFFFFFFF
 #define RGB(r, g, b) \
   ((COLORREF)(((BYTE)(r) | ((WORD)((BYTE)(g)) << 8)) | (((DWORD)(BYTE)(b)) << 16)))
-#define GetRValue(c) ((BYTE)(c))
-#define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
-#define GetBValue(c) ((BYTE)((c) >> 16))
 
 typedef struct tagLOGBRUSH {
   UINT lbStyle;
@@ -401,12 +363,10 @@ BOOL WINAPI Ellipse(HDC dc, int left, int top, int right, int bottom);
 BOOL WINAPI SetPixelV(HDC dc, int x, int y, COLORREF colour);
 COLORREF WINAPI GetPixel(HDC dc, int x, int y);
 BOOL WINAPI MoveToEx(HDC dc, int x, int y, LPPOINT previous);
-BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position);
 BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length);
 UINT WINAPI SetTextAlign(HDC dc, UINT align);
 COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour);
 int WINAPI SetBkMode(HDC dc, int mode);
-COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour);
 int WINAPI SetROP2(HDC dc, int mode);
 int WINAPI GetDeviceCaps(HDC dc, int index);
 
@@ -419,18 +379,14 @@ int WINAPI GetDeviceCaps(HDC dc, int index);
 #define DDERR_INVALIDOBJECT ((HRESULT)0x88760082)
 #define DDERR_INVALIDRECT ((HRESULT)0x88760096)
 #define DDERR_NOCOOPERATIVELEVELSET ((HRESULT)0x887600D4)
-#define DDERR_NOCLIPPERATTACHED ((HRESULT)0x887600CD)
 #define DDERR_SURFACEBUSY ((HRESULT)0x887601AE)
 #define DDERR_SURFACELOST ((HRESULT)0x887601C2)
 #define DDERR_NOTLOCKED ((HRESULT)0x88760248)
 #define DDERR_CANTCREATEDC ((HRESULT)0x8876024C)
 #define DDERR_DCALREADYCREATED ((HRESULT)0x8876026C)
 #define DDERR_NODC ((HRESULT)0x8876025A)
-#define DDERR_NOTFOUND ((HRESULT)0x887600FF)
 
 #define DDSCL_FULLSCREEN 0x00000001
-#define DDSCL_ALLOWREBOOT 0x00000002
-#define DDSCL_NOWINDOWCHANGES 0x00000004
 #define DDSCL_NORMAL 0x00000008
 #define DDSCL_EXCLUSIVE 0x00000010
 
@@ -458,12 +414,10 @@ int WINAPI GetDeviceCaps(HDC dc, int index);
 #define DDBLT_KEYSRC 0x00008000
 #define DDBLT_WAIT 0x01000000
 
-#define DDBLTFAST_NOCOLORKEY 0x00000000
 #define DDBLTFAST_SRCCOLORKEY 0x00000001
 #define DDBLTFAST_DESTCOLORKEY 0x00000002
 #define DDBLTFAST_WAIT 0x00000010
 
-#define DDLOCK_SURFACEMEMORYPTR 0x00000000
 #define DDLOCK_WAIT 0x00000001
 
 #define DDCKEY_DESTBLT 0x00000002
@@ -479,7 +433,7 @@ typedef struct _DDSCAPS2 {
   DWORD dwCaps2;
   DWORD dwCaps3;
   DWORD dwCaps4;
-} DDSCAPS2, *LPDDSCAPS2;
+} DDSCAPS2;
 
 typedef struct _DDPIXELFORMAT {
   DWORD dwSize;
@@ -490,7 +444,7 @@ typedef struct _DDPIXELFORMAT {
   DWORD dwGBitMask;
   DWORD dwBBitMask;
   DWORD dwRGBAlphaBitMask;
-} DDPIXELFORMAT, *LPDDPIXELFORMAT;
+} DDPIXELFORMAT;
 
 typedef struct _DDSURFACEDESC2 {
   DWORD dwSize;
@@ -562,7 +516,7 @@ typedef struct _DDBLTFX {
 
 struct IDirectDrawClipper : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetHWnd(HWND* window) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetHWnd(HWND* window) = 0;  // tests only
 
  protected:
   ~IDirectDrawClipper() = default;
@@ -580,11 +534,11 @@ struct IDirectDrawSurface7 : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetDC(HDC* dc) = 0;
   virtual HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) = 0;
   virtual HRESULT STDMETHODCALLTYPE SetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;  // tests only
   virtual HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) = 0;
-  virtual HRESULT STDMETHODCALLTYPE IsLost() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Restore() = 0;
+  virtual HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) = 0;  // tests only
+  virtual HRESULT STDMETHODCALLTYPE IsLost() = 0;  // tests only
+  virtual HRESULT STDMETHODCALLTYPE Restore() = 0;  // tests only
 
  protected:
   ~IDirectDrawSurface7() = default;
@@ -602,13 +556,11 @@ struct IDirectDraw7 : IUnknown {
  protected:
   ~IDirectDraw7() = default;
 };
-typedef IDirectDraw7* LPDIRECTDRAW7;
 
 // Exported by the built-in module "DDRAW.DLL"; reached through GetProcAddress.
 HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer);
 
 // ---------------------------------------------------------------- DirectInput 7
-#define DIRECTINPUT_VERSION 0x0700
 
 #define DI_OK S_OK
 #define DIERR_GENERIC E_FAIL
@@ -640,22 +592,12 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnk
 #define DIDFT_MAKEINSTANCE(n) ((WORD)(n) << 8)
 #define DIDFT_GETINSTANCE(n) LOWORD((n) >> 8)
 
-#define DIK_ESCAPE 0x01
-#define DIK_P 0x19
-#define DIK_RETURN 0x1C
-#define DIK_SPACE 0x39
-#define DIK_UP 0xC8
-#define DIK_LEFT 0xCB
-#define DIK_RIGHT 0xCD
-#define DIK_DOWN 0xD0
-
 typedef struct _DIOBJECTDATAFORMAT {
   const GUID* pguid;
   DWORD dwOfs;
   DWORD dwType;
   DWORD dwFlags;
 } DIOBJECTDATAFORMAT, *LPDIOBJECTDATAFORMAT;
-typedef const DIOBJECTDATAFORMAT* LPCDIOBJECTDATAFORMAT;
 
 typedef struct _DIDATAFORMAT {
   DWORD dwSize;
@@ -664,7 +606,7 @@ typedef struct _DIDATAFORMAT {
   DWORD dwDataSize;
   DWORD dwNumObjs;
   LPDIOBJECTDATAFORMAT rgodf;
-} DIDATAFORMAT, *LPDIDATAFORMAT;
+} DIDATAFORMAT;
 typedef const DIDATAFORMAT* LPCDIDATAFORMAT;
 
 struct IDirectInputDevice7A : IUnknown {
@@ -688,8 +630,8 @@ struct IDirectInput7A : IUnknown {
 };
 typedef IDirectInput7A* LPDIRECTINPUT7A;
 
-// The identifiers the hosted DirectInput knows, as the SDK's import library
-// provides them.
+// DirectInput's identifiers, as the SDK's import library (dxguid) provides
+// them.
 extern const GUID IID_IDirectInput7A;
 extern const GUID IID_IDirectInputDevice7A;
 extern const GUID GUID_SysKeyboard;
@@ -698,3 +640,28 @@ extern const GUID GUID_Key;
 // Exported by the built-in module "DINPUT.DLL"; reached through GetProcAddress.
 HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* object,
                                    LPUNKNOWN outer);
+
+// ---------------------------------------------------------------- for tests
+// Calls and names of the subset that the runtime does not use: the tests
+// check the platform through them (and the hosted modules call IsWindow and
+// IsWindowVisible among themselves). The COM methods of this kind are marked
+// "tests only" in their interfaces above.
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
+extern const IID IID_IUnknown;
+extern const IID IID_IDirectDraw7;
+
+#define WS_SYSMENU 0x00080000L
+#define WM_NULL 0x0000
+#define PM_NOREMOVE 0x0000
+#define DIK_ESCAPE 0x01
+#define DIK_P 0x19
+#define DIK_UP 0xC8
+
+SIZE_T WINAPI HeapSize(HANDLE heap, DWORD flags, LPCVOID block);
+BOOL WINAPI IsWindow(HWND window);
+BOOL WINAPI IsWindowVisible(HWND window);
+LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
+BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position);
+COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour);

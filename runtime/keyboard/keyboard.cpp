@@ -8,17 +8,6 @@
 
 namespace {
 
-// Our own copies of DirectInput's identifiers, so that nothing has to link
-// the system's GUID library.
-constexpr GUID kIidDirectInput7A = {0x9A4CB684, 0x236D, 0x11D3,
-                                    {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-constexpr GUID kIidDirectInputDevice7A = {0x57D7C6BC, 0x2356, 0x11D3,
-                                          {0x8E, 0x9D, 0x00, 0xC0, 0x4F, 0x68, 0x44, 0xAE}};
-constexpr GUID kGuidSysKeyboard = {0x6F1D2B61, 0xD5A0, 0x11CF,
-                                   {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-constexpr GUID kGuidKey = {0x55728220, 0xD33C, 0x11CF,
-                           {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-
 constexpr DWORD kDirectInputVersion = 0x0700;
 constexpr int32_t kKeys = 256;
 constexpr DWORD kBoundLevel = DISCL_EXCLUSIVE | DISCL_FOREGROUND;
@@ -59,7 +48,7 @@ const DIDATAFORMAT* BuildKeyboardFormat() {
   block->format.rgodf = block->objects;
   for (int32_t i = 0; i < kKeys; ++i) {
     DIOBJECTDATAFORMAT& object = block->objects[i];
-    object.pguid = &kGuidKey;
+    object.pguid = &GUID_Key;
     object.dwOfs = static_cast<DWORD>(i);
     object.dwType = DIDFT_OPTIONAL | DIDFT_BUTTON | DIDFT_MAKEINSTANCE(i);
     object.dwFlags = 0;
@@ -80,7 +69,7 @@ int32_t KeyboardInit() {
   auto create = reinterpret_cast<decltype(&DirectInputCreateEx)>(
       reinterpret_cast<void (*)()>(entry));
   LPDIRECTINPUT7A input = nullptr;
-  if (create(RuntimeInstance, kDirectInputVersion, kIidDirectInput7A,
+  if (create(RuntimeInstance, kDirectInputVersion, IID_IDirectInput7A,
              reinterpret_cast<LPVOID*>(&input), nullptr) != 0 ||
       input == nullptr)
     return 0;
@@ -90,7 +79,7 @@ int32_t KeyboardInit() {
   if (format == nullptr) return 0;
 
   LPDIRECTINPUTDEVICE7A device = nullptr;
-  if (state.directInput->CreateDeviceEx(kGuidSysKeyboard, kIidDirectInputDevice7A,
+  if (state.directInput->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A,
                                         reinterpret_cast<LPVOID*>(&device), nullptr) != 0 ||
       device == nullptr)
     return 0;

@@ -8,17 +8,13 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
-#include "platform/hosted/internal.h"
+#include "platform/hosted/inspect.h"
 
 namespace {
 
-const IID kIidDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2,
-                             {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
-const IID kIidUnknown = {0, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
-
 IDirectDraw7* MakeDirectDraw() {
   void* object = nullptr;
-  EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, kIidDirectDraw7, nullptr), DD_OK);
+  EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), DD_OK);
   auto* directDraw = static_cast<IDirectDraw7*>(object);
   if (directDraw) {
     EXPECT_EQ(directDraw->SetCooperativeLevel(nullptr, DDSCL_NORMAL), DD_OK);
@@ -49,11 +45,12 @@ uint32_t& At(IDirectDrawSurface7* surface, int x, int y) {
   return info.pixels[y * (info.pitch / 4) + x];
 }
 
-// Every pixel different and none of them 0.
-void Pattern(IDirectDrawSurface7* surface) {
+// Every pixel different and none of them 0; returns `surface`.
+IDirectDrawSurface7* Pattern(IDirectDrawSurface7* surface) {
   hosted::SurfaceInfo info = hosted::InspectSurface(surface);
   for (int y = 0; y < info.height; ++y)
     for (int x = 0; x < info.width; ++x) At(surface, x, y) = 0x10000u + y * 256u + x;
+  return surface;
 }
 
 std::vector<uint32_t> Snapshot(IDirectDrawSurface7* surface) {
@@ -72,20 +69,20 @@ void InProcess(const std::function<void(headless::HeadlessDisplay&)>& body) {
 TEST(HostedDirectDraw, CreationChecksItsArguments) {
   InProcess([](headless::HeadlessDisplay& display) {
     void* object = reinterpret_cast<void*>(1);
-    IID other = kIidDirectDraw7;
+    IID other = IID_IDirectDraw7;
     other.Data1 ^= 1;
     EXPECT_EQ(DirectDrawCreateEx(nullptr, &object, other, nullptr), DDERR_INVALIDPARAMS);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(DirectDrawCreateEx(nullptr, nullptr, kIidDirectDraw7, nullptr), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(DirectDrawCreateEx(nullptr, nullptr, IID_IDirectDraw7, nullptr), DDERR_INVALIDPARAMS);
     display.Fail(hosted::FailPoint::kDirectDrawCreate);
-    EXPECT_TRUE(FAILED(DirectDrawCreateEx(nullptr, &object, kIidDirectDraw7, nullptr)));
+    EXPECT_TRUE(FAILED(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr)));
     EXPECT_EQ(object, nullptr);
     display.ClearFailures();
 
-    ASSERT_EQ(DirectDrawCreateEx(nullptr, &object, kIidDirectDraw7, nullptr), DD_OK);
+    ASSERT_EQ(DirectDrawCreateEx(nullptr, &object, IID_IDirectDraw7, nullptr), DD_OK);
     auto* directDraw = static_cast<IDirectDraw7*>(object);
     void* same = nullptr;
-    EXPECT_EQ(directDraw->QueryInterface(kIidUnknown, &same), S_OK);
+    EXPECT_EQ(directDraw->QueryInterface(IID_IUnknown, &same), S_OK);
     EXPECT_EQ(same, object);
     EXPECT_EQ(directDraw->QueryInterface(other, &same), E_NOINTERFACE);
     EXPECT_EQ(same, nullptr);
@@ -213,9 +210,8 @@ TEST(HostedDirectDraw, DeviceContextsDrawIntoTheSurface) {
 TEST(HostedDirectDraw, BltCopiesStretchesAndFills) {
   InProcess([](headless::HeadlessDisplay&) {
     IDirectDraw7* directDraw = MakeDirectDraw();
-    IDirectDrawSurface7* source = Plain(directDraw, 4, 2);
+    IDirectDrawSurface7* source = Pattern(Plain(directDraw, 4, 2));
     IDirectDrawSurface7* dest = Plain(directDraw, 8, 8);
-    Pattern(source);
     // Twice as wide and twice as high: every source pixel becomes 2 x 2.
     RECT wide = {0, 0, 8, 4};
     ASSERT_EQ(dest->Blt(&wide, source, nullptr, DDBLT_WAIT, nullptr), DD_OK);
@@ -300,9 +296,8 @@ TEST(HostedDirectDraw, SourceKeysCoverTheirRangeExactly) {
 TEST(HostedDirectDraw, BltFastRefusesWhatDoesNotFit) {
   InProcess([](headless::HeadlessDisplay&) {
     IDirectDraw7* directDraw = MakeDirectDraw();
-    IDirectDrawSurface7* source = Plain(directDraw, 4, 4);
+    IDirectDrawSurface7* source = Pattern(Plain(directDraw, 4, 4));
     IDirectDrawSurface7* dest = Plain(directDraw, 10, 10);
-    Pattern(source);
     EXPECT_EQ(dest->BltFast(7, 0, source, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     EXPECT_EQ(dest->BltFast(0, 0xFFFFFFFF, source, nullptr, DDBLTFAST_WAIT), DDERR_INVALIDRECT);
     RECT beyond = {2, 2, 5, 4};
@@ -391,8 +386,7 @@ TEST(HostedDirectDraw, ThePrimarySurfaceIsTheDesktopClippedToTheWindow) {
     EXPECT_EQ(primary->SetClipper(clipper), DD_OK);
     EXPECT_EQ(clipper->Release(), 1u);  // the surface holds it now
 
-    IDirectDrawSurface7* picture = Plain(directDraw, 60, 50);
-    Pattern(picture);
+    IDirectDrawSurface7* picture = Pattern(Plain(directDraw, 60, 50));
     // Reaches past the window and past the desktop's right edge.
     RECT dest = {140, 10, 200 + 0, 60};
     const int presents = display.Presents();

@@ -1,12 +1,13 @@
-# Helpers for the end-to-end tests: a private X server, the game started on
-# it, polling with deadlines, and the ball's height read off a screenshot.
-# Sourced by the test scripts, each of which is one bash process.
+# Helpers for the end-to-end tests: the game started on a private X server
+# (tests/support/x11.sh), its windows found, and the ball's height read off a
+# screenshot. Sourced by the test scripts, each of which is one bash process.
 
 set -u
 
+source "${BASH_SOURCE[0]%/*}/../support/x11.sh" || exit 1
+
 readonly kSkip=77  # CTest's SKIP_RETURN_CODE for these tests
 
-server_pid=""
 cave_pid=""
 work_dir=""
 
@@ -38,10 +39,7 @@ cleanup() {
     kill "$cave_pid" 2>/dev/null
     wait "$cave_pid" 2>/dev/null
   fi
-  if [[ -n "$server_pid" ]]; then
-    kill "$server_pid" 2>/dev/null
-    wait "$server_pid" 2>/dev/null
-  fi
+  stop_x_server
   if [[ -n "$work_dir" ]]; then
     if [[ -n "${KEEP_E2E_FILES:-}" ]]; then
       echo "files kept in $work_dir"
@@ -56,36 +54,7 @@ begin_test() {
   need_programs Xvfb xdotool xwininfo import convert
   work_dir=$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")
   trap cleanup EXIT
-  start_x_server
-}
-
-# Milliseconds since the epoch.
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
-
-# Polls `command...` every 20 ms until it succeeds or `seconds` have passed.
-wait_until() {
-  local seconds=$1
-  shift
-  local deadline=$(($(now_ms) + seconds * 1000))
-  until "$@"; do
-    (($(now_ms) >= deadline)) && return 1
-    sleep 0.02
-  done
-}
-
-# A 1024x768x24 X server on a display number that the server picks itself,
-# so that tests running side by side never collide; exports DISPLAY. The
-# server must not reset when its last client leaves: it refuses connections
-# while it does, and the probe below is such a client.
-start_x_server() {
-  local number_file="$work_dir/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset \
-    3>"$number_file" 2>"$work_dir/xvfb.log" &
-  server_pid=$!
-  wait_until 10 test -s "$number_file" || fail "Xvfb did not start: $(cat "$work_dir/xvfb.log")"
-  export DISPLAY=":$(head -n1 "$number_file")"
-  unset WAYLAND_DISPLAY
-  wait_until 10 xwininfo -root >/dev/null 2>&1 || fail "X server $DISPLAY does not answer"
+  start_x_server "$work_dir" || fail "the X server did not start or does not answer"
 }
 
 # Starts the game ($1) on the test's X server; its standard error goes to
@@ -127,12 +96,9 @@ window_named() {
 wait_window() {
   local seconds=$1
   shift
-  local deadline=$(($(now_ms) + seconds * 1000))
-  until window=$("$@"); do
-    (($(now_ms) >= deadline)) && return 1
-    sleep 0.02
-  done
+  wait_until "$seconds" found_window "$@"
 }
+found_window() { window=$("$@"); }
 
 # "x y width height" of window $1.
 window_geometry() {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/display/display.h"
+#include "platform/hosted/inspect.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "runtime/core/core.h"
 #include "runtime/core/hooks.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/hosted/display/display.h"
+#include "platform/hosted/inspect.h"
 #include "runtime/screen/screen_inspect.h"
 #include "tests/support/game_screen.h"
 

@@ -15,6 +15,8 @@
 # Exit code 0 passed, 1 failed, 77 skipped (with the reason printed).
 set -u
 
+source "${BASH_SOURCE[0]%/*}/../support/x11.sh" || exit 1
+
 scenario=${1:-}
 bin=${CAVE_WINE_BIN:-}
 work=${CAVE_WINE_WORK:-}
@@ -91,7 +93,6 @@ rm -rf "$run"
 mkdir -p "$run"
 cd "$run" || fail "cannot enter $run"
 
-xvfb_pid=""
 wm_pid=""
 game_pid=""
 game_exited=""
@@ -101,43 +102,33 @@ cleanup() {
   if [ -n "$game_pid" ] && [ -z "$game_exited" ]; then kill "$game_pid" 2>/dev/null; fi
   if [ -d "$WINEPREFIX" ]; then wineserver -k 2>/dev/null; fi
   if [ -n "$wm_pid" ]; then kill "$wm_pid" 2>/dev/null; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null; fi
+  stop_x_server
   wait 2>/dev/null
 }
 trap cleanup EXIT
 
-now_ms() { date +%s%3N; }
-
-# A 1024 x 768 virtual screen on a free display, with a window manager: Wine
+# The private X server (tests/support/x11.sh) with a window manager: Wine
 # hands focus and activation to it, as on a desktop.
 start_x() {
-  # -noreset: Xvfb would otherwise reset when its last client leaves and
-  # refuse connections meanwhile.
-  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$run/display" >"$run/xvfb.log" 2>&1 9>&- &
-  xvfb_pid=$!
-  local i attempt
-  for i in $(seq 1 100); do
-    [ -s "$run/display" ] && break
-    sleep 0.05
-  done
-  [ -s "$run/display" ] || fail "Xvfb did not start: $(cat "$run/xvfb.log")"
-  export DISPLAY=":$(head -n 1 "$run/display")"
-  # On a loaded machine the first connection can still be refused; the
-  # window manager is started again when it gave up.
+  start_x_server "$run" || fail "Xvfb did not start or does not answer: $(cat "$run/xvfb.log")"
+  # On a loaded machine the window manager can still give up on its first
+  # connection; it is started again then.
+  local attempt
   for attempt in 1 2 3; do
     openbox --sm-disable >"$run/openbox.log" 2>&1 9>&- &
     wm_pid=$!
-    for i in $(seq 1 100); do
-      xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-      kill -0 "$wm_pid" 2>/dev/null || break
-      sleep 0.05
-    done
+    wait_until 5 window_manager_settled
+    window_manager_ready && return 0
     kill "$wm_pid" 2>/dev/null
     wait "$wm_pid" 2>/dev/null
     sleep 0.2
   done
   fail "openbox did not start: $(cat "$run/openbox.log")"
 }
+
+window_manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+# The window manager runs, or has given up.
+window_manager_settled() { window_manager_ready || ! kill -0 "$wm_pid" 2>/dev/null; }
 
 # Starts a program of the mingw build under Wine; extra arguments follow it.
 start_program() {
@@ -152,19 +143,12 @@ start_program() {
 running() { [ -z "$game_exited" ] && kill -0 "$game_pid" 2>/dev/null; }
 
 # Waits up to $1 seconds for the program to end; sets game_code.
-wait_exit() {
-  local deadline
-  deadline=$(($(now_ms) + $(awk "BEGIN{print int($1 * 1000)}")))
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    if ! kill -0 "$game_pid" 2>/dev/null; then
-      wait "$game_pid"
-      game_code=$?
-      game_exited=1
-      return 0
-    fi
-    sleep 0.02
-  done
-  return 1
+wait_exit() { wait_until "$1" program_ended; }
+program_ended() {
+  kill -0 "$game_pid" 2>/dev/null && return 1
+  wait "$game_pid"
+  game_code=$?
+  game_exited=1
 }
 
 # The visible top-level windows of the program.
@@ -172,34 +156,35 @@ program_windows() { xdotool search --onlyvisible --pid "$game_pid" 2>/dev/null; 
 
 # Waits up to $1 seconds for the 320 x 240 game window; sets game_window.
 wait_game_window() {
-  local deadline=$(($(now_ms) + $1 * 1000)) w
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    running || fail "the program ended before its window appeared (exit $(wait "$game_pid"; echo $?))"
-    for w in $(program_windows); do
-      if xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: 320x240"; then
-        game_window=$w
-        return 0
-      fi
-    done
-    sleep 0.02
+  wait_until "$1" found_game_window || fail "no 320 x 240 window within $1 s"
+}
+found_game_window() {
+  running || fail "the program ended before its window appeared (exit $(wait "$game_pid"; echo $?))"
+  local w
+  for w in $(program_windows); do
+    if xdotool getwindowgeometry "$w" 2>/dev/null | grep -q "Geometry: 320x240"; then
+      game_window=$w
+      return 0
+    fi
   done
-  fail "no 320 x 240 window within $1 s"
+  return 1
 }
 
-# Waits up to $1 seconds for a visible window of the program titled $2.
+# Waits up to $1 seconds for a visible window of the program titled $2; sets
+# box_window.
 wait_box() {
-  local deadline=$(($(now_ms) + $1 * 1000)) w
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    for w in $(program_windows); do
-      if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$2" ]; then
-        box_window=$w
-        return 0
-      fi
-    done
-    running || fail "the program ended without a \"$2\" box"
-    sleep 0.05
+  wait_until "$1" found_box "$2" || fail "no \"$2\" box within $1 s"
+}
+found_box() {
+  local w
+  for w in $(program_windows); do
+    if [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ]; then
+      box_window=$w
+      return 0
+    fi
   done
-  fail "no \"$2\" box within $1 s"
+  running || fail "the program ended without a \"$1\" box"
+  return 1
 }
 
 # Screenshot of the game window's area.
@@ -214,17 +199,14 @@ shot() {
 # Waits up to $1 seconds for the window to show a picture (the first frame
 # presented is the blank back buffer); sets first_picture_ms since the start.
 wait_picture() {
-  local deadline=$(($(now_ms) + $1 * 1000))
-  while [ "$(now_ms)" -lt "$deadline" ]; do
-    shot "$run/first.ppm"
-    if [ "$("$xtool" lit "$run/first.ppm")" -gt 10000 ]; then
-      first_picture_ms=$(($(now_ms) - game_started))
-      return 0
-    fi
-    running || fail "the program ended before it showed a picture"
-    sleep 0.02
-  done
-  fail "no picture within $1 s"
+  wait_until "$1" shows_picture || fail "no picture within $1 s"
+  first_picture_ms=$(($(now_ms) - game_started))
+}
+shows_picture() {
+  shot "$run/first.ppm"
+  [ "$("$xtool" lit "$run/first.ppm")" -gt 10000 ] && return 0
+  running || fail "the program ended before it showed a picture"
+  return 1
 }
 
 # Holds a key long enough for a 32 ms frame to see it down.
@@ -309,11 +291,12 @@ case "$scenario" in
     tap Escape
     released=$(now_ms)
     seen=""
-    deadline=$((released + 1000))
-    while [ "$(now_ms)" -lt "$deadline" ] && kill -0 "$game_pid" 2>/dev/null; do
+    # Watched for a second window (a message box) until the program ends.
+    ended_alone() {
       [ "$(program_windows | wc -l)" -gt 1 ] && seen=1
-      sleep 0.02
-    done
+      ! kill -0 "$game_pid" 2>/dev/null
+    }
+    wait_until 1 ended_alone
     wait_exit 0.2 || fail "still running 1 s after Escape was released"
     note "ended $(($(now_ms) - released)) ms after Escape was released, exit code $game_code"
     [ "$game_code" = 0 ] || fail "exit code $game_code, not 0"

@@ -2,11 +2,13 @@
 // and replays.
 //
 // The desktop is memory (1024 x 768 unless told otherwise) that tests read
-// through hosted::Desktop(). The clock is virtual: it starts at a chosen tick
-// count, every read of the performance counter advances it by 0.1 ms (1000
-// ticks of the 10 MHz counter), Sleep(n) by n ms, and nothing else moves it.
-// Keys come from a script, one entry per keyboard snapshot. Message boxes are
-// recorded and answered OK. Any platform step can be made to fail.
+// through hosted::Desktop(); the hosted objects can be inspected as well
+// (platform/hosted/inspect.h, included here). The clock is virtual: it
+// starts at a chosen tick count, every read of the performance counter
+// advances it by 0.1 ms (1000 ticks of the 10 MHz counter), Sleep(n) by n ms,
+// and nothing else moves it. Keys come from a script, one entry per keyboard
+// snapshot. Message boxes are recorded and answered OK. Any platform step can
+// be made to fail.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "platform/hosted/display/display.h"
+#include "platform/hosted/inspect.h"
 
 namespace headless {
 

@@ -1,4 +1,4 @@
-// wvsprintfA and wsprintfA: the window manager's own small formatter.
+// wvsprintfA: the window manager's own small formatter.
 //
 // Conversions: %d %i %u %x %X %c %s %%, with the flags '-' and '0', a width,
 // a precision, and the size prefixes 'l' and 'h'; no floating point, as on
@@ -121,12 +121,4 @@ int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list arguments) {
   }
   out[output.length] = 0;
   return output.length;
-}
-
-int wsprintfA(LPSTR out, LPCSTR format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  int length = wvsprintfA(out, format, arguments);
-  va_end(arguments);
-  return length;
 }
