@@ -630,8 +630,9 @@ struct IDirectInput7A : IUnknown {
 };
 typedef IDirectInput7A* LPDIRECTINPUT7A;
 
-// DirectInput's identifiers, as the SDK's import library (dxguid) provides
-// them.
+// The identifiers of DirectDraw 7 and DirectInput 7 that the runtime names,
+// as the SDK's import library (dxguid) provides them.
+extern const IID IID_IDirectDraw7;
 extern const GUID IID_IDirectInput7A;
 extern const GUID IID_IDirectInputDevice7A;
 extern const GUID GUID_SysKeyboard;
@@ -648,7 +649,6 @@ HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid
 // "tests only" in their interfaces above.
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 extern const IID IID_IUnknown;
-extern const IID IID_IDirectDraw7;
 
 #define WS_SYSMENU 0x00080000L
 #define WM_NULL 0x0000

@@ -15,8 +15,6 @@ ScreenState screen;
 namespace {
 
 constexpr char kBaseClassName[] = "MultimediaBase Class";
-constexpr IID kIidDirectDraw7 = {0x15E65EC0, 0x3B9C, 0x11D2,
-                                 {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
 
 typedef HRESULT(WINAPI* DirectDrawCreateExProc)(GUID* driver, LPVOID* object, REFIID iid,
                                                 IUnknown* outer);
@@ -159,7 +157,7 @@ int32_t ScreenInit() {
         GetProcAddress(screen.module, "DirectDrawCreateEx")));
     if (create == nullptr) return 0;
     LPVOID object = nullptr;
-    if (create(nullptr, &object, kIidDirectDraw7, nullptr) != DD_OK) return 0;
+    if (create(nullptr, &object, IID_IDirectDraw7, nullptr) != DD_OK) return 0;
     screen.directDraw = static_cast<IDirectDraw7*>(object);
     screen.baseWindow = screen.screenWindow;
   }
