@@ -63,7 +63,8 @@ BENCHMARK(BM_GameFrame)->Unit(benchmark::kMicrosecond);
 // The floor: clear, cave copy, scroll by 3 pixels, present, as plain memory
 // operations on 320 x 240 x 4 bytes.
 void BM_FrameFloor(benchmark::State& state) {
-  std::vector<uint32_t> back(kPictureBytes / 4), cave(kPictureBytes / 4), desktop(kPictureBytes / 4);
+  std::vector<uint32_t> back(kPictureBytes / 4), cave(kPictureBytes / 4),
+      desktop(kPictureBytes / 4);
   for (size_t i = 0; i < cave.size(); ++i) cave[i] = static_cast<uint32_t>(i * 2654435761u);
   for (auto _ : state) {
     std::memset(back.data(), 0, kPictureBytes);

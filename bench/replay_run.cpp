@@ -39,7 +39,9 @@ void BM_Replay1000Snapshots(benchmark::State& state) {
     auto start = std::chrono::steady_clock::now();
     display.onSnapshot = [&](int k) {
       if (k == 0)
-        startup += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        startup +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count();
     };
     headless::RunProgram(display);
     snapshots += display.Snapshots();

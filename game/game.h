@@ -51,7 +51,7 @@ struct Tint {
 // Game globals, zeroed by GameReset (ClearGameGlobals) and made by StartGame.
 extern List ShipList;
 extern List ColumnList;
-extern Tint RockTint;          // each channel 192 ... 255, one of them 255
+extern Tint RockTint;           // each channel 192 ... 255, one of them 255
 extern int32_t OpenBrightness;  // 190
 extern int32_t RockBrightness;  // 255
 

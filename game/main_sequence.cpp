@@ -64,7 +64,6 @@ void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
   DrawingStop();
 }
 
-
 int32_t RoundToInt(float value) {
   // Clamped so that no float, however far off, converts out of range.
   if (!(value > -2147483648.0f)) return value != value ? 0 : INT32_MIN;

@@ -36,7 +36,8 @@ void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key) {
   int32_t sprite = kFirstShipSprite;
   if (ListCount(&ShipList) != 0) {
     // Numbered after the current ship; after a finished walk that is the last.
-    const Ship* previous = CurrentShip() ? CurrentShip() : static_cast<Ship*>(ListRecord(ShipList.head->last));
+    const Ship* previous =
+        CurrentShip() ? CurrentShip() : static_cast<Ship*>(ListRecord(ShipList.head->last));
     sprite = previous->sprite + 1;
   }
   if (ListAdd(&ShipList) == nullptr) FailWithError(5);

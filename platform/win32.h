@@ -16,9 +16,9 @@
 #ifndef NODRAWTEXT
 #define NODRAWTEXT  // the drawing library has a DrawText of its own
 #endif
-#include <windows.h>
 #include <ddraw.h>
 #include <dinput.h>
+#include <windows.h>
 #undef DrawText
 #else
 #include "platform/hosted/windows.h"

@@ -19,10 +19,10 @@
 namespace hosted {
 namespace {
 
-constexpr GUID kIidDirectDrawSurface7 = {0x06675A80, 0x3B9B, 0x11D2,
-                                         {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
-constexpr GUID kIidDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE,
-                                        {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
+constexpr GUID kIidDirectDrawSurface7 = {
+    0x06675A80, 0x3B9B, 0x11D2, {0xB9, 0x2F, 0x00, 0x60, 0x97, 0x97, 0xEA, 0x5B}};
+constexpr GUID kIidDirectDrawClipper = {
+    0x6C14DB85, 0xA733, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
 
 // Results and flags of the real DirectDraw that the shared header leaves out
 // because the runtime never needs to name them.
@@ -214,12 +214,8 @@ class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDra
   }
 
   // Hosted surfaces live in ordinary memory and are never lost.
-  HRESULT STDMETHODCALLTYPE IsLost() override {
-    return Live() ? DD_OK : DDERR_INVALIDOBJECT;
-  }
-  HRESULT STDMETHODCALLTYPE Restore() override {
-    return Live() ? DD_OK : DDERR_INVALIDOBJECT;
-  }
+  HRESULT STDMETHODCALLTYPE IsLost() override { return Live() ? DD_OK : DDERR_INVALIDOBJECT; }
+  HRESULT STDMETHODCALLTYPE Restore() override { return Live() ? DD_OK : DDERR_INVALIDOBJECT; }
 
   void SetSourceKey(const DDCOLORKEY& key) {
     sourceKey_.set = true;
@@ -227,9 +223,7 @@ class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDra
     sourceKey_.value.dwColorSpaceHighValue = key.dwColorSpaceLowValue;
   }
 
-  SurfaceInfo Info() {
-    return SurfaceInfo{Row(0), Width(), Height(), Pitch(), Primary()};
-  }
+  SurfaceInfo Info() { return SurfaceInfo{Row(0), Width(), Height(), Pitch(), Primary()}; }
 
  private:
   bool Primary() const { return (caps_ & DDSCAPS_PRIMARYSURFACE) != 0; }
@@ -375,8 +369,8 @@ void Surface::Transfer(Surface* from, const RECT& source, const RECT& dest, cons
   }
 }
 
-HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect,
-                     DWORD flags, LPDDBLTFX fx) {
+HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
+                     LPDDBLTFX fx) {
   if (!Live()) return DDERR_INVALIDOBJECT;
   if (flags & ~(DDBLT_COLORFILL | DDBLT_KEYSRC | DDBLT_WAIT)) return DDERR_UNSUPPORTED;
   if (fx != nullptr && fx->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;

@@ -223,8 +223,13 @@ void ResetDirectInput() { State() = {}; }
 KeyboardDeviceInfo InspectKeyboardDevice() {
   const KeyboardDevice* device = State().devices.Last();
   if (device == nullptr || !device->Live()) return {};
-  return {true,          device->References(), device->formatSet, device->window,
-          device->cooperation, device->acquired,     device->acquisitions};
+  return {true,
+          device->References(),
+          device->formatSet,
+          device->window,
+          device->cooperation,
+          device->acquired,
+          device->acquisitions};
 }
 
 }  // namespace hosted

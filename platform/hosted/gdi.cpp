@@ -47,8 +47,8 @@ struct DeviceContext {
 struct GdiObject {
   Kind kind;
   bool stock;
-  bool null;        // PS_NULL pen, BS_NULL brush: draws nothing
-  uint32_t pixel;   // pen or brush colour as 0x00RRGGBB
+  bool null;       // PS_NULL pen, BS_NULL brush: draws nothing
+  uint32_t pixel;  // pen or brush colour as 0x00RRGGBB
   DeviceContext dc;
 };
 
@@ -430,10 +430,17 @@ HGDIOBJ WINAPI SelectObject(HDC dc, HGDIOBJ object) {
   if (context == nullptr || selected == nullptr) return nullptr;
   HGDIOBJ* slot = nullptr;
   switch (selected->kind) {
-    case Kind::kPen: slot = &context->pen; break;
-    case Kind::kBrush: slot = &context->brush; break;
-    case Kind::kFont: slot = &context->font; break;
-    case Kind::kDeviceContext: return nullptr;
+    case Kind::kPen:
+      slot = &context->pen;
+      break;
+    case Kind::kBrush:
+      slot = &context->brush;
+      break;
+    case Kind::kFont:
+      slot = &context->font;
+      break;
+    case Kind::kDeviceContext:
+      return nullptr;
   }
   HGDIOBJ previous = *slot;
   *slot = object;
@@ -448,8 +455,7 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
   if (found->stock) return TRUE;
   for (const auto& [handle, other] : hosted::State().objects) {
     if (other.kind != Kind::kDeviceContext) continue;
-    if (other.dc.pen == object || other.dc.brush == object || other.dc.font == object)
-      return FALSE;
+    if (other.dc.pen == object || other.dc.brush == object || other.dc.font == object) return FALSE;
   }
   hosted::Forget(hosted::State(), reinterpret_cast<uintptr_t>(object));
   return TRUE;
@@ -533,8 +539,7 @@ int WINAPI SetBkMode(HDC dc, int mode) {
 }
 
 COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour) {
-  return hosted::Exchange(dc, &hosted::DeviceContext::backgroundColour, colour, true,
-                          CLR_INVALID);
+  return hosted::Exchange(dc, &hosted::DeviceContext::backgroundColour, colour, true, CLR_INVALID);
 }
 
 int WINAPI SetROP2(HDC dc, int mode) {
@@ -546,10 +551,15 @@ int WINAPI GetDeviceCaps(HDC dc, int index) {
   hosted::DeviceContext* context = FindDc(dc);
   if (context == nullptr) return 0;
   switch (index) {
-    case BITSPIXEL: return 32;
-    case PLANES: return 1;
-    case HORZRES: return context->width;
-    case VERTRES: return context->height;
-    default: return 0;
+    case BITSPIXEL:
+      return 32;
+    case PLANES:
+      return 1;
+    case HORZRES:
+      return context->width;
+    case VERTRES:
+      return context->height;
+    default:
+      return 0;
   }
 }

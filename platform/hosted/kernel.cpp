@@ -53,8 +53,10 @@ Heap* FindHeap(HANDLE handle) {
 std::string CanonicalModuleName(const char* name) {
   std::string result;
   for (const char* p = name; *p; ++p) {
-    if (*p == '/' || *p == '\\') result.clear();
-    else result += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
+    if (*p == '/' || *p == '\\')
+      result.clear();
+    else
+      result += static_cast<char>(std::toupper(static_cast<unsigned char>(*p)));
   }
   if (result.find('.') == std::string::npos) result += ".DLL";
   return result;
@@ -88,10 +90,8 @@ void ResetKernel() {
   KernelState& state = State();
   for (Heap* heap : state.heaps) FreeHeap(heap);
   state.heaps.clear();
-  state.modules[0] = {"DDRAW.DLL", "DirectDrawCreateEx",
-                      ExportOf(&::DirectDrawCreateEx), 0};
-  state.modules[1] = {"DINPUT.DLL", "DirectInputCreateEx",
-                      ExportOf(&::DirectInputCreateEx), 0};
+  state.modules[0] = {"DDRAW.DLL", "DirectDrawCreateEx", ExportOf(&::DirectDrawCreateEx), 0};
+  state.modules[1] = {"DINPUT.DLL", "DirectInputCreateEx", ExportOf(&::DirectInputCreateEx), 0};
 }
 
 size_t HeapBlockCount(HANDLE handle) {

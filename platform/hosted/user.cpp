@@ -100,14 +100,16 @@ WindowClass* FindClass(LPCSTR name) {
   return nullptr;
 }
 
-
 // The frame that AdjustWindowRect puts around a client area.
 RECT FrameOf(DWORD style) {
   RECT frame{0, 0, 0, 0};
   int edge = 0;
-  if (style & WS_THICKFRAME) edge = kFrame.sizingFrame;
-  else if (style & WS_DLGFRAME) edge = kFrame.dialogFrame;
-  else if (style & WS_BORDER) edge = kFrame.border;
+  if (style & WS_THICKFRAME)
+    edge = kFrame.sizingFrame;
+  else if (style & WS_DLGFRAME)
+    edge = kFrame.dialogFrame;
+  else if (style & WS_BORDER)
+    edge = kFrame.border;
   frame.left = frame.top = -edge;
   frame.right = frame.bottom = edge;
   if ((style & WS_CAPTION) == WS_CAPTION) frame.top -= kFrame.caption;
@@ -116,8 +118,10 @@ RECT FrameOf(DWORD style) {
 
 RECT ClientOf(const Window& window) {
   RECT frame = FrameOf(window.style);
-  RECT client{hosted::WrapSubtract(window.rect.left, frame.left), hosted::WrapSubtract(window.rect.top, frame.top),
-              hosted::WrapSubtract(window.rect.right, frame.right), hosted::WrapSubtract(window.rect.bottom, frame.bottom)};
+  RECT client{hosted::WrapSubtract(window.rect.left, frame.left),
+              hosted::WrapSubtract(window.rect.top, frame.top),
+              hosted::WrapSubtract(window.rect.right, frame.right),
+              hosted::WrapSubtract(window.rect.bottom, frame.bottom)};
   if (client.right < client.left) client.right = client.left;
   if (client.bottom < client.top) client.bottom = client.top;
   return client;
@@ -137,7 +141,8 @@ void Notify(Window* window) {
 }
 
 LPARAM PackSize(const RECT& r) {
-  return static_cast<LPARAM>((hosted::WrapSubtract(r.bottom, r.top) & 0xFFFF) << 16 | (hosted::WrapSubtract(r.right, r.left) & 0xFFFF));
+  return static_cast<LPARAM>((hosted::WrapSubtract(r.bottom, r.top) & 0xFFFF) << 16 |
+                             (hosted::WrapSubtract(r.right, r.left) & 0xFFFF));
 }
 
 LPARAM PackPosition(int32_t x, int32_t y) {
@@ -179,11 +184,12 @@ void ActivateNext(Window* leaving) {
 // there is not shown.
 HDC MakeDC(const RECT& area, HWND window) {
   DesktopPicture desktop = Desktop();
-  int32_t width = hosted::WrapSubtract(area.right, area.left), height = hosted::WrapSubtract(area.bottom, area.top);
+  int32_t width = hosted::WrapSubtract(area.right, area.left),
+          height = hosted::WrapSubtract(area.bottom, area.top);
   HDC dc;
   std::unique_ptr<uint32_t[]> pixels;
-  if (area.left >= 0 && area.top >= 0 && area.right <= desktop.width && area.bottom <= desktop.height &&
-      width > 0 && height > 0) {
+  if (area.left >= 0 && area.top >= 0 && area.right <= desktop.width &&
+      area.bottom <= desktop.height && width > 0 && height > 0) {
     uint32_t* origin = desktop.pixels + static_cast<size_t>(area.top) * desktop.width + area.left;
     dc = CreateMemoryDC(origin, width, height, desktop.pitch);
   } else {
@@ -395,11 +401,15 @@ BOOL WINAPI ShowWindow(HWND handle, int command) {
   }
   hosted::Send(window, WM_SHOWWINDOW, show ? TRUE : FALSE, 0);
   if (hosted::Find(handle) == nullptr) return wasVisible;
-  if (show) window->style |= WS_VISIBLE;
-  else window->style &= ~static_cast<DWORD>(WS_VISIBLE);
+  if (show)
+    window->style |= WS_VISIBLE;
+  else
+    window->style &= ~static_cast<DWORD>(WS_VISIBLE);
   hosted::Notify(window);
-  if (show) hosted::Activate(handle);
-  else hosted::ActivateNext(window);
+  if (show)
+    hosted::Activate(handle);
+  else
+    hosted::ActivateNext(window);
   return wasVisible;
 }
 
@@ -455,7 +465,8 @@ BOOL WINAPI GetClientRect(HWND handle, LPRECT rect) {
   hosted::Window* window = hosted::Find(handle);
   if (window == nullptr || rect == nullptr) return FALSE;
   RECT client = hosted::ClientOf(*window);
-  *rect = {0, 0, hosted::WrapSubtract(client.right, client.left), hosted::WrapSubtract(client.bottom, client.top)};
+  *rect = {0, 0, hosted::WrapSubtract(client.right, client.left),
+           hosted::WrapSubtract(client.bottom, client.top)};
   return TRUE;
 }
 
@@ -565,8 +576,7 @@ BOOL WINAPI PeekMessageA(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax,
     } else if (handle != nullptr && it->hwnd != handle) {
       continue;
     }
-    if ((filterMin != 0 || filterMax != 0) &&
-        (it->message < filterMin || it->message > filterMax))
+    if ((filterMin != 0 || filterMax != 0) && (it->message < filterMin || it->message > filterMax))
       continue;
     if (msg) *msg = *it;
     if (remove & PM_REMOVE) queue.erase(it);

@@ -537,8 +537,8 @@ struct IDirectDrawSurface7 : IUnknown {
   virtual HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;  // tests only
   virtual HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
   virtual HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) = 0;  // tests only
-  virtual HRESULT STDMETHODCALLTYPE IsLost() = 0;  // tests only
-  virtual HRESULT STDMETHODCALLTYPE Restore() = 0;  // tests only
+  virtual HRESULT STDMETHODCALLTYPE IsLost() = 0;                               // tests only
+  virtual HRESULT STDMETHODCALLTYPE Restore() = 0;                              // tests only
 
  protected:
   ~IDirectDrawSurface7() = default;

@@ -46,9 +46,12 @@ int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list arguments) {
     ++p;
     bool left = false, zero = false;
     for (;; ++p) {
-      if (*p == '-') left = true;
-      else if (*p == '0') zero = true;
-      else break;
+      if (*p == '-')
+        left = true;
+      else if (*p == '0')
+        zero = true;
+      else
+        break;
     }
     int width = 0;
     while (*p >= '0' && *p <= '9') width = width * 10 + (*p++ - '0');
@@ -59,8 +62,10 @@ int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list arguments) {
       while (*p >= '0' && *p <= '9') precision = precision * 10 + (*p++ - '0');
     }
     bool shortSize = false;
-    if (*p == 'l') ++p;
-    else if (*p == 'h') shortSize = true, ++p;
+    if (*p == 'l')
+      ++p;
+    else if (*p == 'h')
+      shortSize = true, ++p;
     if (width > kLimit) width = kLimit;
     char buffer[40];
     switch (*p) {
@@ -71,8 +76,9 @@ int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list arguments) {
       case 'X': {
         // Arguments are 32-bit on Windows for both int and long.
         uint32_t raw = va_arg(arguments, uint32_t);
-        if (shortSize) raw = (*p == 'd' || *p == 'i') ? static_cast<uint32_t>(static_cast<int16_t>(raw))
-                                                      : (raw & 0xFFFF);
+        if (shortSize)
+          raw = (*p == 'd' || *p == 'i') ? static_cast<uint32_t>(static_cast<int16_t>(raw))
+                                         : (raw & 0xFFFF);
         bool negative = (*p == 'd' || *p == 'i') && static_cast<int32_t>(raw) < 0;
         uint32_t magnitude = negative ? 0u - raw : raw;
         unsigned base = (*p == 'x' || *p == 'X') ? 16 : 10;

@@ -21,7 +21,9 @@ namespace {
 // the area is full, and the position never moves past it.
 char* WorkAreaLast() { return StringWorkArea + kStringWorkAreaSize - 1; }
 
-bool InWorkArea(const char* p) { return StringWorkArea && p >= StringWorkArea && p <= WorkAreaLast(); }
+bool InWorkArea(const char* p) {
+  return StringWorkArea && p >= StringWorkArea && p <= WorkAreaLast();
+}
 
 }  // namespace
 
@@ -71,7 +73,8 @@ char* FormatInt(int32_t value, char* destination) {
 }
 
 char* StringArgument(char* start) {
-  if (StringWorkPosition && (!InWorkArea(StringWorkPosition) || StringWorkPosition < WorkAreaLast()))
+  if (StringWorkPosition &&
+      (!InWorkArea(StringWorkPosition) || StringWorkPosition < WorkAreaLast()))
     ++StringWorkPosition;
   return start;
 }

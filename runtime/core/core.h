@@ -30,10 +30,10 @@ typedef uint32_t Colour;
 constexpr uint32_t kStringWorkAreaSize = 64000;
 
 // Process-wide state shared by every library. Zero until RuntimeStart.
-extern HANDLE RuntimeHeap;          // the one private heap; destroyed at the end
-extern HINSTANCE RuntimeInstance;   // GetModuleHandleA(NULL), taken at start-up
-extern char* StringWorkArea;        // 64000 zero-filled bytes from RuntimeHeap
-extern char* StringWorkPosition;    // where the next piece of an expression goes
+extern HANDLE RuntimeHeap;         // the one private heap; destroyed at the end
+extern HINSTANCE RuntimeInstance;  // GetModuleHandleA(NULL), taken at start-up
+extern char* StringWorkArea;       // 64000 zero-filled bytes from RuntimeHeap
+extern char* StringWorkPosition;   // where the next piece of an expression goes
 
 // Ends the program: stop hooks, heap, exit code 0. Does not return.
 [[noreturn]] void RuntimeEnd();

@@ -25,12 +25,12 @@
 // The description of a surface that can be opened for drawing; filled by its
 // producer (ScreenOutput, SpriteOutput).
 struct DrawingOutput {
-  int32_t kind;          // 7: a DirectDraw surface
-  HWND window;           // 0 for surface outputs
-  HDC deviceContext;     // held by the producer until release is called
-  void (*release)();     // gives deviceContext back and makes the producer forget it
-  void* pixels;          // row 0, column 0
-  int32_t pitch;         // bytes from one row to the next
+  int32_t kind;       // 7: a DirectDraw surface
+  HWND window;        // 0 for surface outputs
+  HDC deviceContext;  // held by the producer until release is called
+  void (*release)();  // gives deviceContext back and makes the producer forget it
+  void* pixels;       // row 0, column 0
+  int32_t pitch;      // bytes from one row to the next
   uint32_t width;
   uint32_t height;
   uint32_t bitsPerPixel;  // 8, 16, 24 or 32

@@ -66,8 +66,8 @@ int32_t KeyboardInit() {
   if (entry == nullptr) return 0;
   // Through void (*)() because a cast between unrelated function types
   // is warned about; that one is the generic function pointer.
-  auto create = reinterpret_cast<decltype(&DirectInputCreateEx)>(
-      reinterpret_cast<void (*)()>(entry));
+  auto create =
+      reinterpret_cast<decltype(&DirectInputCreateEx)>(reinterpret_cast<void (*)()>(entry));
   LPDIRECTINPUT7A input = nullptr;
   if (create(RuntimeInstance, kDirectInputVersion, IID_IDirectInput7A,
              reinterpret_cast<LPVOID*>(&input), nullptr) != 0 ||

@@ -20,7 +20,8 @@ ListHead* ListNew(List* list, uint32_t recordSize) {
 ListElement* ListAdd(List* list) {
   if (list == nullptr || list->head == nullptr) return nullptr;
   ListHead* head = list->head;
-  auto* element = static_cast<ListElement*>(HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, head->elementSize));
+  auto* element =
+      static_cast<ListElement*>(HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, head->elementSize));
   if (element == nullptr) return nullptr;
   ListElement* current = list->current;
   if (current == nullptr) {
@@ -45,10 +46,14 @@ ListElement* ListDelete(List* list) {
   ListElement* element = list->current;
   ListElement* previous = element->previous;
   ListElement* next = element->next;
-  if (previous) previous->next = next;
-  else head->first = next;
-  if (next) next->previous = previous;
-  else head->last = previous;
+  if (previous)
+    previous->next = next;
+  else
+    head->first = next;
+  if (next)
+    next->previous = previous;
+  else
+    head->last = previous;
   list->current = previous ? previous : next;
   HeapFree(RuntimeHeap, 0, element);
   return nullptr;
@@ -67,7 +72,8 @@ ListElement* ListNext(List* list) {
 }
 
 ListElement* ListPrevious(List* list) {
-  if (list == nullptr || list->current == nullptr || list->current->previous == nullptr) return nullptr;
+  if (list == nullptr || list->current == nullptr || list->current->previous == nullptr)
+    return nullptr;
   return list->current = list->current->previous;
 }
 

@@ -153,8 +153,8 @@ int32_t ScreenInit() {
     if (screen.module == nullptr) return 0;
     // Through void (*)(): the one function type that converts to any other
     // without a warning about incompatible casts.
-    auto create = reinterpret_cast<DirectDrawCreateExProc>(reinterpret_cast<void (*)()>(
-        GetProcAddress(screen.module, "DirectDrawCreateEx")));
+    auto create = reinterpret_cast<DirectDrawCreateExProc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(screen.module, "DirectDrawCreateEx")));
     if (create == nullptr) return 0;
     LPVOID object = nullptr;
     if (create(nullptr, &object, IID_IDirectDraw7, nullptr) != DD_OK) return 0;

@@ -33,10 +33,9 @@ void Display(int32_t number, int32_t x, int32_t y, DWORD flags) {
     skipY = -top;
     top = 0;
   }
-  RECT source = {static_cast<LONG>(skipX + record->sourceX),
-                 static_cast<LONG>(skipY + record->sourceY),
-                 static_cast<LONG>(width + record->sourceX),
-                 static_cast<LONG>(height + record->sourceY)};
+  RECT source = {
+      static_cast<LONG>(skipX + record->sourceX), static_cast<LONG>(skipY + record->sourceY),
+      static_cast<LONG>(width + record->sourceX), static_cast<LONG>(height + record->sourceY)};
   // The result is not checked: a copy that fails leaves the sprite out of
   // this frame, which is all that can be done about it.
   target.surface->BltFast(static_cast<DWORD>(left), static_cast<DWORD>(top), record->surface,
@@ -100,9 +99,7 @@ IDirectDrawSurface7* SpriteCreate(int32_t number, int32_t width, int32_t height)
   return surface;
 }
 
-void SpriteDisplay(int32_t number, int32_t x, int32_t y) {
-  Display(number, x, y, DDBLTFAST_WAIT);
-}
+void SpriteDisplay(int32_t number, int32_t x, int32_t y) { Display(number, x, y, DDBLTFAST_WAIT); }
 
 void SpriteDisplayKeyed(int32_t number, int32_t x, int32_t y) {
   Display(number, x, y, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);

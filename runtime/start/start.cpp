@@ -39,7 +39,8 @@ void RuntimeStart() {
   WindowStart();
   DrawingInit();
 
-  StringWorkArea = static_cast<char*>(HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, kStringWorkAreaSize));
+  StringWorkArea =
+      static_cast<char*>(HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, kStringWorkAreaSize));
   if (StringWorkArea == nullptr) RuntimeEnd();
   StringWorkPosition = StringWorkArea;
 

@@ -40,8 +40,8 @@ constexpr uint32_t kWindowCentredPopup = kWindowPopup | kWindowCentred;
 // client area of width x height, its outer top-left corner at (x, y) or
 // centred as the flags say;
 // returns its handle, or 0 on failure (the class then stays registered).
-HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
-                uint32_t flags, const char* title);
+HWND WindowOpen(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t flags,
+                const char* title);
 // The window the last successful WindowOpen created; 0 before. A WindowClose
 // does not change it.
 HWND WindowHandle();

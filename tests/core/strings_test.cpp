@@ -76,7 +76,8 @@ TEST(Strings, VariablesAssignStoreAndRelease) {
       StringStoreExpression(&target, mark);
       EXPECT_EQ(StringWorkPosition, mark);
     }
-    EXPECT_STREQ(target, "Spielstand:\n\nPlayer 1: 7 Punkte\nPlayer 2: 14 Punkte\nPlayer 3: 21 Punkte\n");
+    EXPECT_STREQ(target,
+                 "Spielstand:\n\nPlayer 1: 7 Punkte\nPlayer 2: 14 Punkte\nPlayer 3: 21 Punkte\n");
     EXPECT_EQ(HeapSize(RuntimeHeap, 0, target), std::strlen(target) + 1);
     EXPECT_EQ(hosted::HeapBlockCount(RuntimeHeap), blocks + 1);  // old blocks were freed
 

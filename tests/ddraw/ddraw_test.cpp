@@ -272,8 +272,12 @@ TEST(HostedDirectDraw, SourceKeysCoverTheirRangeExactly) {
     bool keyedOut[6];
   } cases[] = {
       {DDCKEY_SRCBLT | kColourSpace, {0x10, 0x20}, {false, true, true, true, false, true}},
-      {DDCKEY_SRCBLT, {0x10, 0x20}, {false, true, false, false, false, false}},  // the low value alone
-      {DDCKEY_SRCBLT | kColourSpace, {0x20, 0x10}, {false, false, false, true, false, false}},  // reversed: low alone
+      {DDCKEY_SRCBLT,
+       {0x10, 0x20},
+       {false, true, false, false, false, false}},  // the low value alone
+      {DDCKEY_SRCBLT | kColourSpace,
+       {0x20, 0x10},
+       {false, false, false, true, false, false}},  // reversed: low alone
   };
   InProcess([&](headless::HeadlessDisplay&) {
     IDirectDraw7* directDraw = MakeDirectDraw();
@@ -336,9 +340,11 @@ TEST(HostedDirectDraw, OverlappingCopiesReadTheWholeSourceFirst) {
             uint32_t expected = before[y * 12 + x];
             int sx = x - dx + source.left, sy = y - dy + source.top;
             bool inside = x >= dx && x < dx + 6 && y >= dy && y < dy + 4;
-            if (inside && !((flags & DDBLTFAST_SRCCOLORKEY) && before[sy * 12 + sx] == key.dwColorSpaceLowValue))
+            if (inside && !((flags & DDBLTFAST_SRCCOLORKEY) &&
+                            before[sy * 12 + sx] == key.dwColorSpaceLowValue))
               expected = before[sy * 12 + sx];
-            ASSERT_EQ(At(surface, x, y), expected) << shift[0] << "," << shift[1] << " at " << x << "," << y;
+            ASSERT_EQ(At(surface, x, y), expected)
+                << shift[0] << "," << shift[1] << " at " << x << "," << y;
           }
       }
     }

@@ -12,10 +12,10 @@
 
 namespace {
 
-constexpr GUID kSysMouse = {0x6F1D2B60, 0xD5A0, 0x11CF,
-                            {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
-constexpr GUID kXAxis = {0xA36D02E0, 0xC9F3, 0x11CF,
-                         {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+constexpr GUID kSysMouse = {
+    0x6F1D2B60, 0xD5A0, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
+constexpr GUID kXAxis = {
+    0xA36D02E0, 0xC9F3, 0x11CF, {0xBF, 0xC7, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 constexpr DWORD kAxis = 0x3;
 constexpr DWORD kAnyInstance = 0x00FFFF00;
 constexpr DWORD kBound = DISCL_EXCLUSIVE | DISCL_FOREGROUND;
@@ -24,8 +24,8 @@ constexpr DWORD kBound = DISCL_EXCLUSIVE | DISCL_FOREGROUND;
 // spoilt by a test.
 struct Format {
   std::vector<DIOBJECTDATAFORMAT> objects;
-  DIDATAFORMAT format{sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256, 0,
-                      nullptr};
+  DIDATAFORMAT format{
+      sizeof(DIDATAFORMAT), sizeof(DIOBJECTDATAFORMAT), DIDF_RELAXIS, 256, 0, nullptr};
   Format() {
     for (DWORD i = 0; i < 256; ++i)
       objects.push_back({&GUID_Key, i, DIDFT_OPTIONAL | DIDFT_BUTTON | DIDFT_MAKEINSTANCE(i), 0});
@@ -60,8 +60,8 @@ LPDIRECTINPUTDEVICE7A Keyboard(bool withFormat = true) {
   LPDIRECTINPUT7A input = nullptr;
   EXPECT_EQ(Create(0x0700, IID_IDirectInput7A, reinterpret_cast<LPVOID*>(&input)), DI_OK);
   LPDIRECTINPUTDEVICE7A device = nullptr;
-  EXPECT_EQ(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A, reinterpret_cast<LPVOID*>(&device),
-                                  nullptr),
+  EXPECT_EQ(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A,
+                                  reinterpret_cast<LPVOID*>(&device), nullptr),
             DI_OK);
   input->Release();  // the device keeps it
   Format format;
@@ -111,9 +111,11 @@ TEST(DirectInputDevice, OnlyTheSystemKeyboardWithCountedReferences) {
     LPDIRECTINPUT7A input = nullptr;
     ASSERT_EQ(Create(0x0700, IID_IDirectInput7A, reinterpret_cast<LPVOID*>(&input)), DI_OK);
     LPVOID object = reinterpret_cast<LPVOID>(1);
-    EXPECT_EQ(input->CreateDeviceEx(kSysMouse, IID_IDirectInputDevice7A, &object, nullptr), DIERR_DEVICENOTREG);
+    EXPECT_EQ(input->CreateDeviceEx(kSysMouse, IID_IDirectInputDevice7A, &object, nullptr),
+              DIERR_DEVICENOTREG);
     EXPECT_EQ(object, nullptr);
-    EXPECT_EQ(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInput7A, &object, nullptr), DIERR_NOINTERFACE);
+    EXPECT_EQ(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInput7A, &object, nullptr),
+              DIERR_NOINTERFACE);
     EXPECT_FALSE(hosted::InspectKeyboardDevice().exists);
 
     LPDIRECTINPUTDEVICE7A device = Keyboard();
@@ -129,7 +131,8 @@ TEST(DirectInputDevice, OnlyTheSystemKeyboardWithCountedReferences) {
     LPDIRECTINPUT7A input = nullptr;
     ASSERT_EQ(Create(0x0700, IID_IDirectInput7A, reinterpret_cast<LPVOID*>(&input)), DI_OK);
     LPVOID object = reinterpret_cast<LPVOID>(1);
-    EXPECT_TRUE(FAILED(input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A, &object, nullptr)));
+    EXPECT_TRUE(FAILED(
+        input->CreateDeviceEx(GUID_SysKeyboard, IID_IDirectInputDevice7A, &object, nullptr)));
     EXPECT_EQ(object, nullptr);
   });
 }
@@ -152,9 +155,11 @@ TEST(DataFormat, RefusesMalformedFormatsAndMapsKeysByTheFormat) {
     EXPECT_TRUE(refused([](Format& f) { f.objects[3].dwOfs = 256; }));
     EXPECT_TRUE(refused([](Format& f) { f.objects[3].dwOfs = 2; }));  // a byte taken twice
     // Required objects that match no free key.
-    EXPECT_TRUE(refused([](Format& f) { f.objects[3].dwType = DIDFT_BUTTON | DIDFT_MAKEINSTANCE(2); }));
+    EXPECT_TRUE(
+        refused([](Format& f) { f.objects[3].dwType = DIDFT_BUTTON | DIDFT_MAKEINSTANCE(2); }));
     EXPECT_TRUE(refused([](Format& f) { f.objects[3] = {&kXAxis, 3, kAxis, 0}; }));
-    EXPECT_TRUE(refused([](Format& f) { f.objects[0].dwType = DIDFT_BUTTON | DIDFT_MAKEINSTANCE(256); }));
+    EXPECT_TRUE(
+        refused([](Format& f) { f.objects[0].dwType = DIDFT_BUTTON | DIDFT_MAKEINSTANCE(256); }));
     EXPECT_FALSE(hosted::InspectKeyboardDevice().formatSet);
     EXPECT_EQ(device->Acquire(), DIERR_INVALIDPARAM);  // no format yet
 

@@ -2,6 +2,8 @@
 // the 32-bit memory of the output's device context; for 16- and 8-bit outputs
 // DrawPlot writes a separate buffer of that depth (the output's `pixels`),
 // which GDI reads do not see.
+#include "runtime/drawing/drawing.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +13,6 @@
 
 #include "platform/hosted/internal.h"
 #include "runtime/core/core.h"
-#include "runtime/drawing/drawing.h"
 #include "tests/support/program.h"
 
 namespace {
@@ -25,8 +26,8 @@ Surface* held = nullptr;  // the surface whose device context is handed out
 // context held until release.
 struct Surface {
   int32_t width, height;
-  std::vector<uint32_t> memory;    // what GDI draws into
-  std::vector<uint8_t> plotted;    // DrawPlot's memory for 8 and 16 bits
+  std::vector<uint32_t> memory;  // what GDI draws into
+  std::vector<uint8_t> plotted;  // DrawPlot's memory for 8 and 16 bits
   DrawingOutput output{};
   int releases = 0;
 
@@ -172,7 +173,7 @@ TEST(Drawing, TextCursorAndConsecutiveTexts) {
     POINT end{};
     GetCurrentPositionEx(dc, &end);
     EXPECT_EQ(end.x - after.x, after.x - 5);
-    DrawText("");       // nothing, cursor stays
+    DrawText("");  // nothing, cursor stays
     DrawText(nullptr);
     GetCurrentPositionEx(dc, &after);
     EXPECT_EQ(after.x, end.x);
@@ -219,8 +220,8 @@ TEST(Drawing, PlotAndReadBack) {
     EXPECT_EQ(s.At(3, 2), 0x00123456u);
     EXPECT_EQ(ReadPoint(3, 2), Rgb(0x12, 0x34, 0x56));
     std::vector<uint32_t> before = s.memory;
-    const std::pair<int32_t, int32_t> outside[] = {{-1, 0}, {8, 0}, {0, -1}, {0, 4},
-                                                   {INT32_MIN, INT32_MAX}};
+    const std::pair<int32_t, int32_t> outside[] = {
+        {-1, 0}, {8, 0}, {0, -1}, {0, 4}, {INT32_MIN, INT32_MAX}};
     for (auto [x, y] : outside) DrawPlot(x, y, 0);
     EXPECT_EQ(s.memory, before);
     EXPECT_EQ(ReadPoint(8, 0), 0xFFFFFFFFu);

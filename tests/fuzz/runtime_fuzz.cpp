@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/inspect.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/inspect.h"
 #include "runtime/core/core.h"
 #include "runtime/core/hooks.h"
 #include "runtime/drawing/drawing.h"
@@ -30,12 +30,12 @@
 namespace {
 
 // A broken expectation is a crash: libFuzzer keeps the input that shows it.
-#define CHECK(condition)                                                             \
-  do {                                                                               \
-    if (!(condition)) {                                                              \
+#define CHECK(condition)                                                                 \
+  do {                                                                                   \
+    if (!(condition)) {                                                                  \
       std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                  \
-    }                                                                                \
+      std::abort();                                                                      \
+    }                                                                                    \
   } while (0)
 
 class Input {
@@ -50,11 +50,39 @@ class Input {
   }
   // Mostly numbers near the edges the runtime has to get right.
   int32_t Number() {
-    static constexpr int32_t kEdges[] = {
-        0,     1,     -1,    2,      -2,     3,       -3,         10,        50,
-        100,   160,   239,   240,    241,    255,     256,        319,       320,
-        321,   512,   32767, 32768,  -32768, -32769,  65535,      65536,     1000000,
-        INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1, 0x40000000, -0x40000000};
+    static constexpr int32_t kEdges[] = {0,
+                                         1,
+                                         -1,
+                                         2,
+                                         -2,
+                                         3,
+                                         -3,
+                                         10,
+                                         50,
+                                         100,
+                                         160,
+                                         239,
+                                         240,
+                                         241,
+                                         255,
+                                         256,
+                                         319,
+                                         320,
+                                         321,
+                                         512,
+                                         32767,
+                                         32768,
+                                         -32768,
+                                         -32769,
+                                         65535,
+                                         65536,
+                                         1000000,
+                                         INT32_MAX,
+                                         INT32_MIN,
+                                         INT32_MAX - 1,
+                                         INT32_MIN + 1,
+                                         0x40000000,
+                                         -0x40000000};
     uint8_t choice = Byte();
     if (choice < 64) return kEdges[choice % (sizeof kEdges / sizeof kEdges[0])];
     if (choice < 160) return static_cast<int32_t>(choice) - 112;  // -48 ... 47
@@ -233,8 +261,10 @@ struct Fuzz {
         ListDelete(&list);
         if (!usable || m.current < 0) break;
         m.elements.erase(m.elements.begin() + m.current);
-        if (m.elements.empty()) m.current = -1;
-        else if (m.current > 0) m.current -= 1;
+        if (m.elements.empty())
+          m.current = -1;
+        else if (m.current > 0)
+          m.current -= 1;
         break;
       case 3:
         ListReset(&list);
@@ -255,8 +285,10 @@ struct Fuzz {
       }
       case 5: {
         ListElement* result = ListPrevious(&list);
-        if (m.current > 0) CHECK(result == m.elements[static_cast<size_t>(--m.current)]);
-        else CHECK(result == nullptr);
+        if (m.current > 0)
+          CHECK(result == m.elements[static_cast<size_t>(--m.current)]);
+        else
+          CHECK(result == nullptr);
         break;
       }
       case 6:
@@ -272,8 +304,10 @@ struct Fuzz {
         CHECK(ListSelect(&list, index) == nullptr);
         if (!usable) break;
         uint32_t steps = static_cast<uint32_t>(index) + 1u;
-        if (steps == 0 || size == 0) m.current = -1;
-        else m.current = static_cast<int>(std::min<uint32_t>(steps, static_cast<uint32_t>(size))) - 1;
+        if (steps == 0 || size == 0)
+          m.current = -1;
+        else
+          m.current = static_cast<int>(std::min<uint32_t>(steps, static_cast<uint32_t>(size))) - 1;
         break;
       }
       case 9: {  // a walk forwards, as the game visits its ships, then back
@@ -310,8 +344,10 @@ struct Fuzz {
       case 1:
       case 2: {
         int32_t number = SpriteNumber(), x = in.Number(), y = in.Number();
-        if (op == 1) SpriteDisplay(number, x, y);
-        else SpriteDisplayKeyed(number, x, y);
+        if (op == 1)
+          SpriteDisplay(number, x, y);
+        else
+          SpriteDisplayKeyed(number, x, y);
         break;
       }
       case 3: {  // a sprite copied onto itself, as the cave scrolls
@@ -540,8 +576,10 @@ struct Fuzz {
         const char* text = TextArgument();
         std::string expected = text ? text : "";
         StringAssign(variable, text);
-        if (text) CHECK(*variable != nullptr && expected == *variable);
-        else CHECK(*variable == nullptr);
+        if (text)
+          CHECK(*variable != nullptr && expected == *variable);
+        else
+          CHECK(*variable == nullptr);
         break;
       }
       case 7: {  // a local string variable goes out of scope
@@ -562,8 +600,10 @@ struct Fuzz {
       case 9: {
         int32_t max = in.Number();
         int32_t value = RandomNext(max);
-        if (max < 0) CHECK(value == INT32_MIN);
-        else CHECK(value >= 0 && value <= max);
+        if (max < 0)
+          CHECK(value == INT32_MIN);
+        else
+          CHECK(value >= 0 && value <= max);
         break;
       }
       case 10:
@@ -603,8 +643,10 @@ struct Fuzz {
           ScreenOperation(static_cast<uint8_t>((op / 9) % 8));
           break;
         case 6:
-          if ((op / 9) % 2 == 0) KeyboardOperation(static_cast<uint8_t>((op / 18) % 7));
-          else WindowOperation(static_cast<uint8_t>((op / 18) % 3));
+          if ((op / 9) % 2 == 0)
+            KeyboardOperation(static_cast<uint8_t>((op / 18) % 7));
+          else
+            WindowOperation(static_cast<uint8_t>((op / 18) % 3));
           break;
         case 7:
           StringOperation(static_cast<uint8_t>((op / 9) % 12));
@@ -613,8 +655,10 @@ struct Fuzz {
           // Every allocation fails from here on, or works again. Where the
           // runtime cannot go on without memory it ends the program.
           heapFailing = (op / 9) % 2 == 0;
-          if (heapFailing) display.FailHeapAllocFrom(0);
-          else display.ClearFailures();
+          if (heapFailing)
+            display.FailHeapAllocFrom(0);
+          else
+            display.ClearFailures();
           break;
       }
     }

@@ -1,12 +1,13 @@
 // The whole game on the headless display, observed at every keyboard
 // snapshot.
+#include "game/game.h"
+
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <string>
 #include <vector>
 
-#include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen_inspect.h"
@@ -22,14 +23,16 @@ struct Frame {
 std::vector<CaveColumn> Columns() {
   std::vector<CaveColumn> out;
   if (ColumnList.head)
-    for (ListElement* e = ColumnList.head->first; e; e = e->next) out.push_back(*static_cast<CaveColumn*>(ListRecord(e)));
+    for (ListElement* e = ColumnList.head->first; e; e = e->next)
+      out.push_back(*static_cast<CaveColumn*>(ListRecord(e)));
   return out;
 }
 
 std::vector<Ship> Ships() {
   std::vector<Ship> out;
   if (ShipList.head)
-    for (ListElement* e = ShipList.head->first; e; e = e->next) out.push_back(*static_cast<Ship*>(ListRecord(e)));
+    for (ListElement* e = ShipList.head->first; e; e = e->next)
+      out.push_back(*static_cast<Ship*>(ListRecord(e)));
   return out;
 }
 
@@ -42,7 +45,7 @@ struct Played {
 // Runs the game; `keys` says which keys are down in snapshot k, given the
 // game as it stands (so a test can steer). `each` sees every snapshot.
 Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const Frame&)>& keys,
-         const std::function<void(int)>& each = nullptr, int limit = 5000) {
+            const std::function<void(int)>& each = nullptr, int limit = 5000) {
   Played run;
   headless::HeadlessDisplay display(tick);
   display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
@@ -101,7 +104,8 @@ TEST(Game, WithoutKeysTheShipFallsAndTheScoresAreShown) {
   ASSERT_GT(death, 0);
   // Dead in snapshot `death`: the game-over frame is that very pass.
   EXPECT_EQ(run.frames.size(), static_cast<size_t>(death + 1));
-  EXPECT_EQ(run.boxes[0].text, "Spielstand:\n\nPlayer 1: " + std::to_string(expected / 1000) + " Punkte\n");
+  EXPECT_EQ(run.boxes[0].text,
+            "Spielstand:\n\nPlayer 1: " + std::to_string(expected / 1000) + " Punkte\n");
   // It fell: below its start, accelerating.
   EXPECT_GT(run.frames[death].ships[0].y, 120.0f);
   EXPECT_GT(run.frames[5].ships[0].vy, run.frames[4].ships[0].vy);
@@ -117,7 +121,8 @@ TEST(Game, ThrustAndGravityChangeTheVelocity) {
   for (int k = 1; k < 10; ++k)
     EXPECT_NEAR(run.frames[k + 1].ships[0].vy - run.frames[k].ships[0].vy, up, 1e-6);
   EXPECT_LT(run.frames[10].ships[0].y, 120.0f);  // held Up keeps it up
-  EXPECT_NEAR(run.frames[12].ships[0].vy - run.frames[11].ships[0].vy, std::bit_cast<float>(0x3DC8E8A7u), 1e-6);
+  EXPECT_NEAR(run.frames[12].ships[0].vy - run.frames[11].ships[0].vy,
+              std::bit_cast<float>(0x3DC8E8A7u), 1e-6);
 }
 
 TEST(Game, EscapeQuitsWithoutABox) {
@@ -132,16 +137,20 @@ TEST(Game, EscapeQuitsWithoutABox) {
 TEST(Game, PauseBeginsOnReleaseFreezesAndEndsOnTheNextRelease) {
   // P down in 2 and 3 (held: no pause yet), up in 4 (pause from the end of
   // that pass), down again in 8, up in 9 (resumed).
-  Played run = Play(1, [](int k, const Frame& f) {
-    std::vector<uint8_t> keys = Autopilot(k, f);
-    if (k == 2 || k == 3 || k == 8) keys.push_back(kKeyP);
-    return keys;
-  }, nullptr, 20);
+  Played run = Play(
+      1,
+      [](int k, const Frame& f) {
+        std::vector<uint8_t> keys = Autopilot(k, f);
+        if (k == 2 || k == 3 || k == 8) keys.push_back(kKeyP);
+        return keys;
+      },
+      nullptr, 20);
   ASSERT_GE(run.frames.size(), 12u);
   auto same = [](const Frame& a, const Frame& b) {
     if (a.ships[0].y != b.ships[0].y || a.ships[0].score != b.ships[0].score) return false;
     for (size_t i = 0; i < a.columns.size(); ++i)
-      if (a.columns[i].top != b.columns[i].top || a.columns[i].bottom != b.columns[i].bottom) return false;
+      if (a.columns[i].top != b.columns[i].top || a.columns[i].bottom != b.columns[i].bottom)
+        return false;
     return a.tint.red == b.tint.red && a.tint.green == b.tint.green && a.tint.blue == b.tint.blue;
   };
   EXPECT_FALSE(same(run.frames[3], run.frames[4]));  // still running while P is held
@@ -167,55 +176,62 @@ TEST(Game, EscapeInsideThePauseEndsItAndQuits) {
 
 TEST(Game, CaveAndTintKeepTheirShapeFrameAfterFrame) {
   int checked = 0;
-  Played run = Play(77, Autopilot, [&](int) {
-    std::vector<CaveColumn> columns = Columns();
-    ASSERT_EQ(columns.size(), 320u);
-    for (size_t i = 1; i < columns.size(); ++i) {
-      ASSERT_GT(columns[i].top, 0.0f);
-      ASSERT_LT(columns[i].bottom, 239.0f);
-      ASSERT_GT(columns[i].bottom - columns[i].top, 40.0f);
-    }
-    const int32_t channels[] = {RockTint.red, RockTint.green, RockTint.blue};
-    bool full = false;
-    for (int32_t c : channels) {
-      ASSERT_GE(c, 192);
-      ASSERT_LE(c, 255);
-      full = full || c == 255;
-    }
-    ASSERT_TRUE(full);
-    ++checked;
-  }, 1500);
+  Played run = Play(
+      77, Autopilot,
+      [&](int) {
+        std::vector<CaveColumn> columns = Columns();
+        ASSERT_EQ(columns.size(), 320u);
+        for (size_t i = 1; i < columns.size(); ++i) {
+          ASSERT_GT(columns[i].top, 0.0f);
+          ASSERT_LT(columns[i].bottom, 239.0f);
+          ASSERT_GT(columns[i].bottom - columns[i].top, 40.0f);
+        }
+        const int32_t channels[] = {RockTint.red, RockTint.green, RockTint.blue};
+        bool full = false;
+        for (int32_t c : channels) {
+          ASSERT_GE(c, 192);
+          ASSERT_LE(c, 255);
+          full = full || c == 255;
+        }
+        ASSERT_TRUE(full);
+        ++checked;
+      },
+      1500);
   EXPECT_GT(checked, 300);  // the autopilot keeps the ship alive for a while
   EXPECT_EQ(run.exitCode, 0);
 }
 
 TEST(Game, ThePictureShowsTheColumns) {
   int inspected = 0;
-  Play(5, Autopilot, [&](int snapshot) {
-    if (snapshot != 0 && snapshot != 40) return;
-    const SpriteRecord* sprite = SpriteRecordAt(kCaveSprite);
-    ASSERT_NE(sprite, nullptr);
-    hosted::SurfaceInfo picture = hosted::InspectSurface(sprite->surface);
-    ASSERT_NE(picture.pixels, nullptr);
-    std::vector<CaveColumn> columns = Columns();
-    int rock = 0, tinted = 0;
-    for (int x = 0; x < 320; ++x) {
-      int top = RoundToInt(columns[x].top), bottom = RoundToInt(columns[x].bottom);
-      for (int y = 0; y < 240; ++y) {
-        uint32_t p = picture.pixels[y * picture.pitch / 4 + x];
-        bool grey = ((p >> 16) & 0xFF) == ((p >> 8) & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF);
-        if (y >= top && y <= bottom) {
-          ASSERT_TRUE(grey) << "open pixel (" << x << ", " << y << ") is tinted at snapshot " << snapshot;
-        } else {
-          ++rock;
-          tinted += !grey;
+  Play(
+      5, Autopilot,
+      [&](int snapshot) {
+        if (snapshot != 0 && snapshot != 40) return;
+        const SpriteRecord* sprite = SpriteRecordAt(kCaveSprite);
+        ASSERT_NE(sprite, nullptr);
+        hosted::SurfaceInfo picture = hosted::InspectSurface(sprite->surface);
+        ASSERT_NE(picture.pixels, nullptr);
+        std::vector<CaveColumn> columns = Columns();
+        int rock = 0, tinted = 0;
+        for (int x = 0; x < 320; ++x) {
+          int top = RoundToInt(columns[x].top), bottom = RoundToInt(columns[x].bottom);
+          for (int y = 0; y < 240; ++y) {
+            uint32_t p = picture.pixels[y * picture.pitch / 4 + x];
+            bool grey = ((p >> 16) & 0xFF) == ((p >> 8) & 0xFF) && ((p >> 8) & 0xFF) == (p & 0xFF);
+            if (y >= top && y <= bottom) {
+              ASSERT_TRUE(grey) << "open pixel (" << x << ", " << y << ") is tinted at snapshot "
+                                << snapshot;
+            } else {
+              ++rock;
+              tinted += !grey;
+            }
+          }
         }
-      }
-    }
-    // Rock pixels are tinted, but a dark texel can be grey by chance.
-    EXPECT_GT(tinted, rock * 9 / 10);
-    ++inspected;
-  }, 60);
+        // Rock pixels are tinted, but a dark texel can be grey by chance.
+        EXPECT_GT(tinted, rock * 9 / 10);
+        ++inspected;
+      },
+      60);
   EXPECT_EQ(inspected, 2);
 }
 

@@ -29,7 +29,7 @@ struct Case {
   unsigned tick;
   // Keys pressed, by snapshot: "25" (P), "1" (Escape), "200" (Up), or several.
   std::vector<std::pair<int, const char*>> presses;
-  int steerUntil;  // the autopilot holds Up as needed before this snapshot; 0: never
+  int steerUntil;             // the autopilot holds Up as needed before this snapshot; 0: never
   std::vector<int> pictures;  // snapshots whose cave and window pictures are kept
 };
 
@@ -96,8 +96,10 @@ std::vector<std::pair<std::string, std::string>> Fields(const std::string& line)
     } else if ((c == ',' || c == '}' || c == ']') && !levels.empty()) {
       if (!value.empty()) fields.emplace_back(name(), value);
       value.clear();
-      if (c != ',') levels.pop_back();
-      else if (levels.back().index >= 0) ++levels.back().index;
+      if (c != ',')
+        levels.pop_back();
+      else if (levels.back().index >= 0)
+        ++levels.back().index;
     } else {
       value += c;
     }
@@ -117,11 +119,12 @@ std::string TraceDifference(const std::vector<std::string>& expected,
       if (f < want.size() && f < got.size() && want[f] == got[f]) continue;
       std::string snapshot = want.empty() ? "?" : want[0].second;
       std::string field = f < want.size() ? want[f].first : got[f].first;
-      return "trace line " + std::to_string(k + 1) + " (snapshot " + snapshot + "), field " + field +
-             ": expected " + (f < want.size() ? want[f].second : "nothing") + ", got " +
+      return "trace line " + std::to_string(k + 1) + " (snapshot " + snapshot + "), field " +
+             field + ": expected " + (f < want.size() ? want[f].second : "nothing") + ", got " +
              (f < got.size() ? got[f].second : "nothing");
     }
-    return "trace line " + std::to_string(k + 1) + ": expected " + expected[k] + ", got " + actual[k];
+    return "trace line " + std::to_string(k + 1) + ": expected " + expected[k] + ", got " +
+           actual[k];
   }
   return "";
 }
@@ -152,7 +155,8 @@ Picture ReadPpm(const fs::path& file) {
 uint64_t Fnv(const uint32_t* pixels, size_t count) {
   uint64_t hash = 14695981039346656037u;
   for (size_t i = 0; i < count; ++i)
-    for (int shift = 16; shift >= 0; shift -= 8) hash = (hash ^ ((pixels[i] >> shift) & 0xFF)) * 1099511628211u;
+    for (int shift = 16; shift >= 0; shift -= 8)
+      hash = (hash ^ ((pixels[i] >> shift) & 0xFF)) * 1099511628211u;
   return hash;
 }
 
@@ -174,7 +178,9 @@ std::string Describe(const Picture& picture) {
   }
   text += " " + Hex(Fnv(picture.pixels.data(), picture.pixels.size()), 16) + " ";
   for (int y = 0; y < picture.height; ++y)
-    text += Hex(Fnv(&picture.pixels[static_cast<size_t>(y) * picture.width], picture.width) & 0xFFFFFFFF, 8);
+    text += Hex(
+        Fnv(&picture.pixels[static_cast<size_t>(y) * picture.width], picture.width) & 0xFFFFFFFF,
+        8);
   return text;
 }
 
@@ -194,8 +200,8 @@ std::string PictureDifference(const std::string& expected, const Picture& actual
     std::string want, have;
     for (int i = 0; words >> want && gotWords >> have; ++i)
       if (want != have && count++ == 0) first = i;
-    return std::to_string(count) + " pixels differ, the first at (" + std::to_string(first % actual.width) +
-           ", " + std::to_string(first / actual.width) + ")";
+    return std::to_string(count) + " pixels differ, the first at (" +
+           std::to_string(first % actual.width) + ", " + std::to_string(first / actual.width) + ")";
   }
   std::string wantRows, haveRows;
   words >> wantRows >> wantRows;
@@ -229,12 +235,13 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
   for (int k : c.pictures)
     for (const char* kind : {"cave", "shot"})
       pictures.push_back({kind, k, dir / (std::string(kind) + "_" + std::to_string(k) + ".ppm")});
-  std::string arguments = "--tick " + std::to_string(c.tick) + " --input " + keys.string() + " --trace " +
-                          (dir / "trace.jsonl").string();
+  std::string arguments = "--tick " + std::to_string(c.tick) + " --input " + keys.string() +
+                          " --trace " + (dir / "trace.jsonl").string();
   for (const PictureFile& p : pictures)
     arguments += " --" + p.kind + " " + std::to_string(p.snapshot) + ":" + p.file.string();
   std::vector<std::string> lines;
-  for (const std::string& line : Replay(arguments, dir / "out.jsonl")) lines.push_back("out " + line);
+  for (const std::string& line : Replay(arguments, dir / "out.jsonl"))
+    lines.push_back("out " + line);
   for (const std::string& line : Lines(dir / "trace.jsonl")) lines.push_back("trace " + line);
   for (const PictureFile& p : pictures)
     lines.push_back(p.kind + " " + std::to_string(p.snapshot) + " " + Describe(ReadPpm(p.file)));
@@ -283,7 +290,8 @@ TEST_P(GameReference, ReplaysExactly) {
     fs::path file = dir / (kind + "_" + snapshot + ".ppm");
     std::string description = line.substr(kind.size() + snapshot.size() + 2);
     EXPECT_EQ(PictureDifference(description, ReadPpm(file)), "")
-        << kind << " picture at snapshot " << snapshot << "; the actual picture is " << file.string();
+        << kind << " picture at snapshot " << snapshot << "; the actual picture is "
+        << file.string();
   }
 }
 

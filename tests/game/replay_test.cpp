@@ -1,11 +1,11 @@
 // cave-replay from the outside: its output, its files, its exit codes.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
 
@@ -24,7 +24,8 @@ std::string Temp(const std::string& name) {
 
 Result Replay(const std::string& arguments) {
   std::string errFile = Temp("stderr.txt");
-  std::string command = std::string(CAVE_BINARY_DIR) + "/bin/cave-replay " + arguments + " 2>" + errFile;
+  std::string command =
+      std::string(CAVE_BINARY_DIR) + "/bin/cave-replay " + arguments + " 2>" + errFile;
   Result result{};
   std::FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return {-1, "", "popen failed"};
@@ -52,7 +53,9 @@ void Write(const std::string& file, const std::string& text) { std::ofstream(fil
 TEST(Replay, ARunWithoutKeysEndsInGameOver) {
   Result r = Replay("--tick 0");
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.out.find("{\"box\":{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("{\"box\":{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: "),
+            std::string::npos)
+      << r.out;
   EXPECT_NE(r.out.find(" Punkte\\n\"}"), std::string::npos);
   EXPECT_NE(r.out.find("{\"exit\":0,\"snapshots\":"), std::string::npos);
 }
@@ -61,13 +64,14 @@ TEST(Replay, FailurePointsShowTheirErrorNumber) {
   struct Case {
     const char* point;
     int number;
-  } cases[] = {{"ddraw-load", 1},    {"ddraw-create", 1}, {"dinput-load", 1},
+  } cases[] = {{"ddraw-load", 1},    {"ddraw-create", 1},  {"dinput-load", 1},
                {"dinput-create", 1}, {"dinput-device", 1}, {"window", 2},
-               {"screen", 3},        {"cave-sprite", 4},  {"ship-sprite", 5}};
+               {"screen", 3},        {"cave-sprite", 4},   {"ship-sprite", 5}};
   for (const Case& c : cases) {
     Result r = Replay(std::string("--fail ") + c.point);
     EXPECT_EQ(r.exitCode, 0) << c.point;
-    EXPECT_EQ(r.out, "{\"box\":{\"title\":\"ERROR\",\"text\":\"Fehler Nr." + std::to_string(c.number) +
+    EXPECT_EQ(r.out, "{\"box\":{\"title\":\"ERROR\",\"text\":\"Fehler Nr." +
+                         std::to_string(c.number) +
                          "\"},\"snapshot\":0}\n{\"exit\":0,\"snapshots\":0}\n")
         << c.point;
   }
@@ -90,9 +94,10 @@ TEST(Replay, SameTickAndInputGiveTheSameGame) {
   for (int k = 0; k < 120; ++k) keys += (k / 7) % 3 == 0 ? "200\n" : "\n";
   Write(input, keys);
   auto run = [&](int tick, const std::string& tag) {
-    std::string args = "--tick " + std::to_string(tick) + " --input " + input + " --snapshots 100 --trace " +
-                       Temp(tag + ".trace") + " --cave 20:" + Temp(tag + ".cave.ppm") + " --shot 20:" +
-                       Temp(tag + ".shot.ppm");
+    std::string args = "--tick " + std::to_string(tick) + " --input " + input +
+                       " --snapshots 100 --trace " + Temp(tag + ".trace") +
+                       " --cave 20:" + Temp(tag + ".cave.ppm") +
+                       " --shot 20:" + Temp(tag + ".shot.ppm");
     return Replay(args);
   };
   Result a = run(4242, "a"), b = run(4242, "b"), c = run(4243, "c");
@@ -110,7 +115,10 @@ TEST(Replay, SameTickAndInputGiveTheSameGame) {
   std::istringstream lines(traceA);
   std::string first;
   std::getline(lines, first);
-  EXPECT_EQ(first.rfind("{\"snapshot\":0,\"ships\":[{\"x\":160,\"y\":120,\"vy\":0,\"score\":0,\"dead\":0}],\"tint\":[", 0), 0u)
+  EXPECT_EQ(first.rfind("{\"snapshot\":0,\"ships\":[{\"x\":160,\"y\":120,\"vy\":0,\"score\":0,"
+                        "\"dead\":0}],\"tint\":[",
+                        0),
+            0u)
       << first;
   EXPECT_NE(first.find("\"columns\":320}"), std::string::npos);
 }
@@ -118,9 +126,11 @@ TEST(Replay, SameTickAndInputGiveTheSameGame) {
 TEST(Replay, BadCommandLinesAreRefused) {
   std::string bad = Temp("bad.txt");
   Write(bad, "200\n256\n");
-  const char* cases[] = {"--bogus 1", "--tick", "--tick abc", "--tick -1", "--desktop 0x768",
-                         "--desktop 1024", "--cave 5", "--fail nothing", "--snapshots x",
-                         "--input /nonexistent/keys.txt"};
+  const char* cases[] = {"--bogus 1",       "--tick",
+                         "--tick abc",      "--tick -1",
+                         "--desktop 0x768", "--desktop 1024",
+                         "--cave 5",        "--fail nothing",
+                         "--snapshots x",   "--input /nonexistent/keys.txt"};
   for (const char* args : cases) {
     Result r = Replay(args);
     EXPECT_EQ(r.exitCode, 2) << args;

@@ -280,8 +280,8 @@ TEST(Gdi, ObjectsAndSelection) {
     LOGBRUSH hatched{2, 0, 0};
     EXPECT_EQ(CreateBrushIndirect(&hatched), nullptr);
     EXPECT_EQ(CreatePen(99, 0, 0), nullptr);
-    EXPECT_EQ(SelectObject(dc, dc), nullptr);      // a DC is not selectable
-    EXPECT_FALSE(DeleteObject(dc));                // nor deleted as an object
+    EXPECT_EQ(SelectObject(dc, dc), nullptr);  // a DC is not selectable
+    EXPECT_FALSE(DeleteObject(dc));            // nor deleted as an object
     EXPECT_EQ(hosted::CreateMemoryDC(nullptr, 4, 4, 16), nullptr);
     EXPECT_EQ(hosted::CreateMemoryDC(canvas.memory.data(), 0, 4, 16), nullptr);
     EXPECT_EQ(hosted::CreateMemoryDC(canvas.memory.data(), 4, 4, 12), nullptr);

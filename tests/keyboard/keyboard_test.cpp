@@ -1,5 +1,7 @@
 // The keyboard library on the headless display: start-up and its failures,
 // snapshots, the down and release tests, failed reads, the stop hook.
+#include "runtime/keyboard/keyboard.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,7 +9,6 @@
 
 #include "platform/hosted/display/headless/headless.h"
 #include "runtime/core/hooks.h"
-#include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
 #include "tests/support/program.h"
 

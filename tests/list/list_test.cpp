@@ -1,9 +1,10 @@
+#include "runtime/list/list.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "runtime/core/core.h"
-#include "runtime/list/list.h"
 #include "tests/support/program.h"
 
 namespace {
@@ -25,7 +26,8 @@ void Fill(List* list, std::initializer_list<int32_t> values) {
 
 std::vector<int32_t> Values(List* list) {
   std::vector<int32_t> out;
-  for (ListElement* e = list->head->first; e; e = e->next) out.push_back(static_cast<Record*>(ListRecord(e))->value);
+  for (ListElement* e = list->head->first; e; e = e->next)
+    out.push_back(static_cast<Record*>(ListRecord(e))->value);
   // The backward links must tell the same story.
   std::vector<int32_t> back;
   for (ListElement* e = list->head->last; e; e = e->previous)

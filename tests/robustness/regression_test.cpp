@@ -94,20 +94,24 @@ TEST(Regression, WindowsAtTheEdgesOfTheCoordinateRangeOpen) {
 
 TEST(Regression, AScreenFarOutsideItsWindowShowsNothing) {
   headless::HeadlessDisplay display;
-  EXPECT_EQ(RunWithProgram(display, [&] {
-    ASSERT_NE(ScreenInit(), 0);
-    ASSERT_EQ(ScreenSetFrameRate(0), 1);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
-    // The offsets and the stretched destination overflowed.
-    ASSERT_EQ(ScreenOpenWindowed(window, INT32_MAX, INT32_MIN, 320, 240, 1, INT32_MAX, INT32_MIN),
-              1);
-    int presents = display.Presents();
-    ScreenFlip();
-    EXPECT_EQ(display.Presents(), presents);
-    ASSERT_EQ(ScreenOpenWindowed(window, INT32_MIN, INT32_MAX, 320, 240, 0, 0, 0), 1);
-    ScreenFlip();
-    EXPECT_EQ(display.Presents(), presents);
-  }), 0);
+  EXPECT_EQ(RunWithProgram(
+                display,
+                [&] {
+                  ASSERT_NE(ScreenInit(), 0);
+                  ASSERT_EQ(ScreenSetFrameRate(0), 1);
+                  HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
+                  // The offsets and the stretched destination overflowed.
+                  ASSERT_EQ(ScreenOpenWindowed(window, INT32_MAX, INT32_MIN, 320, 240, 1, INT32_MAX,
+                                               INT32_MIN),
+                            1);
+                  int presents = display.Presents();
+                  ScreenFlip();
+                  EXPECT_EQ(display.Presents(), presents);
+                  ASSERT_EQ(ScreenOpenWindowed(window, INT32_MIN, INT32_MAX, 320, 240, 0, 0, 0), 1);
+                  ScreenFlip();
+                  EXPECT_EQ(display.Presents(), presents);
+                }),
+            0);
 }
 
 TEST(Regression, ACircleOfTheMostNegativeRadiusDrawsNothing) {

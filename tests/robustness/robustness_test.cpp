@@ -20,87 +20,94 @@ namespace {
 
 TEST(Robustness, StringsOutsideTheProtocol) {
   headless::HeadlessDisplay display;
-  EXPECT_EQ(RunWithProgram(display, [&] {
-    // No destination: nothing written, none returned.
-    char* before = StringWorkPosition;
-    EXPECT_EQ(FormatInt(42, nullptr), nullptr);
-    EXPECT_EQ(StringWorkPosition, before);
-    // A mark that is none, or lies past the position, stores an empty text.
-    StringAppend("abc");
-    char* text = nullptr;
-    StringStoreExpression(&text, nullptr);
-    ASSERT_NE(text, nullptr);
-    EXPECT_STREQ(text, "");
-    StringAppend("def");
-    StringStoreExpression(&text, StringWorkPosition + 10);
-    EXPECT_STREQ(text, "");
-    StringStoreExpression(nullptr, before);  // no variable: ignored
-    StringAssign(nullptr, "x");
-    StringWorkPosition = before;
-    // A position outside the work area is the caller's own buffer.
-    char buffer[16] = {};
-    StringWorkPosition = buffer;
-    StringAppend("own");
-    FormatInt(-7, StringWorkPosition);
-    EXPECT_STREQ(buffer, "own-7");
-    EXPECT_EQ(StringWorkPosition, buffer + 5);
-    StringWorkPosition = before;
-    // A message box without title or text shows the platform's defaults.
-    EXPECT_EQ(ShowMessage(nullptr, nullptr, 0xFFFFFFFF), IDOK);
-    ASSERT_EQ(display.MessageBoxes().size(), 1u);
-    EXPECT_EQ(display.MessageBoxes()[0].title, "Error");
-    EXPECT_EQ(display.MessageBoxes()[0].text, "");
-    EXPECT_EQ(display.MessageBoxes()[0].flags, 0xFFFFFFFFu);
-    // Any delay goes to the platform as it is.
-    const int64_t counter = display.Counter();
-    SleepMs(0);
-    EXPECT_EQ(display.Counter(), counter);
-    SleepMs(UINT32_MAX);
-    EXPECT_EQ(display.Counter(), counter + int64_t{UINT32_MAX} * 10000);
-  }), 0);
+  EXPECT_EQ(RunWithProgram(display,
+                           [&] {
+                             // No destination: nothing written, none returned.
+                             char* before = StringWorkPosition;
+                             EXPECT_EQ(FormatInt(42, nullptr), nullptr);
+                             EXPECT_EQ(StringWorkPosition, before);
+                             // A mark that is none, or lies past the position, stores an empty
+                             // text.
+                             StringAppend("abc");
+                             char* text = nullptr;
+                             StringStoreExpression(&text, nullptr);
+                             ASSERT_NE(text, nullptr);
+                             EXPECT_STREQ(text, "");
+                             StringAppend("def");
+                             StringStoreExpression(&text, StringWorkPosition + 10);
+                             EXPECT_STREQ(text, "");
+                             StringStoreExpression(nullptr, before);  // no variable: ignored
+                             StringAssign(nullptr, "x");
+                             StringWorkPosition = before;
+                             // A position outside the work area is the caller's own buffer.
+                             char buffer[16] = {};
+                             StringWorkPosition = buffer;
+                             StringAppend("own");
+                             FormatInt(-7, StringWorkPosition);
+                             EXPECT_STREQ(buffer, "own-7");
+                             EXPECT_EQ(StringWorkPosition, buffer + 5);
+                             StringWorkPosition = before;
+                             // A message box without title or text shows the platform's defaults.
+                             EXPECT_EQ(ShowMessage(nullptr, nullptr, 0xFFFFFFFF), IDOK);
+                             ASSERT_EQ(display.MessageBoxes().size(), 1u);
+                             EXPECT_EQ(display.MessageBoxes()[0].title, "Error");
+                             EXPECT_EQ(display.MessageBoxes()[0].text, "");
+                             EXPECT_EQ(display.MessageBoxes()[0].flags, 0xFFFFFFFFu);
+                             // Any delay goes to the platform as it is.
+                             const int64_t counter = display.Counter();
+                             SleepMs(0);
+                             EXPECT_EQ(display.Counter(), counter);
+                             SleepMs(UINT32_MAX);
+                             EXPECT_EQ(display.Counter(), counter + int64_t{UINT32_MAX} * 10000);
+                           }),
+            0);
 }
 
 TEST(Robustness, AStringWithoutMemoryEndsTheProgram) {
   for (bool store : {false, true}) {
     headless::HeadlessDisplay display;
     bool after = false;
-    EXPECT_EQ(RunWithProgram(display, [&] {
-      char* text = nullptr;
-      display.FailHeapAllocFrom(0);
-      if (store) {
-        char* mark = StringWorkPosition;
-        StringAppend("Player ");
-        StringStoreExpression(&text, mark);
-      } else {
-        StringAssign(&text, "Spielstand:");
-      }
-      after = true;
-    }), 0);
+    EXPECT_EQ(RunWithProgram(display,
+                             [&] {
+                               char* text = nullptr;
+                               display.FailHeapAllocFrom(0);
+                               if (store) {
+                                 char* mark = StringWorkPosition;
+                                 StringAppend("Player ");
+                                 StringStoreExpression(&text, mark);
+                               } else {
+                                 StringAssign(&text, "Spielstand:");
+                               }
+                               after = true;
+                             }),
+              0);
     EXPECT_FALSE(after) << store;
   }
 }
 
 TEST(Robustness, AListWithoutMemoryAddsNothing) {
   headless::HeadlessDisplay display;
-  EXPECT_EQ(RunWithProgram(display, [&] {
-    List list{};
-    ASSERT_NE(ListNew(&list, 8), nullptr);
-    ListElement* first = ListAdd(&list);
-    ASSERT_NE(first, nullptr);
-    display.FailHeapAllocFrom(0);
-    EXPECT_EQ(ListAdd(&list), nullptr);
-    EXPECT_EQ(list.current, first);
-    EXPECT_EQ(ListCount(&list), 1);
-    List other{};
-    EXPECT_EQ(ListNew(&other, 8), nullptr);
-    EXPECT_EQ(ListAdd(&other), nullptr);
-    display.ClearFailures();
-    EXPECT_NE(ListAdd(&list), nullptr);
-    EXPECT_EQ(ListCount(&list), 2);
-    EXPECT_EQ(ListNew(nullptr, 8), nullptr);
-    EXPECT_EQ(ListSelect(nullptr, 3), nullptr);
-    EXPECT_EQ(ListCount(nullptr), 0);
-  }), 0);
+  EXPECT_EQ(RunWithProgram(display,
+                           [&] {
+                             List list{};
+                             ASSERT_NE(ListNew(&list, 8), nullptr);
+                             ListElement* first = ListAdd(&list);
+                             ASSERT_NE(first, nullptr);
+                             display.FailHeapAllocFrom(0);
+                             EXPECT_EQ(ListAdd(&list), nullptr);
+                             EXPECT_EQ(list.current, first);
+                             EXPECT_EQ(ListCount(&list), 1);
+                             List other{};
+                             EXPECT_EQ(ListNew(&other, 8), nullptr);
+                             EXPECT_EQ(ListAdd(&other), nullptr);
+                             display.ClearFailures();
+                             EXPECT_NE(ListAdd(&list), nullptr);
+                             EXPECT_EQ(ListCount(&list), 2);
+                             EXPECT_EQ(ListNew(nullptr, 8), nullptr);
+                             EXPECT_EQ(ListSelect(nullptr, 3), nullptr);
+                             EXPECT_EQ(ListCount(nullptr), 0);
+                           }),
+            0);
 }
 
 TEST(Robustness, WindowsOfAnySizeFlagsAndTitle) {
@@ -127,29 +134,32 @@ TEST(Robustness, WindowsOfAnySizeFlagsAndTitle) {
 
 TEST(Robustness, ScreensOfBadSizesAndRates) {
   headless::HeadlessDisplay display;
-  EXPECT_EQ(RunWithProgram(display, [&] {
-    ASSERT_NE(ScreenInit(), 0);
-    HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
-    for (int32_t side : {0, -1, 32768, INT32_MIN}) {
-      EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, side, 240, 0, 0, 0), 0) << side;
-      EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, side, 0, 0, 0), 0) << side;
-      EXPECT_EQ(ScreenInspect().windowed, 0);
-      EXPECT_EQ(ScreenInspect().backBuffer, nullptr);
-    }
-    // Too big for memory (over 512 MiB): refused the same way.
-    EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 32767, 32767, 0, 0, 0), 0);
-    EXPECT_EQ(ScreenFlip(), nullptr);
-    EXPECT_EQ(ScreenOutput(), nullptr);
-    EXPECT_EQ(ScreenClear(0, 0, 0), DDERR_INVALIDOBJECT);
-    // The largest rate has a period of 0 ticks: a flip waits for one reading.
-    ASSERT_EQ(ScreenSetFrameRate(INT32_MAX), 1);
-    EXPECT_EQ(ScreenInspect().framePeriod, 0);
-    ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 1);
-    ScreenFlip();
-    const int64_t counter = display.Counter();
-    ScreenFlip();
-    EXPECT_EQ(display.Counter(), counter + 1000);
-  }), 0);
+  EXPECT_EQ(
+      RunWithProgram(display,
+                     [&] {
+                       ASSERT_NE(ScreenInit(), 0);
+                       HWND window = WindowOpen(0, 0, 0, 320, 240, kWindowCentredPopup, "");
+                       for (int32_t side : {0, -1, 32768, INT32_MIN}) {
+                         EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, side, 240, 0, 0, 0), 0) << side;
+                         EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 320, side, 0, 0, 0), 0) << side;
+                         EXPECT_EQ(ScreenInspect().windowed, 0);
+                         EXPECT_EQ(ScreenInspect().backBuffer, nullptr);
+                       }
+                       // Too big for memory (over 512 MiB): refused the same way.
+                       EXPECT_EQ(ScreenOpenWindowed(window, 0, 0, 32767, 32767, 0, 0, 0), 0);
+                       EXPECT_EQ(ScreenFlip(), nullptr);
+                       EXPECT_EQ(ScreenOutput(), nullptr);
+                       EXPECT_EQ(ScreenClear(0, 0, 0), DDERR_INVALIDOBJECT);
+                       // The largest rate has a period of 0 ticks: a flip waits for one reading.
+                       ASSERT_EQ(ScreenSetFrameRate(INT32_MAX), 1);
+                       EXPECT_EQ(ScreenInspect().framePeriod, 0);
+                       ASSERT_EQ(ScreenOpenWindowed(window, 0, 0, 320, 240, 0, 0, 0), 1);
+                       ScreenFlip();
+                       const int64_t counter = display.Counter();
+                       ScreenFlip();
+                       EXPECT_EQ(display.Counter(), counter + 1000);
+                     }),
+      0);
 }
 
 TEST(Robustness, SpritesOfBadSizesAndFarPositions) {

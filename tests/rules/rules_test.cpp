@@ -42,16 +42,16 @@ TEST(UpdateShips, CollisionIsStrictAndTheScoreTruncates) {
     float x, y, top, bottom;
     int32_t dead, points;
   } cases[] = {
-      {160.0f, 40.25f, 50.25f, 90.75f, 0, 250},   // line on the ceiling; 199.5 rounds to 200
-      {160.0f, above, 50.25f, 90.75f, 1, 250},    // a hair above it: dead, and still paid
-      {160.0f, 80.75f, 50.25f, 90.75f, 0, 250},   // line on the floor
-      {160.0f, below, 50.25f, 90.75f, 1, 250},    // a hair below it
-      {160.0f, 110.0f, 100.0f, 141.0f, 0, 248},   // 41 pixels wide: 199 * 300 / 240
-      {160.0f, 110.0f, 0.0f, 240.0f, 0, 0},       // full height earns nothing
-      {160.0f, 110.0f, 10.25f, 201.75f, 0, 60},   // 48.5 rounds to 48
-      {160.0f, 110.0f, 10.25f, 200.75f, 0, 62},   // 49.5 rounds to 50; 62.5 truncates
-      {160.5f, 110.0f, 100.0f, 141.0f, 0, 248},   // x 160.5: column 160 (halves to even)
-      {161.5f, 110.0f, 100.0f, 141.0f, 0, 248},   // x 161.5: column 162
+      {160.0f, 40.25f, 50.25f, 90.75f, 0, 250},  // line on the ceiling; 199.5 rounds to 200
+      {160.0f, above, 50.25f, 90.75f, 1, 250},   // a hair above it: dead, and still paid
+      {160.0f, 80.75f, 50.25f, 90.75f, 0, 250},  // line on the floor
+      {160.0f, below, 50.25f, 90.75f, 1, 250},   // a hair below it
+      {160.0f, 110.0f, 100.0f, 141.0f, 0, 248},  // 41 pixels wide: 199 * 300 / 240
+      {160.0f, 110.0f, 0.0f, 240.0f, 0, 0},      // full height earns nothing
+      {160.0f, 110.0f, 10.25f, 201.75f, 0, 60},  // 48.5 rounds to 48
+      {160.0f, 110.0f, 10.25f, 200.75f, 0, 62},  // 49.5 rounds to 50; 62.5 truncates
+      {160.5f, 110.0f, 100.0f, 141.0f, 0, 248},  // x 160.5: column 160 (halves to even)
+      {161.5f, 110.0f, 100.0f, 141.0f, 0, 248},  // x 161.5: column 162
   };
   InRuntime([&] {
     ListNew(&ShipList, sizeof(Ship));
@@ -91,7 +91,8 @@ std::vector<bool> FigurePixels() {
   hosted::SurfaceInfo back = hosted::InspectSurface(ScreenInspect().backBuffer);
   std::vector<bool> white;
   for (int y = 10; y < 30; ++y)
-    for (int x = 10; x < 110; ++x) white.push_back((back.pixels[y * back.pitch / 4 + x] & 0xFFFFFF) == 0xFFFFFF);
+    for (int x = 10; x < 110; ++x)
+      white.push_back((back.pixels[y * back.pitch / 4 + x] & 0xFFFFFF) == 0xFFFFFF);
   return white;
 }
 
@@ -104,8 +105,9 @@ std::vector<bool> FigurePixels() {
 // 97 ms 21 (20.6), 3 frames over 129 ms 23 (23.3).
 TEST(RunGame, TheFrameRateFigureAroundItsRestart) {
   // Snapshot k shows what pass k - 1 drew; pass 500 restarts the measurement.
-  const std::vector<std::pair<int, std::string>> figures = {
-      {499, "FPS: 31"}, {500, "FPS: 31"}, {501, "FPS: 0"}, {502, "FPS: 16"}, {503, "FPS: 21"}, {504, "FPS: 23"}};
+  const std::vector<std::pair<int, std::string>> figures = {{499, "FPS: 31"}, {500, "FPS: 31"},
+                                                            {501, "FPS: 0"},  {502, "FPS: 16"},
+                                                            {503, "FPS: 21"}, {504, "FPS: 23"}};
   // The steered flight of the reference games lives well past 505 frames.
   std::vector<std::vector<uint8_t>> keys;
   std::ifstream in(std::string(CAVE_SOURCE_DIR) + "/tests/game/references/steer.keys");
@@ -128,17 +130,19 @@ TEST(RunGame, TheFrameRateFigureAroundItsRestart) {
     previousCounter = game.Counter();
     if (k >= figures.front().first && k <= figures.back().first) drawn.push_back(FigurePixels());
   };
-  EXPECT_EQ(RunWithProgram(game, [] {
-    StartGame();
-    RunGame();
-  }), 0);
+  EXPECT_EQ(RunWithProgram(game,
+                           [] {
+                             StartGame();
+                             RunGame();
+                           }),
+            0);
   ASSERT_EQ(drawn.size(), figures.size()) << "the ship did not live long enough";
 
   // The same lines drawn by the drawing library on a black screen.
   RunWithProgram([&] {
     ScreenInit();
-    ScreenOpenWindowed(WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kWindowCentredPopup, ""), 0, 0, kFieldWidth,
-                       kFieldHeight, 0, 0, 0);
+    ScreenOpenWindowed(WindowOpen(0, 0, 0, kFieldWidth, kFieldHeight, kWindowCentredPopup, ""), 0,
+                       0, kFieldWidth, kFieldHeight, 0, 0, 0);
     for (size_t i = 0; i < figures.size(); ++i) {
       ScreenClear(0, 0, 0);
       DrawingStart(ScreenOutput());
@@ -147,8 +151,8 @@ TEST(RunGame, TheFrameRateFigureAroundItsRestart) {
       TextCursor(10, 10);
       DrawText(figures[i].second.c_str());
       DrawingStop();
-      EXPECT_EQ(drawn[i], FigurePixels()) << "snapshot " << figures[i].first << " does not show "
-                                          << figures[i].second;
+      EXPECT_EQ(drawn[i], FigurePixels())
+          << "snapshot " << figures[i].first << " does not show " << figures[i].second;
     }
   });
 }

@@ -128,8 +128,8 @@ TEST(ScreenOpenWindowed, EveryFailureClosesTheScreen) {
       EXPECT_EQ(view.target.surface, nullptr);
       EXPECT_EQ(SpriteRecordAt(3)->surface, nullptr);
       EXPECT_EQ(hosted::InspectSurface(sprite).pixels, nullptr);  // released
-      EXPECT_EQ(view.active, 1);      // kept
-      EXPECT_EQ(view.frameRate, 30);  // kept
+      EXPECT_EQ(view.active, 1);                                  // kept
+      EXPECT_EQ(view.frameRate, 30);                              // kept
       // Nothing is left to draw into, and nothing breaks.
       EXPECT_EQ(ScreenOutput(), nullptr);
       EXPECT_EQ(ScreenFlip(), nullptr);

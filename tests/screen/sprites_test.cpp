@@ -18,8 +18,8 @@ void ExpectCopy(int32_t x, int32_t y, RECT expected) {
   SpriteDisplay(5, x, y);
   for (int py = 0; py < 240; ++py)
     for (int px = 0; px < 320; ++px) {
-      bool inside = px >= expected.left && px < expected.right && py >= expected.top &&
-                    py < expected.bottom;
+      bool inside =
+          px >= expected.left && px < expected.right && py >= expected.top && py < expected.bottom;
       uint32_t want = inside ? SpritePixel(5, px - x, py - y) : marker;
       ASSERT_EQ(BackPixel(px, py), want) << "copy at " << x << "," << y << ": " << px << "," << py;
     }
@@ -109,7 +109,8 @@ TEST(SpriteDisplayKeyed, KeysOutBlackAndNothingNextToIt) {
   const struct {
     uint32_t source;
     bool copied;
-  } pixels[] = {{0x000000, false}, {0x000001, true}, {0x000100, true}, {0x010000, true}, {0xFFFFFF, true}};
+  } pixels[] = {
+      {0x000000, false}, {0x000001, true}, {0x000100, true}, {0x010000, true}, {0xFFFFFF, true}};
   RunWithProgram([&] {
     OpenGameScreen();
     ASSERT_NE(SpriteCreate(10, 5, 1), nullptr);
@@ -117,7 +118,8 @@ TEST(SpriteDisplayKeyed, KeysOutBlackAndNothingNextToIt) {
     ScreenClear(1, 2, 3);
     SpriteDisplayKeyed(10, 7, 9);
     for (int x = 0; x < 5; ++x)
-      EXPECT_EQ(BackPixel(7 + x, 9), pixels[x].copied ? pixels[x].source : 0x010203u) << std::hex << pixels[x].source;
+      EXPECT_EQ(BackPixel(7 + x, 9), pixels[x].copied ? pixels[x].source : 0x010203u)
+          << std::hex << pixels[x].source;
   });
 }
 
@@ -177,7 +179,7 @@ TEST(SpriteTarget, MovesOnlyToHeldSpritesAndHome) {
     OpenGameScreen();
     IDirectDrawSurface7* back = ScreenInspect().backBuffer;
     IDirectDrawSurface7* sprite = SpriteCreate(1, 40, 30);
-    EXPECT_EQ(SpriteTarget(5), back);  // empty slot
+    EXPECT_EQ(SpriteTarget(5), back);    // empty slot
     EXPECT_EQ(SpriteTarget(900), back);  // beyond the table
     EXPECT_EQ(SpriteTarget(1), sprite);
     EXPECT_EQ(ScreenInspect().target.width, 40);

@@ -2,9 +2,8 @@
 // framebuffers but shows nothing: windows, pictures, window events, the
 // keyboard without focus, message boxes, the clock; and the display where no
 // screen can be opened.
-#include <gtest/gtest.h>
-
 #include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -261,8 +260,8 @@ TEST(SdlText, AnsiBecomesUtf8) {
   EXPECT_EQ(sdl::Utf8FromAnsi("Fehler Nr.1\n"), "Fehler Nr.1\n");
   EXPECT_EQ(sdl::Utf8FromAnsi("\xC4\xD6\xDC\xE4\xF6\xFC\xDF"),
             "\xC3\x84\xC3\x96\xC3\x9C\xC3\xA4\xC3\xB6\xC3\xBC\xC3\x9F");
-  EXPECT_EQ(sdl::Utf8FromAnsi("\x80"), "\xE2\x82\xAC");     // euro sign
-  EXPECT_EQ(sdl::Utf8FromAnsi("\x9F"), "\xC5\xB8");         // Y with diaeresis
+  EXPECT_EQ(sdl::Utf8FromAnsi("\x80"), "\xE2\x82\xAC");      // euro sign
+  EXPECT_EQ(sdl::Utf8FromAnsi("\x9F"), "\xC5\xB8");          // Y with diaeresis
   EXPECT_EQ(sdl::Utf8FromAnsi("a\x81z"), "a\xEF\xBF\xBDz");  // undefined: U+FFFD
   EXPECT_EQ(sdl::Utf8FromAnsi("\xFF"), "\xC3\xBF");
 }

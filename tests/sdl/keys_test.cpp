@@ -1,7 +1,6 @@
 // SDL scancodes as DirectInput scan codes.
-#include <gtest/gtest.h>
-
 #include <SDL_scancode.h>
+#include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
@@ -67,12 +66,14 @@ TEST(SdlKeys, FunctionCursorAndKeypadKeys) {
   EXPECT_EQ(DirectInputKey(SDL_SCANCODE_PAUSE), 0xC5);
   // The keypad digits are laid out 7 8 9 / 4 5 6 / 1 2 3 / 0.
   const std::map<SDL_Scancode, int> keypad = {
-      {SDL_SCANCODE_KP_7, 0x47},     {SDL_SCANCODE_KP_8, 0x48},      {SDL_SCANCODE_KP_9, 0x49},
-      {SDL_SCANCODE_KP_4, 0x4B},     {SDL_SCANCODE_KP_5, 0x4C},      {SDL_SCANCODE_KP_6, 0x4D},
-      {SDL_SCANCODE_KP_1, 0x4F},     {SDL_SCANCODE_KP_2, 0x50},      {SDL_SCANCODE_KP_3, 0x51},
-      {SDL_SCANCODE_KP_0, 0x52},     {SDL_SCANCODE_KP_PERIOD, 0x53}, {SDL_SCANCODE_KP_ENTER, 0x9C},
-      {SDL_SCANCODE_KP_DIVIDE, 0xB5}, {SDL_SCANCODE_KP_MULTIPLY, 0x37},
-      {SDL_SCANCODE_KP_MINUS, 0x4A}, {SDL_SCANCODE_KP_PLUS, 0x4E},
+      {SDL_SCANCODE_KP_7, 0x47},        {SDL_SCANCODE_KP_8, 0x48},
+      {SDL_SCANCODE_KP_9, 0x49},        {SDL_SCANCODE_KP_4, 0x4B},
+      {SDL_SCANCODE_KP_5, 0x4C},        {SDL_SCANCODE_KP_6, 0x4D},
+      {SDL_SCANCODE_KP_1, 0x4F},        {SDL_SCANCODE_KP_2, 0x50},
+      {SDL_SCANCODE_KP_3, 0x51},        {SDL_SCANCODE_KP_0, 0x52},
+      {SDL_SCANCODE_KP_PERIOD, 0x53},   {SDL_SCANCODE_KP_ENTER, 0x9C},
+      {SDL_SCANCODE_KP_DIVIDE, 0xB5},   {SDL_SCANCODE_KP_MULTIPLY, 0x37},
+      {SDL_SCANCODE_KP_MINUS, 0x4A},    {SDL_SCANCODE_KP_PLUS, 0x4E},
       {SDL_SCANCODE_NUMLOCKCLEAR, 0x45}};
   for (auto [scancode, key] : keypad) EXPECT_EQ(DirectInputKey(scancode), key) << scancode;
 }
@@ -91,8 +92,8 @@ TEST(SdlKeys, DistinctKeysGetDistinctCodesAndOthersNone) {
       EXPECT_TRUE(owner.count(key)) << "alias " << scancode << " of no key";
       continue;
     }
-    EXPECT_FALSE(owner.count(key)) << "scancodes " << owner[key] << " and " << scancode
-                                   << " both give " << key;
+    EXPECT_FALSE(owner.count(key))
+        << "scancodes " << owner[key] << " and " << scancode << " both give " << key;
     owner[key] = scancode;
   }
   EXPECT_GT(mapped, 120);

@@ -51,8 +51,8 @@ std::string ColumnFault() {
     if (index == 0) continue;
     const CaveColumn& c = *static_cast<const CaveColumn*>(ListRecord(e));
     if (!(c.top > 0.0f) || !(c.bottom < 239.0f) || !(c.bottom - c.top > 40.0f))
-      return "column " + std::to_string(index) + " has top " + std::to_string(c.top) +
-             ", bottom " + std::to_string(c.bottom);
+      return "column " + std::to_string(index) + " has top " + std::to_string(c.top) + ", bottom " +
+             std::to_string(c.bottom);
   }
   if (index != 320) return std::to_string(index) + " columns";
   return {};

@@ -1,10 +1,11 @@
+#include "runtime/window/window.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "runtime/core/core.h"
 #include "runtime/core/hooks.h"
-#include "runtime/window/window.h"
 #include "runtime/window/window_inspect.h"
 #include "tests/support/program.h"
 
@@ -204,7 +205,7 @@ TEST(Window, BadNumbersAndFailures) {
     WNDCLASSA probe{};
     probe.lpfnWndProc = WindowProcedure;
     probe.lpszClassName = "WindowClass_4";
-    EXPECT_EQ(RegisterClassA(&probe), 0);  // still registered
+    EXPECT_EQ(RegisterClassA(&probe), 0);                               // still registered
     EXPECT_NE(WindowOpen(4, 0, 0, 10, 10, kWindowPopup, ""), nullptr);  // and usable
 
     // The table cannot grow: refused, and the table stays as it was.

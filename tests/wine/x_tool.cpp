@@ -30,7 +30,9 @@ struct Picture {
   int width = 0;
   int height = 0;
   std::vector<unsigned char> rgb;
-  const unsigned char* At(int x, int y) const { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+  const unsigned char* At(int x, int y) const {
+    return &rgb[(static_cast<size_t>(y) * width + x) * 3];
+  }
 };
 
 [[noreturn]] void Fail(const std::string& message) {
@@ -51,12 +53,14 @@ Picture Read(const std::string& file) {
   std::string magic;
   int maxval = 0;
   Picture picture;
-  if (!(in >> magic >> picture.width >> picture.height >> maxval) || magic != "P6" || maxval != 255 ||
-      picture.width <= 0 || picture.height <= 0 || picture.width > 65535 || picture.height > 65535)
+  if (!(in >> magic >> picture.width >> picture.height >> maxval) || magic != "P6" ||
+      maxval != 255 || picture.width <= 0 || picture.height <= 0 || picture.width > 65535 ||
+      picture.height > 65535)
     Fail("not a binary PPM picture: " + file);
   in.get();
   picture.rgb.resize(static_cast<size_t>(picture.width) * picture.height * 3);
-  if (!in.read(reinterpret_cast<char*>(picture.rgb.data()), static_cast<std::streamsize>(picture.rgb.size())))
+  if (!in.read(reinterpret_cast<char*>(picture.rgb.data()),
+               static_cast<std::streamsize>(picture.rgb.size())))
     Fail("picture cut short: " + file);
   return picture;
 }
@@ -132,7 +136,8 @@ int Close(Window window) {
   event.xclient.format = 32;
   event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
   event.xclient.data.l[1] = CurrentTime;
-  if (XSendEvent(display, window, False, NoEventMask, &event) == 0) Fail("cannot send the close request");
+  if (XSendEvent(display, window, False, NoEventMask, &event) == 0)
+    Fail("cannot send the close request");
   XSync(display, False);
   XCloseDisplay(display);
   return 0;
@@ -149,8 +154,10 @@ int RedRow(const Picture& picture, int first, int last) {
         sum += y;
         ++count;
       }
-  if (count == 0) std::printf("none\n");
-  else std::printf("%.2f %ld\n", sum / static_cast<double>(count), count);
+  if (count == 0)
+    std::printf("none\n");
+  else
+    std::printf("%.2f %ld\n", sum / static_cast<double>(count), count);
   return 0;
 }
 
@@ -175,8 +182,8 @@ int Lit(const Picture& picture) {
 
 void SameSize(const Picture& a, const Picture& b) {
   if (a.width != b.width || a.height != b.height)
-    Fail("pictures differ in size: " + std::to_string(a.width) + "x" + std::to_string(a.height) + " and " +
-         std::to_string(b.width) + "x" + std::to_string(b.height));
+    Fail("pictures differ in size: " + std::to_string(a.width) + "x" + std::to_string(a.height) +
+         " and " + std::to_string(b.width) + "x" + std::to_string(b.height));
 }
 
 int Diff(const Picture& a, const Picture& b) {
@@ -214,7 +221,8 @@ int main(int argc, char** argv) {
                 static_cast<int>(Number(argv[5])), static_cast<int>(Number(argv[6])));
   if (command == "close" && argc == 3) return Close(static_cast<Window>(Number(argv[2])));
   if (command == "red-row" && argc == 5)
-    return RedRow(Read(argv[2]), static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])));
+    return RedRow(Read(argv[2]), static_cast<int>(Number(argv[3])),
+                  static_cast<int>(Number(argv[4])));
   if (command == "border" && argc == 3) return Border(Read(argv[2]));
   if (command == "lit" && argc == 3) return Lit(Read(argv[2]));
   if (command == "diff" && argc == 4) return Diff(Read(argv[2]), Read(argv[3]));

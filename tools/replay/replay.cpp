@@ -111,12 +111,14 @@ Options ParseOptions(int argc, char** argv) {
     std::string value = argv[++i];
     long long number = 0;
     if (option == "--tick") {
-      if (!ParseNumber(value, 0, 4294967295LL, &number)) Usage("--tick needs 0-4294967295, got '" + value + "'");
+      if (!ParseNumber(value, 0, 4294967295LL, &number))
+        Usage("--tick needs 0-4294967295, got '" + value + "'");
       options.tick = static_cast<uint32_t>(number);
     } else if (option == "--input") {
       options.input = ReadInput(value);
     } else if (option == "--snapshots") {
-      if (!ParseNumber(value, 0, 1LL << 40, &number)) Usage("--snapshots needs a count, got '" + value + "'");
+      if (!ParseNumber(value, 0, 1LL << 40, &number))
+        Usage("--snapshots needs a count, got '" + value + "'");
       options.quitAt = number;
     } else if (option == "--trace") {
       options.trace = value;
@@ -129,9 +131,9 @@ Options ParseOptions(int argc, char** argv) {
     } else if (option == "--steer") {
       options.steer = ParsePicture(option, value);
     } else if (option == "--fail") {
-      static const char* points[] = {"ddraw-load", "ddraw-create", "dinput-load", "dinput-create",
-                                     "dinput-device", "window", "screen", "cave-sprite",
-                                     "ship-sprite"};
+      static const char* points[] = {"ddraw-load",    "ddraw-create",  "dinput-load",
+                                     "dinput-create", "dinput-device", "window",
+                                     "screen",        "cave-sprite",   "ship-sprite"};
       bool known = false;
       for (const char* point : points) known = known || value == point;
       if (!known) Usage("unknown failure point '" + value + "'");
@@ -153,15 +155,24 @@ Options ParseOptions(int argc, char** argv) {
 
 void InjectFailure(headless::HeadlessDisplay& display, const std::string& point) {
   using hosted::FailPoint;
-  if (point == "ddraw-load") display.FailLoadLibrary("DDRAW.DLL");
-  else if (point == "ddraw-create") display.Fail(FailPoint::kDirectDrawCreate);
-  else if (point == "dinput-load") display.FailLoadLibrary("DINPUT.DLL");
-  else if (point == "dinput-create") display.Fail(FailPoint::kDirectInputCreate);
-  else if (point == "dinput-device") display.Fail(FailPoint::kDirectInputDevice);
-  else if (point == "window") display.FailCreateWindow("WindowClass_0");
-  else if (point == "screen") display.Fail(FailPoint::kPrimarySurface);
-  else if (point == "cave-sprite") display.FailSurfaceSize(kFieldWidth, kFieldHeight);
-  else if (point == "ship-sprite") display.FailSurfaceSize(20, 20);
+  if (point == "ddraw-load")
+    display.FailLoadLibrary("DDRAW.DLL");
+  else if (point == "ddraw-create")
+    display.Fail(FailPoint::kDirectDrawCreate);
+  else if (point == "dinput-load")
+    display.FailLoadLibrary("DINPUT.DLL");
+  else if (point == "dinput-create")
+    display.Fail(FailPoint::kDirectInputCreate);
+  else if (point == "dinput-device")
+    display.Fail(FailPoint::kDirectInputDevice);
+  else if (point == "window")
+    display.FailCreateWindow("WindowClass_0");
+  else if (point == "screen")
+    display.Fail(FailPoint::kPrimarySurface);
+  else if (point == "cave-sprite")
+    display.FailSurfaceSize(kFieldWidth, kFieldHeight);
+  else if (point == "ship-sprite")
+    display.FailSurfaceSize(20, 20);
 }
 
 std::string Float(float value) {
@@ -174,11 +185,21 @@ std::string JsonString(const std::string& text) {
   std::string out = "\"";
   for (unsigned char c : text) {
     switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
       default:
         if (c < 0x20) {
           char escaped[8];
@@ -202,18 +223,20 @@ std::string GameState(int snapshot, bool box) {
       if (!first) line += ",";
       first = false;
       line += "{\"x\":" + Float(ship.x) + ",\"y\":" + Float(ship.y) + ",\"vy\":" + Float(ship.vy) +
-              ",\"score\":" + std::to_string(ship.score) + ",\"dead\":" + std::to_string(ship.dead) + "}";
+              ",\"score\":" + std::to_string(ship.score) +
+              ",\"dead\":" + std::to_string(ship.dead) + "}";
     }
   }
-  line += "],\"tint\":[" + std::to_string(RockTint.red) + "," + std::to_string(RockTint.green) + "," +
-          std::to_string(RockTint.blue) + "],\"column160\":";
+  line += "],\"tint\":[" + std::to_string(RockTint.red) + "," + std::to_string(RockTint.green) +
+          "," + std::to_string(RockTint.blue) + "],\"column160\":";
   const CaveColumn* column = nullptr;
   int count = 0;
   if (ColumnList.head) {
     for (ListElement* e = ColumnList.head->first; e; e = e->next, ++count)
       if (count == 160) column = static_cast<CaveColumn*>(ListRecord(e));
   }
-  line += column ? "[" + Float(column->top) + "," + Float(column->bottom) + "]" : std::string("null");
+  line +=
+      column ? "[" + Float(column->top) + "," + Float(column->bottom) + "]" : std::string("null");
   line += ",\"columns\":" + std::to_string(count);
   if (box) line += ",\"box\":true";
   return line + "}\n";
@@ -226,7 +249,8 @@ bool WritePpm(const std::string& file, const uint32_t* pixels, int32_t width, in
   std::fprintf(out, "P6\n%d %d\n255\n", width, height);
   std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
   for (int32_t y = 0; y < height; ++y) {
-    const uint32_t* line = reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(pixels) + y * pitch);
+    const uint32_t* line =
+        reinterpret_cast<const uint32_t*>(reinterpret_cast<const char*>(pixels) + y * pitch);
     for (int32_t x = 0; x < width; ++x) {
       row[x * 3 + 0] = static_cast<unsigned char>(line[x] >> 16);
       row[x * 3 + 1] = static_cast<unsigned char>(line[x] >> 8);
@@ -256,8 +280,10 @@ void WriteShot(const std::string& file) {
   RECT area = window.client;
   bool inside = window.exists && area.left >= 0 && area.top >= 0 && area.right <= desktop.width &&
                 area.bottom <= desktop.height && area.right > area.left && area.bottom > area.top;
-  const uint32_t* origin = inside ? desktop.pixels + static_cast<size_t>(area.top) * desktop.width + area.left : nullptr;
-  if (!inside || !WritePpm(file, origin, area.right - area.left, area.bottom - area.top, desktop.pitch))
+  const uint32_t* origin =
+      inside ? desktop.pixels + static_cast<size_t>(area.top) * desktop.width + area.left : nullptr;
+  if (!inside ||
+      !WritePpm(file, origin, area.right - area.left, area.bottom - area.top, desktop.pitch))
     std::fprintf(stderr, "cave-replay: could not write the window picture to '%s'\n", file.c_str());
 }
 
@@ -327,8 +353,8 @@ int main(int argc, char** argv) {
   };
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
-    std::printf("{\"box\":{\"title\":%s,\"text\":%s},\"snapshot\":%d}\n", JsonString(box.title).c_str(),
-                JsonString(box.text).c_str(), box.snapshot);
+    std::printf("{\"box\":{\"title\":%s,\"text\":%s},\"snapshot\":%d}\n",
+                JsonString(box.title).c_str(), JsonString(box.text).c_str(), box.snapshot);
     std::fflush(stdout);
   };
 

@@ -42,7 +42,8 @@ bool SteerUp(const Ship& ship, const std::vector<CaveColumn>& columns) {
     }
     if (next.empty()) break;  // every path hits the rock here: keep the longest-lived choice
     // The widest margins first; near-identical states are kept once.
-    std::sort(next.begin(), next.end(), [](const Path& a, const Path& b) { return a.margin > b.margin; });
+    std::sort(next.begin(), next.end(),
+              [](const Path& a, const Path& b) { return a.margin > b.margin; });
     paths.clear();
     for (const Path& candidate : next) {
       bool known = std::any_of(paths.begin(), paths.end(), [&](const Path& p) {

@@ -21,24 +21,24 @@ namespace hosted {
 
 // Platform steps that a display can make fail on request (tests, replays).
 enum class FailPoint {
-  kLoadLibrary,         // detail: module name as passed to LoadLibraryA
-  kDirectDrawCreate,    // DirectDrawCreateEx
-  kPrimarySurface,      // CreateSurface of the primary surface
-  kBackBuffer,          // CreateSurface with DDSCAPS_3DDEVICE | DDSCAPS_OFFSCREENPLAIN
-  kClipper,             // CreateClipper
-  kSurfaceSize,         // CreateSurface of a plain surface; width, height given
-  kDirectInputCreate,   // DirectInputCreateEx
-  kDirectInputDevice,   // IDirectInput7A::CreateDeviceEx
-  kGetDeviceState,      // IDirectInputDevice7A::GetDeviceState
-  kCreateWindow,        // CreateWindowExA; detail: class name
-  kHeapCreate,          // HeapCreate
-  kHeapAlloc,           // HeapAlloc and HeapReAlloc
+  kLoadLibrary,        // detail: module name as passed to LoadLibraryA
+  kDirectDrawCreate,   // DirectDrawCreateEx
+  kPrimarySurface,     // CreateSurface of the primary surface
+  kBackBuffer,         // CreateSurface with DDSCAPS_3DDEVICE | DDSCAPS_OFFSCREENPLAIN
+  kClipper,            // CreateClipper
+  kSurfaceSize,        // CreateSurface of a plain surface; width, height given
+  kDirectInputCreate,  // DirectInputCreateEx
+  kDirectInputDevice,  // IDirectInput7A::CreateDeviceEx
+  kGetDeviceState,     // IDirectInputDevice7A::GetDeviceState
+  kCreateWindow,       // CreateWindowExA; detail: class name
+  kHeapCreate,         // HeapCreate
+  kHeapAlloc,          // HeapAlloc and HeapReAlloc
 };
 
 // What the display needs to know of a top-level window.
 struct WindowView {
-  RECT rect;          // outer rectangle in desktop coordinates
-  RECT client;        // client area in desktop coordinates
+  RECT rect;    // outer rectangle in desktop coordinates
+  RECT client;  // client area in desktop coordinates
   bool visible;
   bool popup;         // WS_POPUP: no frame and no title bar
   const char* title;  // valid only during the call

@@ -42,7 +42,8 @@ void GameMain() {
 
   DrawingStart(SpriteOutput(kSprite));
   DrawingMode(0);
-  for (int32_t r = 0; r < kRadii; ++r) DrawCircle(r * kCell + kCell / 2, kCell / 2, r, Rgb(255, 255, 255));
+  for (int32_t r = 0; r < kRadii; ++r)
+    DrawCircle(r * kCell + kCell / 2, kCell / 2, r, Rgb(255, 255, 255));
   // The ball as the game makes it: rings from the rim inwards, cos-shaded red.
   const float pi = 3.1415930f;
   const int32_t radius = 10;

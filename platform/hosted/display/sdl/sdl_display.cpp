@@ -17,11 +17,13 @@ constexpr int32_t kFallbackHeight = 768;
 constexpr uint64_t kCounterRate = 10000000;  // the hosted performance counter: 10 MHz
 
 // Code points of the bytes 0x80-0x9F in code page 1252; 0 where it has none.
+// clang-format off
 constexpr uint16_t kWindows1252[32] = {
     0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
     0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
     0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+// clang-format on
 
 void AppendUtf8(std::string& out, uint32_t codePoint) {
   if (codePoint < 0x80) {
