@@ -1,19 +1,32 @@
-// The process entry of the hosted program on a real screen: the SDL display
-// is installed and WinMain runs as a hosted process, its result the exit code.
+// The process entry of the hosted program on a real screen: the program's
+// own options are read, the SDL display is installed and WinMain runs as a
+// hosted process, its result the exit code.
+#include <cstdio>
 #include <string>
 
+#include "platform/hosted/display/sdl/options.h"
 #include "platform/hosted/display/sdl/sdl_display.h"
 
 int main(int argc, char** argv) {
-  // WinMain gets the command line without the program's name, as on Windows.
-  std::string commandLine;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) commandLine += ' ';
-    commandLine += argv[i];
+  sdl::Options options;
+  std::string problem;
+  if (!sdl::ParseOptions(argc, argv, &options, &problem)) {
+    std::fprintf(stderr, "cave: %s\n%s", problem.c_str(), sdl::Usage().c_str());
+    return 2;
   }
+  if (options.action == sdl::Options::Action::kHelp) {
+    std::fputs(sdl::Usage().c_str(), stdout);
+    return 0;
+  }
+  if (options.action == sdl::Options::Action::kVersion) {
+    std::printf("%s\n", sdl::VersionLine().c_str());
+    return 0;
+  }
+  // The game ignores its command line; WinMain gets an empty one.
+  char commandLine[] = "";
   sdl::SdlDisplay display;
   return hosted::RunProcess(display, [&commandLine] {
-    ExitProcess(static_cast<UINT>(
-        WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL)));
+    ExitProcess(
+        static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL)));
   });
 }

@@ -1,0 +1,105 @@
+#include "platform/hosted/display/sdl/options.h"
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace sdl {
+namespace {
+
+// A decimal whole number in min ... max, digits only.
+bool Number(const std::string& text, uint64_t min, uint64_t max, uint64_t* out) {
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  uint64_t value = std::strtoull(text.c_str(), nullptr, 10);
+  if (value < min || value > max) return false;
+  *out = value;
+  return true;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem) {
+  *options = Options{};
+  for (int i = 1; i < argc; ++i) {
+    std::string option = argv[i];
+    if (option == "--help") {
+      options->action = Options::Action::kHelp;
+      return true;
+    }
+    if (option == "--version") {
+      options->action = Options::Action::kVersion;
+      return true;
+    }
+    if (option == "--fullscreen") {
+      options->fullscreen = true;
+      continue;
+    }
+    if (option != "--scale" && option != "--tick" && option != "--record" && option != "--watch") {
+      *problem = "unknown option '" + option + "'";
+      return false;
+    }
+    if (i + 1 >= argc) {
+      *problem = option + " needs a value";
+      return false;
+    }
+    std::string value = argv[++i];
+    uint64_t number = 0;
+    if (option == "--scale") {
+      // The screen decides the largest scale; 1000 is far beyond any.
+      if (!Number(value, 1, 1000, &number)) {
+        *problem = "--scale needs a whole number from 1, got '" + value + "'";
+        return false;
+      }
+      options->scale = static_cast<int32_t>(number);
+    } else if (option == "--tick") {
+      if (!Number(value, 0, UINT32_MAX, &number)) {
+        *problem = "--tick needs a whole number from 0 to 4294967295, got '" + value + "'";
+        return false;
+      }
+      options->tickGiven = true;
+      options->tick = static_cast<uint32_t>(number);
+    } else if (value.empty()) {
+      *problem = option + " needs a file name";
+      return false;
+    } else {
+      (option == "--record" ? options->record : options->watch) = value;
+    }
+  }
+  if (!options->watch.empty() && !options->record.empty()) {
+    *problem = "--record and --watch cannot be combined";
+    return false;
+  }
+  if (!options->watch.empty() && options->tickGiven) {
+    *problem = "--tick cannot be combined with --watch: the recording gives the tick";
+    return false;
+  }
+  return true;
+}
+
+std::string Usage() {
+  return "usage: cave [--scale N] [--fullscreen] [--tick N] [--record FILE | --watch FILE]\n"
+         "            [--help] [--version]\n"
+         "\n"
+         "A ball hangs in a cave that scrolls past; gravity pulls it down. Stay in the\n"
+         "open passage as long as you can: narrow passages score faster.\n"
+         "\n"
+         "Keys:\n"
+         "  Up                hold for thrust\n"
+         "  P                 pause, and resume (when let go)\n"
+         "  Escape            quit (when let go)\n"
+         "  Alt+Enter, F11    switch between the window and full screen\n"
+         "\n"
+         "Options:\n"
+         "  --scale N         show every pixel as N x N pixels of the screen (default:\n"
+         "                    the largest scale that leaves a desktop of 640 x 480)\n"
+         "  --fullscreen      start in full screen\n"
+         "  --tick N          play the cave of start tick N (0-4294967295)\n"
+         "  --record FILE     record the game into FILE as it is played\n"
+         "  --watch FILE      show the recording in FILE\n"
+         "  --help            show this text\n"
+         "  --version         show the version\n";
+}
+
+std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }
+
+}  // namespace sdl

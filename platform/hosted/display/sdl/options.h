@@ -1,0 +1,38 @@
+// The Linux program's command line. The game itself ignores its command line,
+// as it does on Windows; these options belong to the hosted program around
+// it and are read before the game starts:
+//
+//   cave [--scale N] [--fullscreen] [--tick N] [--record FILE | --watch FILE]
+//        [--help] [--version]
+//
+// A bad command line gets one line naming the problem, then the usage, on
+// standard error, and exit code 2, before any window opens.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace sdl {
+
+struct Options {
+  enum class Action { kPlay, kHelp, kVersion };
+  Action action = Action::kPlay;
+  int32_t scale = 0;  // every logical pixel as scale x scale screen pixels; 0: the default
+  bool fullscreen = false;
+  bool tickGiven = false;  // the tick count reads `tick` when the game starts
+  uint32_t tick = 0;
+  std::string record;  // the file to record the game into; empty: none
+  std::string watch;   // the recording to show; empty: none
+};
+
+// Reads argv[1 ...]; false with a one-line `problem` when the command line is
+// bad. --help and --version win over everything after them.
+bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem);
+
+// The usage, the keys and the options, as --help prints them.
+std::string Usage();
+
+// "cave <version>", as --version prints it.
+std::string VersionLine();
+
+}  // namespace sdl

@@ -1,0 +1,68 @@
+// The Linux program's command line: what each option sets, and the one-line
+// refusals of bad command lines.
+#include "platform/hosted/display/sdl/options.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using sdl::Options;
+
+bool Parse(std::vector<const char*> arguments, Options* options, std::string* problem) {
+  arguments.insert(arguments.begin(), "cave");
+  return sdl::ParseOptions(static_cast<int>(arguments.size()), arguments.data(), options, problem);
+}
+
+TEST(Options, EachOptionSetsItsField) {
+  Options o;
+  std::string problem;
+  ASSERT_TRUE(Parse({}, &o, &problem));
+  EXPECT_EQ(o.action, Options::Action::kPlay);
+  EXPECT_EQ(o.scale, 0);
+  EXPECT_FALSE(o.fullscreen || o.tickGiven);
+  ASSERT_TRUE(Parse({"--scale", "3", "--fullscreen", "--tick", "4294967295", "--record", "r.txt"},
+                    &o, &problem));
+  EXPECT_EQ(o.scale, 3);
+  EXPECT_TRUE(o.fullscreen);
+  EXPECT_TRUE(o.tickGiven);
+  EXPECT_EQ(o.tick, 4294967295u);
+  EXPECT_EQ(o.record, "r.txt");
+  ASSERT_TRUE(Parse({"--watch", "w.txt", "--tick", "0", "--help"}, &o, &problem));
+  EXPECT_EQ(o.action, Options::Action::kHelp);  // wins over what follows, bad or not
+  ASSERT_TRUE(Parse({"--version", "--bogus"}, &o, &problem));
+  EXPECT_EQ(o.action, Options::Action::kVersion);
+  EXPECT_EQ(sdl::VersionLine().rfind("cave ", 0), 0u);
+  EXPECT_NE(sdl::Usage().find("Alt+Enter"), std::string::npos);
+}
+
+TEST(Options, BadCommandLinesNameTheProblem) {
+  const struct {
+    std::vector<const char*> arguments;
+    const char* problem;
+  } cases[] = {
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"-h"}, "unknown option '-h'"},
+      {{"--scale"}, "--scale needs a value"},
+      {{"--scale", "0"}, "--scale needs a whole number from 1, got '0'"},
+      {{"--scale", "-2"}, "--scale needs a whole number from 1, got '-2'"},
+      {{"--scale", "2x"}, "--scale needs a whole number from 1, got '2x'"},
+      {{"--tick", "4294967296"},
+       "--tick needs a whole number from 0 to 4294967295, got '4294967296'"},
+      {{"--tick", "+5"}, "--tick needs a whole number from 0 to 4294967295, got '+5'"},
+      {{"--record", ""}, "--record needs a file name"},
+      {{"--record", "a", "--watch", "b"}, "--record and --watch cannot be combined"},
+      {{"--watch", "b", "--tick", "5"},
+       "--tick cannot be combined with --watch: the recording gives the tick"},
+  };
+  for (const auto& c : cases) {
+    Options o;
+    std::string problem;
+    EXPECT_FALSE(Parse(c.arguments, &o, &problem)) << c.problem;
+    EXPECT_EQ(problem, c.problem);
+  }
+}
+
+}  // namespace
