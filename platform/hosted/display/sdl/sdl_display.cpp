@@ -136,6 +136,13 @@ bool SdlDisplay::StartVideo() {
   }
   video_ = Video::kReady;
   SDL_StopTextInput();  // keys are read as key states; no input method wanted
+  // On X11 the framebuffers go to the screen as they are (shared memory),
+  // not through an OpenGL texture: SDL would otherwise make every window
+  // anew for OpenGL at its first picture, losing its place and full screen,
+  // and then copy the whole framebuffer into a texture for every present,
+  // which without a graphics card costs more than the frame itself.
+  if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(0, &bounds) == 0) {
     originX_ = bounds.x;
