@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/hosted/display/sdl/box_focus.h"
 #include "platform/hosted/display/sdl/scaling.h"
 #include "platform/hosted/display/sdl/sdl_keys.h"
 #include "platform/hosted/internal.h"
@@ -409,8 +410,11 @@ int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint
     box.numbuttons = 1;
     box.buttons = &button;
     int pressed = 0;
+    int watcher = WatchBoxFocus(parent);
+    int shown = SDL_ShowMessageBox(&box, &pressed);
+    EndBoxFocus(watcher);
     // However the box was closed, an MB_OK box answers IDOK.
-    if (SDL_ShowMessageBox(&box, &pressed) == 0) return IDOK;
+    if (shown == 0) return IDOK;
   }
   std::fprintf(stderr, "%s\n%s\n", utf8Title.c_str(), utf8Text.c_str());
   std::fflush(stderr);
