@@ -223,27 +223,27 @@ TEST_F(SdlDisplayTest, AtAScaleTheDesktopIsLogicalAndEveryPixelABlock) {
   hosted::RunProcess(display, [&] {
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 341);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 256);
-    HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 100, 50, 8, 4);
-    SDL_Window* shown = display.WindowOf(window);
-    ASSERT_NE(shown, nullptr);
-    EXPECT_EQ(Geometry(shown), "300,150 24x12");
-    PaintDesktop(RECT{100, 50, 108, 54});
-    display.Present(window, RECT{100, 50, 101, 51});
-    for (int y = 0; y < 12; ++y)
-      for (int x = 0; x < 24; ++x)
-        ASSERT_EQ(FramebufferPixel(shown, x, y), Pattern(100 + x / 3, 50 + y / 3)) << x << "," << y;
-
-    // Over the desktop's top edge: the two rows above it are black blocks.
-    HWND over = MakeWindow(WS_POPUP | WS_VISIBLE, 0, -2, 2, 4);
-    SDL_Window* edge = display.WindowOf(over);
-    ASSERT_NE(edge, nullptr);
-    EXPECT_EQ(Geometry(edge), "0,-6 6x12");
-    PaintDesktop(RECT{0, 0, 2, 2});
-    display.Present(over, RECT{0, 0, 2, 2});
-    for (int y = 0; y < 12; ++y)
-      for (int x = 0; x < 6; ++x)
-        ASSERT_EQ(FramebufferPixel(edge, x, y), y < 6 ? 0u : Pattern(x / 3, y / 3 - 2))
-            << x << "," << y;
+    // A window on the desktop, and one over its top edge: what lies above
+    // the desktop is black.
+    const struct {
+      RECT rect;
+      const char* geometry;
+    } cases[] = {{{100, 50, 108, 54}, "300,150 24x12"}, {{0, -2, 2, 2}, "0,-6 6x12"}};
+    for (const auto& c : cases) {
+      HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, c.rect.left, c.rect.top,
+                               c.rect.right - c.rect.left, c.rect.bottom - c.rect.top);
+      SDL_Window* shown = display.WindowOf(window);
+      ASSERT_NE(shown, nullptr);
+      EXPECT_EQ(Geometry(shown), c.geometry);
+      PaintDesktop(c.rect);
+      display.Present(window, c.rect);
+      for (int y = 0; y < 3 * (c.rect.bottom - c.rect.top); ++y)
+        for (int x = 0; x < 3 * (c.rect.right - c.rect.left); ++x) {
+          int desktopX = c.rect.left + x / 3, desktopY = c.rect.top + y / 3;
+          ASSERT_EQ(FramebufferPixel(shown, x, y), desktopY < 0 ? 0u : Pattern(desktopX, desktopY))
+              << c.geometry << " at " << x << "," << y;
+        }
+    }
   });
 }
 
