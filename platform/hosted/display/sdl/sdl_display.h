@@ -11,7 +11,8 @@
 // picture into its framebuffer, which is then shown once, so no half frame
 // is ever seen. The clock is SDL's performance counter, the keyboard SDL's
 // key state (all keys up while none of our windows has the focus), and
-// message boxes are SDL's, owned by the window in front. Close requests
+// message boxes are SDL's, owned by the window in front and given the
+// keyboard where no window manager does (box_focus.h). Close requests
 // become WM_CLOSE in the thread's queue; the focus moving to or away from one
 // of our windows moves the foreground.
 //
