@@ -88,6 +88,15 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 # No downloads of the .NET and HTML engines into the prefix.
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
+# The programs are 64-bit: run them by the 64-bit loader itself, so that the
+# pid started here is the program's. Debian's `wine` prefers the 32-bit
+# loader where wine32 is installed too, and that one starts the 64-bit loader
+# as a process of its own.
+wine_loader=wine
+if [ -x /usr/lib/wine/wine64 ]; then
+  wine_loader=/usr/lib/wine/wine64
+  export WINELOADER=$wine_loader
+fi
 run="$work/runs/$scenario"
 rm -rf "$run"
 mkdir -p "$run"
@@ -135,7 +144,7 @@ start_program() {
   local exe=$1
   shift
   game_started=$(now_ms)
-  wine "$bin/$exe" "$@" >"$run/stdout" 2>"$run/stderr" 9>&- &
+  "$wine_loader" "$bin/$exe" "$@" >"$run/stdout" 2>"$run/stderr" 9>&- &
   game_pid=$!
   game_exited=""
 }
