@@ -56,8 +56,8 @@ void WebDisplay::DesktopSize(int32_t* width, int32_t* height) {
 }
 
 double WebDisplay::Elapsed() {
+  if (origin_ < 0) return 0;
   double now = PageNow();
-  if (origin_ < 0) origin_ = lastTurn_ = now;
   if (now - lastTurn_ >= kSliceMs) {
     // Once several frames have come at a steady pace the next present is
     // foreseen; until shortly before it the turn is a sleep.
@@ -77,6 +77,7 @@ double WebDisplay::Elapsed() {
 }
 
 int64_t WebDisplay::ReadCounter() {
+  if (origin_ < 0) origin_ = lastTurn_ = PageNow();
   double elapsed = Elapsed();
   ++readingsAfterSleep_;
   return static_cast<int64_t>(std::llround(elapsed * kCounterPerMs));

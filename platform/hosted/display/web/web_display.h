@@ -4,8 +4,10 @@
 // The desktop is the page's 320 x 240 canvas, so the game's centred window
 // fills it. A present copies the window's pixels from the desktop picture
 // into the canvas; the browser shows them the next time it paints. The clock
-// is the browser's high-resolution clock at the hosted 10 MHz, starting at the
-// chosen tick count on its first reading; Sleep sleeps. Keys are the page's
+// is the browser's high-resolution clock at the hosted 10 MHz; it starts with
+// the first reading of the performance counter, and until then the tick count
+// is the chosen one, as on the headless display, so that the program seeds its
+// random numbers with exactly that tick count. Sleep sleeps. Keys are the page's
 // key events mapped to DirectInput scan codes through the key table; every key
 // is up while the page does not have the focus. Message boxes are a modal
 // dialog in the page with the box's title, text and one OK button, answered by
@@ -57,13 +59,13 @@ class WebDisplay final : public hosted::Display {
   bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
 
  private:
-  // Milliseconds since the clock's first reading, after the browser's turn
-  // when one is due.
+  // Milliseconds since the clock started (0 before), after the browser's
+  // turn when one is due.
   double Elapsed();
   void Paint(const RECT& area);
 
   uint32_t startTick_;
-  double origin_ = -1;      // browser time of the first reading, ms
+  double origin_ = -1;      // browser time of the first counter reading, ms
   double lastTurn_ = 0;     // when the browser last had a turn
   double lastPresent_ = -1;
   std::array<double, 8> frames_{};  // the latest intervals between presents, ms
