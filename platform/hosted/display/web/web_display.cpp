@@ -101,10 +101,10 @@ void WebDisplay::WindowDestroyed(HWND) {}
 void WebDisplay::Present(HWND, const RECT& area) {
   Paint(area);
   double now = PageNow();
-  // A frame counts towards the foresight only when the program waited for it
-  // and did not find the wait over on waking: then the sleep, not the
-  // program, made the frame as long as it was, and what was foreseen is
-  // forgotten.
+  // An interval between presents counts towards the foresight when the
+  // program waited on the clock in it. When the first reading after a sleep
+  // already ended the wait, the sleep ran late and made the frame as long as
+  // it was: what was foreseen is forgotten.
   if (slept_ && readingsAfterSleep_ <= 1) {
     framesSeen_ = 0;
   } else if (lastPresent_ >= 0 && waited_) {
