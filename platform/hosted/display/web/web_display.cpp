@@ -34,9 +34,11 @@ namespace {
 // enough for key events and paints to keep flowing, long enough that the
 // turns cost little.
 constexpr double kSliceMs = 1.0;
-// How long before the foreseen end of a frame a sleeping wait wakes up to
-// yield only: the draw after the last present and a late timer fit in it.
+// How long before the foreseen present a sleeping wait wakes up: the draw
+// before the present and a late timer fit in it. The wait goes on without
+// turns from then until this long after the foreseen present.
 constexpr double kMarginMs = 6.0;
+constexpr double kLateMs = 4.0;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
 
 }  // namespace
@@ -60,11 +62,14 @@ double WebDisplay::Elapsed() {
   double now = PageNow();
   if (now - lastTurn_ >= kSliceMs) {
     // Once several frames have come at a steady pace the next present is
-    // foreseen; until shortly before it the turn is a sleep.
-    double foreseen = lastPresent_;
+    // foreseen. Until shortly before it the turn is a sleep; from then on
+    // until shortly after it there is no turn, so that nothing the browser
+    // does makes the frame late; with nothing foreseen, a bare yield.
+    double ahead = -kLateMs - 1;
     if (framesSeen_ >= frames_.size())
-      foreseen += *std::min_element(frames_.begin(), frames_.end());
-    double sleep = foreseen - kMarginMs - now;
+      ahead = lastPresent_ + *std::min_element(frames_.begin(), frames_.end()) - now;
+    if (ahead < kMarginMs + 1 && ahead > -kLateMs) return now - origin_;
+    double sleep = ahead - kMarginMs;
     if (sleep >= 1) {
       slept_ = true;
       readingsAfterSleep_ = 0;
