@@ -17,10 +17,11 @@
 // by busy-waiting on the performance counter. Every reading of the clock
 // therefore gives the browser a turn once a slice of time has passed since
 // the last one, so that the page paints and key events arrive; Asyncify saves
-// the program's stack meanwhile. Far from the next frame, as foreseen from the
-// intervals between presents, the turn is a short sleep rather than a bare
-// yield, so a waiting game does not keep a processor busy. Nothing ever fails
-// on request.
+// the program's stack meanwhile. Once the next present can be foreseen from
+// the intervals between the last ones, the turn is a sleep until shortly
+// before it, so that a waiting game does not keep a processor busy, and there
+// is no turn at all close to it, so that the frame is not late. Nothing ever
+// fails on request.
 //
 // The page's side of this display is web_display.js; the page itself is
 // site/index.html.
