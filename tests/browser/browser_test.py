@@ -50,14 +50,24 @@ PAGE_PROBE = r'''
   const probe = window.caveProbe = {pictures: [], firstShown: null, steering: false};
   const put = CanvasRenderingContext2D.prototype.putImageData;
   const at = (x, y) => (y * 320 + x) * 4;
+  // The ball's centre row in column 170, the opening that all columns from
+  // 160 to 200 leave; Up is held while the ball, a few frames on, would be
+  // below its middle.
   function steer(d) {
-    let top = -1, bottom = -1, open = -1, close = -1;
-    for (let y = 1; y < 239; ++y) {
-      const i = at(170, y), j = at(195, y);
-      if (d[i] > 0 && d[i + 1] === 0 && d[i + 2] === 0) { if (top < 0) top = y; bottom = y; }
-      if (d[j] === d[j + 1] && d[j + 1] === d[j + 2]) { if (open < 0) open = y; close = y; }
+    let top = -1, bottom = -1, open = 0, close = 239;
+    for (let x = 160; x <= 200; x += 5) {
+      let first = -1, last = -1;
+      for (let y = 1; y < 239; ++y) {
+        const i = at(x, y);
+        if (d[i] === d[i + 1] && d[i + 1] === d[i + 2]) { if (first < 0) first = y; last = y; }
+      }
+      if (first >= 0) { open = Math.max(open, first); close = Math.min(close, last); }
     }
-    if (top < 0 || open < 0) return;
+    for (let y = 1; y < 239; ++y) {
+      const i = at(170, y);
+      if (d[i] > 0 && d[i + 1] === 0 && d[i + 2] === 0) { if (top < 0) top = y; bottom = y; }
+    }
+    if (top < 0) return;
     const ball = (top + bottom) / 2;
     const speed = probe.ball === undefined ? 0 : ball - probe.ball;
     probe.ball = ball;
@@ -310,8 +320,8 @@ class PerformanceTest(BrowserTest):
             sizes[name] = (len(data), len(gzip.compress(data, 9)))
             print('%s: %d bytes, %d gzipped' % (name, *sizes[name]))
         self.assertLess(sum(raw for raw, _ in sizes.values()), 400000)
-        for attempt in range(2):
-            shown, fps, p95 = self.run_game()
+        for tick in [1, 3]:  # caves the autopilot flies through
+            shown, fps, p95 = self.run_game(tick)
             on_target = shown < 1000 and 30.0 <= fps <= 31.0 and p95 <= 36.0
             print('on target' if on_target else 'off target')
             if on_target:
@@ -320,13 +330,13 @@ class PerformanceTest(BrowserTest):
         self.assertTrue(27.0 <= fps <= 31.1, fps)
         self.assertLessEqual(p95, 50.0)
 
-    def run_game(self):
-        """Plays FRAMES frames with the autopilot; returns the time of the
-        first picture, the frame rate and the 95th percentile of the frame
-        interval, and prints them."""
+    def run_game(self, tick):
+        """Plays FRAMES frames of the cave of `tick` with the autopilot;
+        returns the time of the first picture, the frame rate and the 95th
+        percentile of the frame interval, and prints them."""
         b = self.browser
         b.driver.execute_cdp_cmd('Performance.enable', {})
-        b.open()
+        b.open('?tick=%d' % tick)
         b.run('caveProbe.steering = true')
         before = self.metrics()
         b.wait('return caveProbe.pictures.length >= %d || '
