@@ -22,3 +22,7 @@ need_packages() {
 }
 
 build_packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
+# The web build (emscripten) and the browser its tests drive (Chromium with
+# its driver, through Debian's Selenium).
+web_packages=(emscripten)
+browser_packages=(chromium chromium-driver python3-selenium)
