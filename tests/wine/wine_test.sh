@@ -5,13 +5,15 @@
 #
 # Scenarios: binary (the executable's headers), prefix (makes the Wine prefix
 # the others use), startup, escape, game-over, pause, thrust, close-request,
-# no-ddraw, pacing, same-cave, ellipse. CTest passes in, through the
-# environment:
+# no-ddraw, pacing, same-cave, ellipse, and zip (the Windows package of
+# scripts/package, unpacked: its program ends on Escape as in escape). CTest
+# passes in, through the environment:
 #   CAVE_WINE_BIN     folder with cave.exe and the probe programs (mingw or
 #                     mingw32 build)
 #   CAVE_WINE_BITS    64 or 32: the programs' architecture (64 unless given);
 #                     32-bit programs run on 32-bit Wine
 #   CAVE_WINE_WORK    folder for the prefix and the runs' files
+#   CAVE_PACKAGES     folder with the packages of scripts/package
 #   CAVE_REPLAY       the hosted cave-replay
 #   CAVE_ICON         the hosted cave-icon (the icon the window must show)
 #   CAVE_XTOOL        wine-xtool (screenshots, close requests, picture checks)
@@ -275,6 +277,16 @@ case "$scenario" in
 esac
 
 [ -f "$WINEPREFIX/user.reg" ] || skip "no Wine prefix (the wine.prefix test makes it)"
+
+if [ "$scenario" = zip ]; then
+  if [ "$bits" = 32 ]; then kind=x86; else kind=x64; fi
+  package=$(ls "${CAVE_PACKAGES:-}"/cave-*-windows-$kind.zip 2>/dev/null | head -n1)
+  [ -n "$package" ] || skip "no Windows $kind package in ${CAVE_PACKAGES:-}: run scripts/package first"
+  cmake -E chdir "$run" cmake -E tar xf "$package" || fail "cannot unpack $package"
+  bin=$(echo "$run"/cave-*-windows-$kind)
+  [ -f "$bin/cave.exe" ] && [ -f "$bin/README.txt" ] || fail "$package holds no cave.exe and README.txt"
+  note "unpacked ${package##*/}"
+fi
 start_x
 
 case "$scenario" in
@@ -313,7 +325,7 @@ case "$scenario" in
     fi
     ;;
 
-  escape)
+  escape | zip)
     start_program cave.exe
     wait_game_window 20
     wait_picture 20
