@@ -85,16 +85,21 @@ done
 [ -n "$bin" ] && [ -n "$work" ] && [ -x "$xtool" ] || skip "run through ctest, which sets the paths"
 [ -f "$bin/cave.exe" ] || skip "no $bin/cave.exe: build the mingw preset first"
 
-# Each program is started by Wine's loader of its own architecture, so that
-# it keeps the loader's process id, by which its windows are found (the
-# loader of the other architecture would start it as a process of its own).
-# Debian keeps both loaders in /usr/lib/wine; the 32-bit one comes with wine32.
+# Each program is run by Wine's loader of its own architecture, so that the
+# pid started here is the program's: Debian's `wine` prefers the 32-bit
+# loader where wine32 is installed too, and that one starts the 64-bit loader
+# as a process of its own. Debian keeps both loaders in /usr/lib/wine; the
+# 32-bit one comes with wine32.
 if [ "$bits" = 32 ]; then
-  loader=/usr/lib/wine/wine
-  [ -x "$loader" ] || skip "no 32-bit Wine ($loader; Debian's wine32:i386, which scripts/test installs)"
+  wine_loader=/usr/lib/wine/wine
+  [ -x "$wine_loader" ] ||
+    skip "no 32-bit Wine ($wine_loader: Debian's wine32:i386, which scripts/test installs)"
 else
-  loader=/usr/lib/wine/wine64
-  [ -x "$loader" ] || loader=$(command -v wine64) || loader=wine
+  wine_loader=wine
+  if [ -x /usr/lib/wine/wine64 ]; then
+    wine_loader=/usr/lib/wine/wine64
+    export WINELOADER=$wine_loader
+  fi
 fi
 
 # One scenario at a time on the shared prefix, also across ctest runs that
@@ -156,7 +161,7 @@ start_program() {
   local exe=$1
   shift
   game_started=$(now_ms)
-  "$loader" "$bin/$exe" "$@" >"$run/stdout" 2>"$run/stderr" 9>&- &
+  "$wine_loader" "$bin/$exe" "$@" >"$run/stdout" 2>"$run/stderr" 9>&- &
   game_pid=$!
   game_exited=""
 }
