@@ -286,10 +286,12 @@ esac
 if [ "$scenario" = zip ]; then
   if [ "$bits" = 32 ]; then kind=x86; else kind=x64; fi
   package=$(ls "${CAVE_PACKAGES:-}"/cave-*-windows-$kind.zip 2>/dev/null | head -n1)
-  [ -n "$package" ] || skip "no Windows $kind package in ${CAVE_PACKAGES:-}: run scripts/package first"
+  [ -n "$package" ] ||
+    skip "no Windows $kind package in ${CAVE_PACKAGES:-}: run scripts/package first"
   cmake -E chdir "$run" cmake -E tar xf "$package" || fail "cannot unpack $package"
   bin=$(echo "$run"/cave-*-windows-$kind)
-  [ -f "$bin/cave.exe" ] && [ -f "$bin/README.txt" ] || fail "$package holds no cave.exe and README.txt"
+  [ -f "$bin/cave.exe" ] && [ -f "$bin/README.txt" ] ||
+    fail "$package holds no cave.exe and README.txt"
   note "unpacked ${package##*/}"
 fi
 start_x
@@ -322,7 +324,8 @@ case "$scenario" in
     if [ -x "${CAVE_ICON:-}" ]; then
       for size in 32 16; do
         "$CAVE_ICON" "$size:$run/ball-$size.pam" || fail "cave-icon failed"
-        "$xtool" icon "$game_window" "$size" "$run/icon-$size.pam" || fail "no $size-pixel window icon"
+        "$xtool" icon "$game_window" "$size" "$run/icon-$size.pam" ||
+          fail "no $size-pixel window icon"
         cmp -s "$run/ball-$size.pam" "$run/icon-$size.pam" ||
           fail "the window's $size-pixel icon is not the game's ball"
       done
