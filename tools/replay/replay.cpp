@@ -4,11 +4,12 @@
 // and on request a trace of the game at every keyboard snapshot, the cave
 // picture, the first ship's ball sprite and what the window shows (each of
 // --cave, --ball and --shot may be given several times, for several
-// snapshots).
+// snapshots), and what the window shows when the first message box appears
+// (--box-shot).
 //
 //   cave-replay [--tick N] [--input FILE] [--snapshots N] [--trace FILE]
-//               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--fail POINT]
-//               [--desktop WxH] [--steer N:FILE]
+//               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--box-shot FILE]
+//               [--fail POINT] [--desktop WxH] [--steer N:FILE]
 //
 // --steer N:FILE lets an autopilot hold the first ship's key as needed in
 // snapshots 0 ... N - 1 (on top of the keys of --input) and writes every
@@ -48,6 +49,7 @@ struct Options {
   std::vector<PictureRequest> caves;
   std::vector<PictureRequest> balls;
   std::vector<PictureRequest> shots;
+  std::string boxShot;
   PictureRequest steer;  // snapshot: steer before it; file: where the keys go
   std::string fail;
   int32_t desktopWidth = 1024;
@@ -128,6 +130,8 @@ Options ParseOptions(int argc, char** argv) {
       options.balls.push_back(ParsePicture(option, value));
     } else if (option == "--shot") {
       options.shots.push_back(ParsePicture(option, value));
+    } else if (option == "--box-shot") {
+      options.boxShot = value;
     } else if (option == "--steer") {
       options.steer = ParsePicture(option, value);
     } else if (option == "--fail") {
@@ -353,6 +357,7 @@ int main(int argc, char** argv) {
   };
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
+    if (!options.boxShot.empty() && display.MessageBoxes().size() == 1) WriteShot(options.boxShot);
     std::printf("{\"box\":{\"title\":%s,\"text\":%s},\"snapshot\":%d}\n",
                 JsonString(box.title).c_str(), JsonString(box.text).c_str(), box.snapshot);
     std::fflush(stdout);
