@@ -39,6 +39,7 @@ cleanup() {
     kill "$cave_pid" 2>/dev/null
     wait "$cave_pid" 2>/dev/null
   fi
+  stop_window_manager
   stop_x_server
   if [[ -n "$work_dir" ]]; then
     if [[ -n "${KEEP_E2E_FILES:-}" ]]; then
@@ -49,18 +50,19 @@ cleanup() {
   fi
 }
 
-# Sets up the test: a scratch folder, a private X server, cleanup at exit.
+# Sets up the test: a scratch folder, a private X server with a screen of $1
+# (WIDTHxHEIGHT; 1024x768 unless given), cleanup at exit.
 begin_test() {
   need_programs Xvfb xdotool xwininfo import convert
   work_dir=$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")
   trap cleanup EXIT
-  start_x_server "$work_dir" || fail "the X server did not start or does not answer"
+  start_x_server "$work_dir" "${1:-}" || fail "the X server did not start or does not answer"
 }
 
-# Starts the game ($1) on the test's X server; its standard error goes to
-# $work_dir/cave.err.
+# Starts the game ($1) with the options that follow on the test's X server;
+# its standard error goes to $work_dir/cave.err.
 start_cave() {
-  "$1" 2>"$work_dir/cave.err" &
+  "$@" 2>"$work_dir/cave.err" &
   cave_pid=$!
 }
 
@@ -118,3 +120,21 @@ ball_row() {
     awk -F'[,:() ]+' 'NR > 1 && $3 > 100 && $4 < 60 && $5 < 60 {n++; s += $2}
                       END {if (n >= 20) printf "%.1f\n", s / n + 1}'
 }
+
+# "x,y WIDTHxHEIGHT" of window $1.
+placed() {
+  local x y width height
+  read -r x y width height < <(window_geometry "$1")
+  echo "$x,$y ${width}x$height"
+}
+
+# Waits up to $2 seconds for window $1 to be placed at $3 ("x,y WIDTHxHEIGHT");
+# fails otherwise.
+wait_placed() {
+  wait_until "$2" placed_at "$1" "$3" || fail "window at $(placed "$1"), expected $3"
+}
+placed_at() { [[ "$(placed "$1")" == "$2" ]]; }
+
+# Holds key $1 down for a few frames: the game reads the keyboard once a
+# frame, and P and Escape act when they are let go.
+press() { xdotool keydown "$1" sleep 0.15 keyup "$1"; }

@@ -1,10 +1,11 @@
 // The SDL display on SDL's dummy video driver, which has windows and
 // framebuffers but shows nothing: windows, pictures, window events, the
-// keyboard without focus, message boxes, the clock; and the display where no
-// screen can be opened.
+// keyboard without focus, message boxes, the clock; the logical desktop at a
+// scale and full screen; and the display where no screen can be opened.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -37,6 +38,34 @@ void PushWindowEvent(SDL_Window* window, Uint8 what) {
   event.window.event = what;
   event.window.windowID = window ? SDL_GetWindowID(window) : 12345;
   ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+void PushKey(SDL_Window* window, SDL_Keycode key, uint16_t modifiers, bool repeat) {
+  SDL_Event event{};
+  event.type = SDL_KEYDOWN;
+  event.key.windowID = SDL_GetWindowID(window);
+  event.key.repeat = repeat;
+  event.key.keysym.sym = key;
+  event.key.keysym.mod = modifiers;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+}
+
+// "x,y wxh" of an SDL window.
+std::string Geometry(SDL_Window* window) {
+  int x, y, width, height;
+  SDL_GetWindowPosition(window, &x, &y);
+  SDL_GetWindowSize(window, &width, &height);
+  return std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(width) + "x" +
+         std::to_string(height);
+}
+
+// Fills the desktop under `area` with a pattern that differs in every pixel.
+uint32_t Pattern(int x, int y) { return 0x00102030u + static_cast<uint32_t>(x * 16 + y); }
+void PaintDesktop(const RECT& area) {
+  hosted::DesktopPicture desktop = hosted::Desktop();
+  for (int y = std::max<int>(area.top, 0); y < std::min<int>(area.bottom, desktop.height); ++y)
+    for (int x = std::max<int>(area.left, 0); x < std::min<int>(area.right, desktop.width); ++x)
+      desktop.pixels[static_cast<size_t>(y) * (desktop.pitch / 4) + x] = Pattern(x, y);
 }
 
 // The colour SDL's framebuffer of `window` holds at (x, y), as 0xRRGGBB.
@@ -181,6 +210,111 @@ TEST_F(SdlDisplayTest, PresentShowsTheWholeClientAreaOfTheDesktop) {
     HWND hidden = MakeWindow(WS_POPUP, 0, 0, 4, 4);
     display.Present(hidden, RECT{0, 0, 4, 4});
     display.Present(nullptr, RECT{0, 0, 4, 4});
+  });
+}
+
+TEST_F(SdlDisplayTest, AtAScaleTheDesktopIsLogicalAndEveryPixelABlock) {
+  SdlDisplay display;
+  // The dummy driver's 1024 x 768 screen: 1 by default, at most 3.
+  EXPECT_EQ(display.LargestScale(), 3);
+  EXPECT_FALSE(display.SetScale(4));
+  EXPECT_EQ(display.Scale(), 1);
+  ASSERT_TRUE(display.SetScale(3));
+  hosted::RunProcess(display, [&] {
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 341);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 256);
+    // A window on the desktop, and one over its top edge: what lies above
+    // the desktop is black.
+    const struct {
+      RECT rect;
+      const char* geometry;
+    } cases[] = {{{100, 50, 108, 54}, "300,150 24x12"}, {{0, -2, 2, 2}, "0,-6 6x12"}};
+    for (const auto& c : cases) {
+      HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, c.rect.left, c.rect.top,
+                               c.rect.right - c.rect.left, c.rect.bottom - c.rect.top);
+      SDL_Window* shown = display.WindowOf(window);
+      ASSERT_NE(shown, nullptr);
+      EXPECT_EQ(Geometry(shown), c.geometry);
+      PaintDesktop(c.rect);
+      display.Present(window, c.rect);
+      for (int y = 0; y < 3 * (c.rect.bottom - c.rect.top); ++y)
+        for (int x = 0; x < 3 * (c.rect.right - c.rect.left); ++x) {
+          int desktopX = c.rect.left + x / 3, desktopY = c.rect.top + y / 3;
+          ASSERT_EQ(FramebufferPixel(shown, x, y), desktopY < 0 ? 0u : Pattern(desktopX, desktopY))
+              << c.geometry << " at " << x << "," << y;
+        }
+    }
+  });
+}
+
+TEST_F(SdlDisplayTest, FullScreenShowsThePictureLargeAndCentredAndGoesBack) {
+  SdlDisplay display;
+  ASSERT_TRUE(display.SetScale(2));
+  hosted::RunProcess(display, [&] {
+    HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 10, 20, 64, 32);
+    SDL_Window* shown = display.WindowOf(window);
+    ASSERT_NE(shown, nullptr);
+    EXPECT_EQ(Geometry(shown), "20,40 128x64");
+    PaintDesktop(RECT{10, 20, 74, 52});
+    display.ToggleFullScreen(window);
+    EXPECT_EQ(display.FullScreenWindow(), window);
+    EXPECT_EQ(Geometry(shown), "0,0 1024x768");
+    EXPECT_EQ(SDL_GetWindowFlags(shown) & SDL_WINDOW_FULLSCREEN_DESKTOP,
+              static_cast<Uint32>(SDL_WINDOW_FULLSCREEN_DESKTOP));
+    // 64 x 32 at the scale that fits, 16: 1024 x 512 at (0, 128), black around.
+    EXPECT_EQ(FramebufferPixel(shown, 0, 127), 0u);
+    EXPECT_EQ(FramebufferPixel(shown, 1023, 640), 0u);
+    EXPECT_EQ(FramebufferPixel(shown, 0, 128), Pattern(10, 20));
+    EXPECT_EQ(FramebufferPixel(shown, 1023, 639), Pattern(73, 51));
+    EXPECT_EQ(FramebufferPixel(shown, 16 * 5 + 15, 128 + 16 * 3), Pattern(15, 23));
+    // Presents keep to the picture.
+    hosted::Desktop().pixels[20 * (hosted::Desktop().pitch / 4) + 10] = 0x00ABCDEF;
+    display.Present(window, RECT{10, 20, 11, 21});
+    EXPECT_EQ(FramebufferPixel(shown, 15, 143), 0xABCDEFu);
+    EXPECT_EQ(FramebufferPixel(shown, 0, 127), 0u);
+
+    display.ToggleFullScreen(window);
+    EXPECT_EQ(display.FullScreenWindow(), nullptr);
+    EXPECT_EQ(Geometry(shown), "20,40 128x64");
+    EXPECT_EQ(SDL_GetWindowFlags(shown) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0u);
+    EXPECT_EQ(FramebufferPixel(shown, 0, 0), 0xABCDEFu);
+
+    // Destroying the window in full screen ends full screen.
+    HWND framed = MakeWindow(WS_CAPTION | WS_VISIBLE, 200, 100, 100, 80);
+    display.ToggleFullScreen(framed);
+    EXPECT_EQ(display.FullScreenWindow(), framed);
+    DestroyWindow(framed);
+    EXPECT_EQ(display.FullScreenWindow(), nullptr);
+  });
+}
+
+TEST_F(SdlDisplayTest, AltEnterAndF11SwitchFullScreenAndTheFirstWindowMayStartThere) {
+  SdlDisplay display;
+  display.StartInFullScreen();
+  hosted::RunProcess(display, [&] {
+    HWND hidden = MakeWindow(WS_POPUP, 0, 0, 4, 4);
+    HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 10, 20, 64, 32);
+    EXPECT_EQ(display.FullScreenWindow(), window);  // the first one shown
+    EXPECT_EQ(Geometry(display.WindowOf(window)), "0,0 1024x768");
+    ShowWindow(hidden, SW_SHOW);
+    EXPECT_EQ(display.FullScreenWindow(), window);
+    const struct {
+      SDL_Keycode key;
+      uint16_t modifiers;
+      bool repeat;
+      bool switches;
+    } cases[] = {
+        {SDLK_RETURN, KMOD_LALT, false, true},   {SDLK_RETURN, KMOD_RALT, false, true},
+        {SDLK_KP_ENTER, KMOD_LALT, false, true}, {SDLK_F11, KMOD_NONE, false, true},
+        {SDLK_RETURN, KMOD_NONE, false, false},  {SDLK_RETURN, KMOD_LCTRL, false, false},
+        {SDLK_F11, KMOD_NONE, true, false},      {SDLK_F10, KMOD_LALT, false, false},
+    };
+    for (const auto& c : cases) {
+      HWND before = display.FullScreenWindow();
+      PushKey(display.WindowOf(window), c.key, c.modifiers, c.repeat);
+      display.Pump();
+      EXPECT_EQ(display.FullScreenWindow() != before, c.switches) << SDL_GetKeyName(c.key);
+    }
   });
 }
 

@@ -137,24 +137,8 @@ trap cleanup EXIT
 # hands focus and activation to it, as on a desktop.
 start_x() {
   start_x_server "$run" || fail "Xvfb did not start or does not answer: $(cat "$run/xvfb.log")"
-  # On a loaded machine the window manager can still give up on its first
-  # connection; it is started again then.
-  local attempt
-  for attempt in 1 2 3; do
-    openbox --sm-disable >"$run/openbox.log" 2>&1 9>&- &
-    wm_pid=$!
-    wait_until 5 window_manager_settled
-    window_manager_ready && return 0
-    kill "$wm_pid" 2>/dev/null
-    wait "$wm_pid" 2>/dev/null
-    sleep 0.2
-  done
-  fail "openbox did not start: $(cat "$run/openbox.log")"
+  start_window_manager "$run" || fail "openbox did not start: $(cat "$run/openbox.log")"
 }
-
-window_manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
-# The window manager runs, or has given up.
-window_manager_settled() { window_manager_ready || ! kill -0 "$wm_pid" 2>/dev/null; }
 
 # Starts a program of the mingw build under Wine; extra arguments follow it.
 start_program() {

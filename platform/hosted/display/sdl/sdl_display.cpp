@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/hosted/display/sdl/box_focus.h"
+#include "platform/hosted/display/sdl/scaling.h"
 #include "platform/hosted/display/sdl/sdl_keys.h"
 #include "platform/hosted/internal.h"
 
@@ -65,6 +67,18 @@ std::string ScreenDrivers() {
 int32_t Width(const RECT& r) { return r.right - r.left; }
 int32_t Height(const RECT& r) { return r.bottom - r.top; }
 
+// `value` times `scale`, kept within what a screen can place (X11's
+// coordinates are 16-bit), so that no window overflows.
+int Times(int32_t value, int32_t scale) {
+  return static_cast<int>(std::clamp<int64_t>(int64_t{value} * scale, -65536, 65536));
+}
+
+// Alt+Enter (either Enter) and F11, as most games on these systems switch.
+bool SwitchesFullScreen(const SDL_Keysym& key) {
+  if (key.sym == SDLK_F11) return true;
+  return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0;
+}
+
 }  // namespace
 
 std::string Utf8FromAnsi(const char* text) {
@@ -107,6 +121,8 @@ bool SdlDisplay::StartVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
   // Close requests are the program's business (WM_CLOSE), not SDL's.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+  // A full-screen window stays when a message box takes the focus.
+  SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   if (!Named("SDL_VIDEODRIVER")) {
     std::string drivers = ScreenDrivers();
     if (drivers.empty()) {
@@ -121,11 +137,26 @@ bool SdlDisplay::StartVideo() {
   }
   video_ = Video::kReady;
   SDL_StopTextInput();  // keys are read as key states; no input method wanted
+  // On X11 the framebuffers go to the screen as they are (shared memory),
+  // not through an OpenGL texture: SDL would otherwise make every window
+  // anew for OpenGL at its first picture, losing its place and full screen,
+  // and then copy the whole framebuffer into a texture for every present,
+  // which without a graphics card costs more than the frame itself.
+  if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(0, &bounds) == 0) {
     originX_ = bounds.x;
     originY_ = bounds.y;
   }
+  screenWidth_ = kFallbackWidth;
+  screenHeight_ = kFallbackHeight;
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
+    screenWidth_ = mode.w;
+    screenHeight_ = mode.h;
+  }
+  if (scale_ == 0) scale_ = DefaultScale(screenWidth_, screenHeight_);
   arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
   if (arrow_) SDL_SetCursor(arrow_);
   return true;
@@ -149,15 +180,30 @@ SDL_Window* SdlDisplay::WindowOf(HWND window) const {
   return nullptr;
 }
 
+bool SdlDisplay::SetScale(int32_t scale) {
+  if (scale < 0) return false;
+  if (!StartVideo()) {
+    scale_ = scale;
+    return true;
+  }
+  if (scale == 0) scale = DefaultScale(screenWidth_, screenHeight_);
+  if (scale > LargestScale()) return false;
+  scale_ = scale;
+  return true;
+}
+
+int32_t SdlDisplay::LargestScale() {
+  return StartVideo() ? sdl::LargestScale(screenWidth_, screenHeight_) : 1;
+}
+
 bool SdlDisplay::Available() { return StartVideo(); }
 
 void SdlDisplay::DesktopSize(int32_t* width, int32_t* height) {
   *width = kFallbackWidth;
   *height = kFallbackHeight;
-  SDL_DisplayMode mode;
-  if (StartVideo() && SDL_GetDesktopDisplayMode(0, &mode) == 0 && mode.w > 0 && mode.h > 0) {
-    *width = mode.w;
-    *height = mode.h;
+  if (StartVideo()) {
+    *width = screenWidth_ / scale_;
+    *height = screenHeight_ / scale_;
   }
 }
 
@@ -183,25 +229,26 @@ void SdlDisplay::WindowChanged(HWND window, const hosted::WindowView& view) {
     return;
   }
   if (!StartVideo()) return;
-  int x = originX_ + view.client.left;
-  int y = originY_ + view.client.top;
-  int width = std::max(1, Width(view.client));
-  int height = std::max(1, Height(view.client));
   std::string title = Utf8FromAnsi(view.title);
   if (shown == nullptr) {
     Uint32 flags = SDL_WINDOW_HIDDEN | (view.popup ? SDL_WINDOW_BORDERLESS : 0);
-    SDL_Window* created = SDL_CreateWindow(title.c_str(), x, y, width, height, flags);
+    SDL_Rect place = Scaled(view.client);
+    SDL_Window* created =
+        SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
     // Without an SDL window the hosted window simply stays unseen.
     if (created == nullptr) return;
-    shown_.push_back({window, created, view.client, false});
+    shown_.push_back({window, created, view.client, view.popup, false, nullptr});
     shown = &shown_.back();
   } else {
     SDL_SetWindowTitle(shown->window, title.c_str());
-    SDL_SetWindowBordered(shown->window, view.popup ? SDL_FALSE : SDL_TRUE);
-    SDL_SetWindowSize(shown->window, width, height);
-    SDL_SetWindowPosition(shown->window, x, y);
   }
   shown->client = view.client;
+  shown->popup = view.popup;
+  if (!shown->visible && startFull_) {
+    startFull_ = false;
+    full_ = window;
+  }
+  Place(*shown);
   if (!shown->visible) {
     shown->visible = true;
     SDL_ShowWindow(shown->window);
@@ -217,39 +264,79 @@ void SdlDisplay::WindowDestroyed(HWND window) {
   auto it = std::find_if(shown_.begin(), shown_.end(),
                          [window](const Shown& shown) { return shown.handle == window; });
   if (it == shown_.end()) return;
+  if (full_ == window) full_ = nullptr;
   SDL_DestroyWindow(it->window);
   shown_.erase(it);
 }
 
+// Puts the SDL window over the client area at the display's scale, or over
+// the whole screen while it is the full-screen window. SDL is told of full
+// screen, so that a window manager keeps panels and other windows off it,
+// and the window's place is set as well, for screens without one.
+void SdlDisplay::Place(const Shown& shown) {
+  SDL_Window* window = shown.window;
+  if (shown.handle == full_) {
+    SDL_SetWindowBordered(window, SDL_FALSE);
+    SDL_SetWindowPosition(window, originX_, originY_);
+    SDL_SetWindowSize(window, screenWidth_, screenHeight_);
+    SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    return;
+  }
+  // Leaving full screen first, as SDL then restores a place of its own.
+  SDL_SetWindowFullscreen(window, 0);
+  SDL_SetWindowBordered(window, shown.popup ? SDL_FALSE : SDL_TRUE);
+  SDL_Rect place = Scaled(shown.client);
+  SDL_SetWindowSize(window, place.w, place.h);
+  SDL_SetWindowPosition(window, place.x, place.y);
+}
+
+// Where a client area shows on the screen, at the display's scale.
+SDL_Rect SdlDisplay::Scaled(const RECT& client) const {
+  return {originX_ + Times(client.left, scale_), originY_ + Times(client.top, scale_),
+          std::max(1, Times(Width(client), scale_)), std::max(1, Times(Height(client), scale_))};
+}
+
 // The whole client area goes into the framebuffer, then the framebuffer is
-// shown once: the screen only ever sees complete pictures.
-void SdlDisplay::Paint(const Shown& shown) {
+// shown once: the screen only ever sees complete pictures. In full screen
+// the picture is as large as fits, centred; the black around it is painted
+// once per framebuffer, and then only the picture is sent to the screen.
+void SdlDisplay::Paint(Shown& shown) {
   SDL_Surface* surface = SDL_GetWindowSurface(shown.window);
   if (surface == nullptr) return;
-  hosted::DesktopPicture desktop = hosted::Desktop();
-  // The part of the client area that lies on the desktop and in the window.
-  int32_t left = std::max<int32_t>(shown.client.left, 0);
-  int32_t top = std::max<int32_t>(shown.client.top, 0);
-  int32_t right = std::min({shown.client.right, desktop.width, shown.client.left + surface->w});
-  int32_t bottom = std::min({shown.client.bottom, desktop.height, shown.client.top + surface->h});
-  bool covered = left == shown.client.left && top == shown.client.top &&
-                 right - left == surface->w && bottom - top == surface->h;
-  if (!covered) SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
-  if (right > left && bottom > top) {
-    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) return;
-    const uint32_t* source = desktop.pixels + static_cast<size_t>(top) * (desktop.pitch / 4) + left;
-    auto* target = static_cast<uint8_t*>(surface->pixels) +
-                   static_cast<size_t>(top - shown.client.top) * surface->pitch +
-                   static_cast<size_t>(left - shown.client.left) * surface->format->BytesPerPixel;
-    SDL_ConvertPixels(right - left, bottom - top, SDL_PIXELFORMAT_RGB888, source, desktop.pitch,
-                      surface->format->format, target, surface->pitch);
-    if (SDL_MUSTLOCK(surface)) SDL_UnlockSurface(surface);
+  int32_t width = Width(shown.client);
+  int32_t height = Height(shown.client);
+  int32_t scale = scale_;
+  int32_t x = 0, y = 0;
+  if (shown.handle == full_) {
+    scale = FitScale(surface->w, surface->h, width, height);
+    x = (surface->w - Times(width, scale)) / 2;
+    y = (surface->h - Times(height, scale)) / 2;
   }
-  SDL_UpdateWindowSurface(shown.window);
+  bool whole = surface != shown.blackened;
+  if (whole) {
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    shown.blackened = surface;
+  }
+  PaintScaled(hosted::Desktop(), shown.client, scale, x, y, surface, &scratch_);
+  SDL_Rect picture{x, y, Times(width, scale), Times(height, scale)};
+  SDL_Rect all{0, 0, surface->w, surface->h};
+  if (whole || !SDL_IntersectRect(&picture, &all, &picture)) {
+    SDL_UpdateWindowSurface(shown.window);
+  } else {
+    SDL_UpdateWindowSurfaceRects(shown.window, &picture, 1);
+  }
+}
+
+void SdlDisplay::ToggleFullScreen(HWND window) {
+  Shown* shown = Find(full_ ? full_ : window);
+  if (shown == nullptr || !shown->visible) return;
+  full_ = full_ ? nullptr : window;
+  Place(*shown);
+  Paint(*shown);
 }
 
 void SdlDisplay::Present(HWND window, const RECT&) {
-  const Shown* shown = Find(window);
+  Shown* shown = Find(window);
   if (shown && shown->visible) Paint(*shown);
 }
 
@@ -257,8 +344,12 @@ void SdlDisplay::Pump() {
   if (video_ != Video::kReady) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
+    if (event.type == SDL_KEYDOWN && !event.key.repeat && SwitchesFullScreen(event.key.keysym)) {
+      if (const Shown* shown = FindSdl(event.key.windowID)) ToggleFullScreen(shown->handle);
+      continue;
+    }
     if (event.type != SDL_WINDOWEVENT) continue;
-    const Shown* shown = FindSdl(event.window.windowID);
+    Shown* shown = FindSdl(event.window.windowID);
     if (shown == nullptr) continue;
     // Window procedures run below and may change the windows: keep only
     // the handle.
@@ -277,7 +368,12 @@ void SdlDisplay::Pump() {
       case SDL_WINDOWEVENT_EXPOSED:
         // What was last presented, again; the picture itself changes only
         // with a blit.
-        SDL_UpdateWindowSurface(shown->window);
+        if (SDL_UpdateWindowSurface(shown->window) != 0) Paint(*shown);
+        break;
+      case SDL_WINDOWEVENT_SIZE_CHANGED:
+        // A window manager may give a size other than the one asked for:
+        // the picture is laid out again in the new framebuffer.
+        Paint(*shown);
         break;
       default:
         break;
@@ -314,8 +410,11 @@ int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint
     box.numbuttons = 1;
     box.buttons = &button;
     int pressed = 0;
+    int watcher = WatchBoxFocus(parent);
+    int shown = SDL_ShowMessageBox(&box, &pressed);
+    EndBoxFocus(watcher);
     // However the box was closed, an MB_OK box answers IDOK.
-    if (SDL_ShowMessageBox(&box, &pressed) == 0) return IDOK;
+    if (shown == 0) return IDOK;
   }
   std::fprintf(stderr, "%s\n%s\n", utf8Title.c_str(), utf8Text.c_str());
   std::fflush(stderr);

@@ -1,20 +1,32 @@
 // The SDL display: hosted windows on a real screen, with SDL 2.
 //
-// Every visible top-level hosted window is an SDL window in the same place on
-// the primary screen, as large as its client area, without decoration for a
+// The desktop the game sees is logical: the primary screen divided by a
+// whole-number scale k (SetScale; by default the largest that leaves
+// 640 x 480), and every logical pixel is shown as a k x k block. Every
+// visible top-level hosted window is an SDL window at k times its desktop
+// position and size, as large as its client area, without decoration for a
 // popup (WS_POPUP) and with the system's frame otherwise; hidden windows have
 // none. A window's picture changes only when the hosted platform presents a
 // blit to it: the window's whole client area is copied from the desktop
 // picture into its framebuffer, which is then shown once, so no half frame
-// is ever seen. The desktop is as large as the primary screen. The clock is
-// SDL's performance counter, the keyboard SDL's key state (all keys up while
-// none of our windows has the focus), and message boxes are SDL's, owned by
-// the window in front. Close requests become WM_CLOSE in the thread's queue;
-// the focus moving to or away from one of our windows moves the foreground.
+// is ever seen. The clock is SDL's performance counter, the keyboard SDL's
+// key state (all keys up while none of our windows has the focus), and
+// message boxes are SDL's, owned by the window in front and given the
+// keyboard where no window manager does (box_focus.h). Close requests
+// become WM_CLOSE in the thread's queue; the focus moving to or away from one
+// of our windows moves the foreground.
+//
+// Alt+Enter and F11 switch the window that has the keyboard between its
+// place and full screen: a borderless window over the whole screen, at the
+// desktop's own resolution, with the client area's picture at the largest
+// whole-number scale that fits, centred on black. Switching back puts the
+// window where it was. The hosted platform learns of neither the scale nor
+// full screen: its windows keep their logical places.
 //
 // Where SDL cannot open a screen (no X11 display, no Wayland), Available() is
-// false, so "DDRAW.DLL" cannot be loaded, and message boxes are printed on
-// standard error. Nothing ever fails on request.
+// false, so "DDRAW.DLL" cannot be loaded, the desktop is 1024 x 768 whatever
+// the scale, and message boxes are printed on standard error. Nothing ever
+// fails on request.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +37,8 @@
 
 struct SDL_Window;
 struct SDL_Cursor;
+struct SDL_Surface;
+struct SDL_Rect;
 
 namespace sdl {
 
@@ -35,9 +49,29 @@ class SdlDisplay final : public hosted::Display {
   SdlDisplay(const SdlDisplay&) = delete;
   SdlDisplay& operator=(const SdlDisplay&) = delete;
 
+  // ---- set-up, before a process runs on the display
+  // Shows every logical pixel as `scale` x `scale` pixels of the screen; 0
+  // chooses the screen's default. False, changing nothing, for a scale larger
+  // than the screen allows (LargestScale); without a screen every scale is
+  // taken and none applies.
+  bool SetScale(int32_t scale);
+  // The largest scale the screen allows; 1 without a screen.
+  int32_t LargestScale();
+  // The first window that is shown goes to full screen at once.
+  void StartInFullScreen() { startFull_ = true; }
+
+  // ---- the full-screen switch of Alt+Enter and F11
+  // Takes `window` to full screen, or, while a window is in full screen,
+  // brings that one back to its place.
+  void ToggleFullScreen(HWND window);
+
   // ---- observation
   // The SDL window that shows `window`; null while it has none.
   SDL_Window* WindowOf(HWND window) const;
+  // The scale in use, once the screen is known (0 before).
+  int32_t Scale() const { return scale_; }
+  // The window in full screen; null while there is none.
+  HWND FullScreenWindow() const { return full_; }
   // Message boxes that went to standard error because none could be shown.
   int PrintedMessageBoxes() const { return printedBoxes_; }
 
@@ -61,17 +95,29 @@ class SdlDisplay final : public hosted::Display {
     HWND handle;
     SDL_Window* window;
     RECT client;  // desktop coordinates
+    bool popup;
     bool visible;
+    // The framebuffer last painted black all over: around the picture it
+    // stays black, so a present sends only the picture to the screen.
+    SDL_Surface* blackened;
   };
 
   bool StartVideo();
   Shown* Find(HWND window);
   Shown* FindSdl(uint32_t windowId);
-  void Paint(const Shown& shown);
+  void Place(const Shown& shown);
+  SDL_Rect Scaled(const RECT& client) const;
+  void Paint(Shown& shown);
 
   Video video_ = Video::kUntried;
   int32_t originX_ = 0;  // the primary screen's place among all screens
   int32_t originY_ = 0;
+  int32_t screenWidth_ = 0;  // the primary screen in its own pixels
+  int32_t screenHeight_ = 0;
+  int32_t scale_ = 0;  // chosen by SetScale, else the screen's default when video starts
+  bool startFull_ = false;
+  HWND full_ = nullptr;
+  std::vector<uint32_t> scratch_;  // for framebuffers in another pixel format
   uint64_t frequency_ = 1;
   SDL_Cursor* arrow_ = nullptr;
   std::vector<Shown> shown_;

@@ -1,6 +1,7 @@
 // The process entry of the hosted program on a real screen: the program's
-// own options are read, the SDL display is installed and WinMain runs as a
-// hosted process, its result the exit code.
+// own options are read, the SDL display is installed (at the scale and in
+// the window or full screen they ask for) and WinMain runs as a hosted
+// process, its result the exit code.
 #include <cstdio>
 #include <string>
 
@@ -25,6 +26,15 @@ int main(int argc, char** argv) {
   // The game ignores its command line; WinMain gets an empty one.
   char commandLine[] = "";
   sdl::SdlDisplay display;
+  // The scale and full screen are the display's; the screen decides how
+  // large a scale may be, before any window opens.
+  if (!display.SetScale(options.scale)) {
+    std::fprintf(stderr, "cave: --scale %d is too large for this screen, which allows 1 to %d\n%s",
+                 static_cast<int>(options.scale), static_cast<int>(display.LargestScale()),
+                 sdl::Usage().c_str());
+    return 2;
+  }
+  if (options.fullscreen) display.StartInFullScreen();
   return hosted::RunProcess(display, [&commandLine] {
     ExitProcess(
         static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL)));
