@@ -57,10 +57,10 @@ begin_test() {
   start_x_server "$work_dir" || fail "the X server did not start or does not answer"
 }
 
-# Starts the game ($1) on the test's X server; its standard error goes to
-# $work_dir/cave.err.
+# Starts the game ($1, with the options that follow) on the test's X server;
+# its standard error goes to $work_dir/cave.err.
 start_cave() {
-  "$1" 2>"$work_dir/cave.err" &
+  "$@" 2>"$work_dir/cave.err" &
   cave_pid=$!
 }
 
