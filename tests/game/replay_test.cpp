@@ -162,8 +162,8 @@ TEST(Replay, RecordingsReplayToTheirRecordedEnd) {
        differs + "box 1: recorded {\"title\":\"Game Over!\",\"text\":\"\"}, replayed " + box},
       {recording(69, "# box " + box + "\n# exit 0\n"), 1,
        differs + "the game ended after snapshot 68, the recording has 69"},
-      {recording(58, "# box " + box + "\n# exit 0\n"), 1,
-       differs + "the game was still running after the recording's last snapshot (58)"},
+      {recording(67, "# box " + box + "\n# exit 0\n"), 1,
+       differs + "the game was still running after the recording's last snapshot (67)"},
       {recording(58, ""), 0,
        "has no end (the game was interrupted); its 58 snapshots replay as recorded"},
   };

@@ -19,7 +19,9 @@ std::string FirstDifference(const recording::Recording& recorded,
   if (end < last)
     return "the game ended after snapshot " + std::to_string(end) + ", the recording has " +
            std::to_string(last);
-  if (boxes.empty() && snapshots > last && (recorded.ended || !recorded.boxes.empty()))
+  // A recording that ends in a box or an exit ends right after its last
+  // snapshot; one without an end was cut somewhere in the game.
+  if (end > last && (recorded.ended || !recorded.boxes.empty()))
     return "the game was still running after the recording's last snapshot (" +
            std::to_string(last) + ")";
   for (size_t i = 0; i < std::max(boxes.size(), recorded.boxes.size()); ++i) {
