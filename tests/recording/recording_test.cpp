@@ -1,13 +1,18 @@
 // Recordings: the text format written and read back, malformed recordings
 // refused with their line, and the display around another display that
-// records, plays back and sets the start tick.
+// records (also frames whose keyboard read fails), plays back and sets the
+// start tick.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
+#include "runtime/keyboard/keyboard.h"
+#include "tests/support/game_screen.h"
+#include "tests/support/program.h"
 
 namespace {
 
@@ -131,6 +136,48 @@ TEST(RecordingDisplay, RecordsSnapshotsAndBoxesHandingThemOverAtLeastOnceASecond
                                                          "\"Fehler Nr.5\"}\n",
                                                          "# exit 0\n"}));
   EXPECT_EQ(inner.MessageBoxes().size(), 1u);  // and the box was shown
+}
+
+// Frames in which the keyboard cannot be read keep the game's snapshot; the
+// recording repeats it for them, so that a replay in which every read works
+// gives the game's key tests the same answers.
+TEST(RecordingDisplay, AFailedReadIsRecordedAsTheSnapshotTheGameKeeps) {
+  // Per frame: Up down (0x80) plus P released (1).
+  auto play = [](hosted::Display& display, const std::function<void(int)>& beforeFrame) {
+    std::vector<int32_t> answers;
+    RunWithProgram(display, [&] {
+      OpenGameScreen();
+      ASSERT_EQ(KeyboardInit(), 1);
+      for (int frame = 0; frame < 9; ++frame) {
+        beforeFrame(frame);
+        KeyboardExamine();
+        answers.push_back(KeyDown(kKeyUp) + KeyReleased(kKeyP));
+      }
+    });
+    return answers;
+  };
+  headless::HeadlessDisplay live;
+  live.SetKeyTimeline({{200}, {25, 200}, {}, {25}, {}, {200}});
+  RecordingDisplay recorder(live);
+  Written written;
+  recorder.Record(7, written.Writer());
+  // The reads of frames 2 to 4 fail: P stays down, Up too.
+  std::vector<int32_t> played = play(recorder, [&](int frame) {
+    if (frame == 2) live.FailDeviceStates(3);
+  });
+  EXPECT_TRUE(recorder.Finish(0));
+  EXPECT_EQ(played, (std::vector<int32_t>{0x80, 0x80, 0x80, 0x80, 0x80, 1, 0, 1, 0x80}));
+
+  std::string text;
+  for (const std::string& handOver : written.handOvers) text += handOver;
+  EXPECT_EQ(text,
+            std::string(kHeader) + "200\n25 200\n25 200\n25 200\n25 200\n\n25\n\n200\n# exit 0\n");
+  Recording recorded;
+  std::string problem;
+  ASSERT_TRUE(recording::ParseRecording(text, &recorded, &problem)) << problem;
+  headless::HeadlessDisplay replay;
+  replay.SetKeyTimeline(recorded.snapshots);
+  EXPECT_EQ(play(replay, [](int) {}), played);
 }
 
 TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscape) {

@@ -131,12 +131,17 @@ bool RecordingDisplay::ReadKeyboard(uint8_t state[256]) {
     read = true;
   }
   if (writer_) {
-    // A failed read leaves the game's snapshot as it was, which a replay
-    // gets by reading the same keys again.
     if (read) lastLine_ = SnapshotLine(state);
     Write(lastLine_, false);
   }
   return read;
+}
+
+// The game keeps the snapshot it had, as if it had read the same keys again.
+void RecordingDisplay::KeyboardUnread() {
+  inner_.KeyboardUnread();
+  if (playing_) ++next_;
+  if (writer_) Write(lastLine_, false);
 }
 
 int RecordingDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {

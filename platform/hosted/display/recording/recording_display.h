@@ -10,10 +10,15 @@
 //     cave of start tick N, as the headless display's virtual clock gives it;
 //   - recording: every keyboard snapshot and message box becomes a line of a
 //     recording (recording.h), handed to a writer at least once a second
-//     while snapshots are taken, before every message box and at the end;
+//     while snapshots are taken, before every message box and at the end. A
+//     read that fails (the window not in front) leaves the game's snapshot as
+//     it was, and is recorded as that snapshot again, which a replay reads
+//     with the same effect;
 //   - playing: the keys of snapshot k are those of the recording's snapshot k
 //     (none past its end), except that Escape comes from the player, so that
-//     the player can still end the game.
+//     the player can still end the game. A read that fails skips a snapshot
+//     of the recording: the game goes on with the keys it had, and what it
+//     shows may then part from the recording.
 // It has no screen, file or system of its own: the Linux program wraps the
 // SDL display in it, and any display can be wrapped the same way.
 #pragma once
@@ -70,6 +75,7 @@ class RecordingDisplay final : public hosted::Display {
   void Present(HWND window, const RECT& area) override;
   void Pump() override;
   bool ReadKeyboard(uint8_t state[256]) override;
+  void KeyboardUnread() override;
   int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) override;
   bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
 
