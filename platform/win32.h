@@ -20,6 +20,15 @@
 #include <dinput.h>
 #include <windows.h>
 #undef DrawText
+#ifndef _WIN64
+// In the 32-bit program the structures handed to DirectDraw and DirectInput
+// have the sizes those interfaces expect of a 32-bit caller (each carries its
+// own size in its first field).
+static_assert(sizeof(DDSURFACEDESC2) == 124);
+static_assert(sizeof(DDBLTFX) == 100);
+static_assert(sizeof(DIDATAFORMAT) == 24);
+static_assert(sizeof(DIOBJECTDATAFORMAT) == 16);
+#endif
 #else
 #include "platform/hosted/windows.h"
 #endif

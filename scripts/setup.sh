@@ -12,13 +12,22 @@ need_packages() {
     return 0
   fi
   echo "Installing: ${missing[*]}"
-  local sudo=()
-  if [ "$(id -u)" -ne 0 ]; then
-    sudo=(sudo)
-  fi
   export DEBIAN_FRONTEND=noninteractive
-  "${sudo[@]}" apt-get update -qq
-  "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  as_root apt-get update -qq
+  as_root apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Runs a command as root: directly when root, otherwise through sudo.
+as_root() {
+  if [ "$(id -u)" -eq 0 ]; then
+    "$@"
+  else
+    sudo "$@"
+  fi
 }
 
 build_packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
+# The web build (emscripten) and the browser its tests drive (Chromium with
+# its driver, through Debian's Selenium).
+web_packages=(emscripten)
+browser_packages=(chromium chromium-driver python3-selenium)

@@ -72,7 +72,8 @@ void WindowStart() {
   attributes.cbClsExtra = 0;
   attributes.cbWndExtra = 0;
   attributes.hInstance = RuntimeInstance;
-  // The program carries no icon resource 1, so the platform shows its default.
+  // Icon resource 1 is the program's icon, the ball; the hosted platform has no
+  // resources, finds none and shows no icon of the program.
   attributes.hIcon = LoadIconA(RuntimeInstance, MAKEINTRESOURCEA(1));
   attributes.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   attributes.hbrBackground = state.background;

@@ -61,6 +61,17 @@ TEST(Replay, ARunWithoutKeysEndsInGameOver) {
   EXPECT_NE(r.out.find("{\"exit\":0,\"snapshots\":"), std::string::npos);
 }
 
+TEST(Replay, BoxShotIsTheWindowWhenTheBoxAppears) {
+  Result r = Replay("--tick 0 --box-shot " + Temp("box.ppm"));
+  EXPECT_EQ(r.exitCode, 0);
+  std::string shot = Slurp(Temp("box.ppm"));
+  const std::string header = "P6\n320 240\n255\n";
+  ASSERT_EQ(shot.size(), header.size() + 320 * 240 * 3);
+  EXPECT_EQ(shot.substr(0, header.size()), header);
+  // The last frame, with the red frame of the head-up display.
+  EXPECT_EQ(shot.substr(header.size(), 3), std::string("\xff\x00\x00", 3));
+}
+
 TEST(Replay, FailurePointsShowTheirErrorNumber) {
   struct Case {
     const char* point;

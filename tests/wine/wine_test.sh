@@ -5,11 +5,17 @@
 #
 # Scenarios: binary (the executable's headers), prefix (makes the Wine prefix
 # the others use), startup, escape, game-over, pause, thrust, close-request,
-# no-ddraw, pacing, same-cave, ellipse. CTest passes in, through the
-# environment:
-#   CAVE_WINE_BIN     folder with cave.exe and the probe programs (mingw build)
+# no-ddraw, pacing, same-cave, ellipse, and zip (the Windows package of
+# scripts/package, unpacked: its program ends on Escape as in escape). CTest
+# passes in, through the environment:
+#   CAVE_WINE_BIN     folder with cave.exe and the probe programs (mingw or
+#                     mingw32 build)
+#   CAVE_WINE_BITS    64 or 32: the programs' architecture (64 unless given);
+#                     32-bit programs run on 32-bit Wine
 #   CAVE_WINE_WORK    folder for the prefix and the runs' files
+#   CAVE_PACKAGES     folder with the packages of scripts/package
 #   CAVE_REPLAY       the hosted cave-replay
+#   CAVE_ICON         the hosted cave-icon (the icon the window must show)
 #   CAVE_XTOOL        wine-xtool (screenshots, close requests, picture checks)
 #   CAVE_ELLIPSE_HOSTED  the hosted ellipse probe
 # Exit code 0 passed, 1 failed, 77 skipped (with the reason printed).
@@ -19,6 +25,7 @@ source "${BASH_SOURCE[0]%/*}/../support/x11.sh" || exit 1
 
 scenario=${1:-}
 bin=${CAVE_WINE_BIN:-}
+bits=${CAVE_WINE_BITS:-64}
 work=${CAVE_WINE_WORK:-}
 xtool=${CAVE_XTOOL:-}
 
@@ -40,14 +47,19 @@ fail() {
 }
 note() { echo "$scenario: $*"; }
 
-# The Windows program itself: a GUI program, linked statically (only
-# system DLLs imported, DirectDraw and DirectInput loaded at run time), with
-# a manifest and a version resource and no icon of its own.
+# The Windows program itself: a GUI program of its architecture (PE32+ for
+# x86-64, PE32 for i686, its manifest naming the same), linked statically
+# (only system DLLs imported, DirectDraw and DirectInput loaded at run time),
+# with a manifest, a version resource and its icon.
 if [ "$scenario" = binary ]; then
   objdump=$(command -v x86_64-w64-mingw32-objdump) || skip "no x86_64-w64-mingw32-objdump"
   [ -n "$bin" ] && [ -f "$bin/cave.exe" ] || skip "no cave.exe: build the mingw preset first"
   headers=$("$objdump" -p "$bin/cave.exe") || fail "objdump cannot read cave.exe"
   echo "$headers" | grep -Eq "^Subsystem[[:space:]]+00000002" || fail "not a GUI program"
+  if [ "$bits" = 32 ]; then magic="010b" architecture=x86; else magic="020b" architecture=amd64; fi
+  echo "$headers" | grep -Eq "^Magic[[:space:]]+$magic" || fail "not a $bits-bit program"
+  grep -aq "processorArchitecture=\"$architecture\"" "$bin/cave.exe" ||
+    fail "the manifest does not name $architecture"
   imports=$(echo "$headers" | awk '/DLL Name:/{print toupper($3)}' | sort | tr '\n' ' ')
   echo "binary: imports $imports"
   for dll in $imports; do
@@ -60,11 +72,8 @@ if [ "$scenario" = binary ]; then
   # manifest, 0x3 and 0xe icons.
   types=$(echo "$headers" | awk '/^0[0-9a-f]+   Entry: ID:/{sub(",", "", $4); print $4}' | tr '\n' ' ')
   echo "binary: resource types $types"
-  for type in 0x000010 0x000018; do
+  for type in 0x000003 0x00000e 0x000010 0x000018; do
     echo " $types" | grep -q " $type" || fail "resource type $type is missing"
-  done
-  for type in 0x000003 0x00000e; do
-    echo " $types" | grep -q " $type" && fail "carries an icon (resource type $type)"
   done
   echo "PASSED: binary"
   exit 0
@@ -75,6 +84,23 @@ for tool in wine wineserver Xvfb xdotool openbox xprop xwininfo flock; do
 done
 [ -n "$bin" ] && [ -n "$work" ] && [ -x "$xtool" ] || skip "run through ctest, which sets the paths"
 [ -f "$bin/cave.exe" ] || skip "no $bin/cave.exe: build the mingw preset first"
+
+# Each program is run by Wine's loader of its own architecture, so that the
+# pid started here is the program's: Debian's `wine` prefers the 32-bit
+# loader where wine32 is installed too, and that one starts the 64-bit loader
+# as a process of its own. Debian keeps both loaders in /usr/lib/wine; the
+# 32-bit one comes with wine32.
+if [ "$bits" = 32 ]; then
+  wine_loader=/usr/lib/wine/wine
+  [ -x "$wine_loader" ] ||
+    skip "no 32-bit Wine ($wine_loader: Debian's wine32:i386, which scripts/test installs)"
+else
+  wine_loader=wine
+  if [ -x /usr/lib/wine/wine64 ]; then
+    wine_loader=/usr/lib/wine/wine64
+    export WINELOADER=$wine_loader
+  fi
+fi
 
 # One scenario at a time on the shared prefix, also across ctest runs that
 # share the build folder (CTest's resource lock holds within one run only).
@@ -88,15 +114,6 @@ export WINEARCH=win64
 export WINEDEBUG=-all
 # No downloads of the .NET and HTML engines into the prefix.
 export WINEDLLOVERRIDES="mscoree=d;mshtml=d"
-# The programs are 64-bit: run them by the 64-bit loader itself, so that the
-# pid started here is the program's. Debian's `wine` prefers the 32-bit
-# loader where wine32 is installed too, and that one starts the 64-bit loader
-# as a process of its own.
-wine_loader=wine
-if [ -x /usr/lib/wine/wine64 ]; then
-  wine_loader=/usr/lib/wine/wine64
-  export WINELOADER=$wine_loader
-fi
 run="$work/runs/$scenario"
 rm -rf "$run"
 mkdir -p "$run"
@@ -265,6 +282,18 @@ case "$scenario" in
 esac
 
 [ -f "$WINEPREFIX/user.reg" ] || skip "no Wine prefix (the wine.prefix test makes it)"
+
+if [ "$scenario" = zip ]; then
+  if [ "$bits" = 32 ]; then kind=x86; else kind=x64; fi
+  package=$(ls "${CAVE_PACKAGES:-}"/cave-*-windows-$kind.zip 2>/dev/null | head -n1)
+  [ -n "$package" ] ||
+    skip "no Windows $kind package in ${CAVE_PACKAGES:-}: run scripts/package first"
+  cmake -E chdir "$run" cmake -E tar xf "$package" || fail "cannot unpack $package"
+  bin=$(echo "$run"/cave-*-windows-$kind)
+  [ -f "$bin/cave.exe" ] && [ -f "$bin/README.txt" ] ||
+    fail "$package holds no cave.exe and README.txt"
+  note "unpacked ${package##*/}"
+fi
 start_x
 
 case "$scenario" in
@@ -290,9 +319,21 @@ case "$scenario" in
     windows=$(program_windows | wc -l)
     [ "$windows" = 1 ] || fail "$windows visible windows of the program, not 1"
     [ "$(xdotool getwindowname "$game_window")" = "" ] || fail "the window has a title"
+    # The window shows the program's icon: the game's ball, as cave-icon draws
+    # it, at the sizes of the title bar and the task bar.
+    if [ -x "${CAVE_ICON:-}" ]; then
+      for size in 32 16; do
+        "$CAVE_ICON" "$size:$run/ball-$size.pam" || fail "cave-icon failed"
+        "$xtool" icon "$game_window" "$size" "$run/icon-$size.pam" ||
+          fail "no $size-pixel window icon"
+        cmp -s "$run/ball-$size.pam" "$run/icon-$size.pam" ||
+          fail "the window's $size-pixel icon is not the game's ball"
+      done
+      note "the window's icons at 32 and 16 pixels are the game's ball"
+    fi
     ;;
 
-  escape)
+  escape | zip)
     start_program cave.exe
     wait_game_window 20
     wait_picture 20

@@ -4,6 +4,9 @@
 //   wine-xtool shot FILE X Y W H     root window area as a binary PPM
 //   wine-xtool close WINDOW          close request (WM_DELETE_WINDOW), as a
 //                                    window manager sends it
+//   wine-xtool icon WINDOW SIZE FILE the window's SIZE x SIZE icon as a PAM
+//                                    picture with alpha (RGB_ALPHA), the
+//                                    transparent pixels black
 //   wine-xtool red-row FILE X0 X1    mean row of the red pixels in columns
 //                                    X0 ... X1, rows 1 ... H-2; "none"
 //   wine-xtool border FILE           pixels of the outermost ring not red
@@ -14,6 +17,7 @@
 //
 // Pictures are binary PPM files with 8 bits per channel. Exit code 0, or 2
 // with a message on standard error when something cannot be done.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -143,6 +147,46 @@ int Close(Window window) {
   return 0;
 }
 
+// _NET_WM_ICON holds every size the program offers, each as width, height
+// and that many ARGB pixels; Xlib hands 32-bit items over as longs.
+int Icon(Window window, long size, const std::string& file) {
+  Display* display = Open();
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* data = nullptr;
+  if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_ICON", False), 0, 1 << 20,
+                         False, XA_CARDINAL, &type, &format, &count, &after, &data) != Success ||
+      data == nullptr || format != 32)
+    Fail("the window has no icon");
+  const unsigned long* values = reinterpret_cast<const unsigned long*>(data);
+  for (unsigned long i = 0; i + 2 <= count; i += 2 + values[i] * values[i + 1]) {
+    const unsigned long width = values[i], height = values[i + 1];
+    if (width != static_cast<unsigned long>(size) || height != width ||
+        count - i - 2 < width * height)
+      continue;
+    std::FILE* out = std::fopen(file.c_str(), "wb");
+    if (out == nullptr) Fail("cannot write " + file);
+    std::fprintf(out,
+                 "P7\nWIDTH %ld\nHEIGHT %ld\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n",
+                 size, size);
+    for (unsigned long k = 0; k < width * height; ++k) {
+      const unsigned long argb = values[i + 2 + k] & 0xFFFFFFFFul;
+      const unsigned long alpha = argb >> 24;
+      const unsigned char pixel[4] = {static_cast<unsigned char>(alpha ? argb >> 16 : 0),
+                                      static_cast<unsigned char>(alpha ? argb >> 8 : 0),
+                                      static_cast<unsigned char>(alpha ? argb : 0),
+                                      static_cast<unsigned char>(alpha)};
+      std::fwrite(pixel, 1, 4, out);
+    }
+    if (std::fclose(out) != 0) Fail("cannot write " + file);
+    XFree(data);
+    XCloseDisplay(display);
+    return 0;
+  }
+  Fail("the window has no icon of " + std::to_string(size) + " pixels");
+}
+
 bool IsRed(const unsigned char* p, int least) { return p[0] >= least && p[1] < 60 && p[2] < 60; }
 
 int RedRow(const Picture& picture, int first, int last) {
@@ -220,6 +264,8 @@ int main(int argc, char** argv) {
     return Shot(argv[2], static_cast<int>(Number(argv[3])), static_cast<int>(Number(argv[4])),
                 static_cast<int>(Number(argv[5])), static_cast<int>(Number(argv[6])));
   if (command == "close" && argc == 3) return Close(static_cast<Window>(Number(argv[2])));
+  if (command == "icon" && argc == 5)
+    return Icon(static_cast<Window>(Number(argv[2])), Number(argv[3]), argv[4]);
   if (command == "red-row" && argc == 5)
     return RedRow(Read(argv[2]), static_cast<int>(Number(argv[3])),
                   static_cast<int>(Number(argv[4])));
@@ -228,5 +274,5 @@ int main(int argc, char** argv) {
   if (command == "diff" && argc == 4) return Diff(Read(argv[2]), Read(argv[3]));
   if (command == "cells" && argc == 5)
     return Cells(Read(argv[2]), Read(argv[3]), static_cast<int>(Number(argv[4])));
-  Fail("usage: wine-xtool shot|close|red-row|border|lit|diff|cells ...");
+  Fail("usage: wine-xtool shot|close|icon|red-row|border|lit|diff|cells ...");
 }

@@ -4,13 +4,14 @@
 // and on request a trace of the game at every keyboard snapshot, the cave
 // picture, the first ship's ball sprite and what the window shows (each of
 // --cave, --ball and --shot may be given several times, for several
-// snapshots).
+// snapshots), and what the window shows when the first message box appears
+// (--box-shot).
 //
 //   cave-replay [--tick N] [--input FILE] [--snapshots N] [--trace FILE]
-//               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--fail POINT]
-//               [--desktop WxH] [--steer N:FILE] [--record FILE]
+//               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--box-shot FILE]
+//               [--fail POINT] [--desktop WxH] [--steer N:FILE] [--record FILE]
 //   cave-replay --check FILE [--trace FILE] [--cave K:FILE] [--ball K:FILE]
-//               [--shot K:FILE] [--desktop WxH]
+//               [--shot K:FILE] [--box-shot FILE] [--desktop WxH]
 //
 // --input reads a plain key file (one line of scan codes per snapshot) or a
 // recording (platform/hosted/display/recording/recording.h), whose start
@@ -67,6 +68,7 @@ struct Options {
   std::vector<PictureRequest> caves;
   std::vector<PictureRequest> balls;
   std::vector<PictureRequest> shots;
+  std::string boxShot;
   PictureRequest steer;  // snapshot: steer before it; file: where the keys go
   std::string fail;
   int32_t desktopWidth = 1024;
@@ -159,6 +161,8 @@ Options ParseOptions(int argc, char** argv) {
       options.balls.push_back(ParsePicture(option, value));
     } else if (option == "--shot") {
       options.shots.push_back(ParsePicture(option, value));
+    } else if (option == "--box-shot") {
+      options.boxShot = value;
     } else if (option == "--steer") {
       options.steer = ParsePicture(option, value);
     } else if (option == "--fail") {
@@ -354,6 +358,7 @@ int main(int argc, char** argv) {
   };
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
+    if (!options.boxShot.empty() && display.MessageBoxes().size() == 1) WriteShot(options.boxShot);
     std::printf("{\"box\":%s,\"snapshot\":%d}\n", recording::BoxJson({box.title, box.text}).c_str(),
                 box.snapshot);
     std::fflush(stdout);

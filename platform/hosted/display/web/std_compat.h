@@ -1,0 +1,19 @@
+// What the C++ library of Debian's emscripten (3.1.6) lacks of C++20 and the
+// program uses. Every file of the web build includes it first (preset web).
+#pragma once
+
+#include <version>
+
+#ifndef __cpp_lib_bit_cast
+#include <type_traits>
+
+namespace std {
+
+template <class To, class From>
+requires(sizeof(To) == sizeof(From) && is_trivially_copyable_v<To> &&
+         is_trivially_copyable_v<From>) constexpr To bit_cast(const From& from) noexcept {
+  return __builtin_bit_cast(To, from);
+}
+
+}  // namespace std
+#endif

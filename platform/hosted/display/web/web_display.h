@@ -1,0 +1,80 @@
+// The web display: the hosted platform in a browser page, compiled to
+// WebAssembly with Asyncify.
+//
+// The desktop is the page's 320 x 240 canvas, so the game's centred window
+// fills it. A present copies the window's pixels from the desktop picture
+// into the canvas; the browser shows them the next time it paints. The clock
+// is the browser's high-resolution clock at the hosted 10 MHz; it starts with
+// the first reading of the performance counter, and until then the tick count
+// is the chosen one, as on the headless display, so that the program seeds its
+// random numbers with exactly that tick count. Sleep sleeps. Keys are the page's
+// key events mapped to DirectInput scan codes through the key table; every key
+// is up while the page does not have the focus. Message boxes are a modal
+// dialog in the page with the box's title, text and one OK button, answered by
+// Return, Space, Escape or a click.
+//
+// The program never returns to the browser while it runs: it paces its frames
+// by busy-waiting on the performance counter. Every reading of the clock
+// therefore gives the browser a turn once a slice of time has passed since
+// the last one, so that the page paints and key events arrive; Asyncify saves
+// the program's stack meanwhile. Once the next present can be foreseen from
+// the intervals between the last ones, the turn is a sleep until shortly
+// before it, so that a waiting game does not keep a processor busy, and there
+// is no turn at all close to it, so that the frame is not late. Nothing ever
+// fails on request.
+//
+// The page's side of this display is web_display.js; the page itself is
+// site/index.html.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "platform/hosted/display/display.h"
+
+namespace web {
+
+class WebDisplay final : public hosted::Display {
+ public:
+  // The desktop size; the game's window is as large.
+  static constexpr int32_t kWidth = 320;
+  static constexpr int32_t kHeight = 240;
+
+  // A display whose tick count starts at `startTick`. Forgets every key held
+  // before it was made: keys count from their next press.
+  explicit WebDisplay(uint32_t startTick);
+
+  // ---- hosted::Display
+  bool Available() override;
+  void DesktopSize(int32_t* width, int32_t* height) override;
+  int64_t ReadCounter() override;
+  uint32_t TickCount() override;
+  void Sleep(uint32_t milliseconds) override;
+  void WindowChanged(HWND window, const hosted::WindowView& view) override;
+  void WindowDestroyed(HWND window) override;
+  void Present(HWND window, const RECT& area) override;
+  void Pump() override;
+  bool ReadKeyboard(uint8_t state[256]) override;
+  int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) override;
+  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
+
+ private:
+  // Milliseconds since the clock started (0 before), after the browser's
+  // turn when one is due.
+  double Elapsed();
+  void Paint(const RECT& area);
+
+  uint32_t startTick_;
+  double origin_ = -1;   // browser time of the first counter reading, ms
+  double lastTurn_ = 0;  // when the browser last had a turn
+  double lastPresent_ = -1;
+  std::array<double, 8> frames_{};  // the latest intervals between presents, ms
+  size_t framesSeen_ = 0;
+  bool waited_ = false;         // the program waited on the clock since the last present
+  bool slept_ = false;          // ... and slept in that wait
+  int readingsAfterSleep_ = 0;  // counter readings since the sleep ended, its own included
+  std::vector<uint32_t> rgba_;  // the canvas's pixels, as the page takes them
+};
+
+}  // namespace web
