@@ -197,14 +197,18 @@ HRESULT KeyboardDevice::Unacquire() {
 
 HRESULT KeyboardDevice::GetDeviceState(DWORD size, LPVOID data) {
   if (!Live()) return DIERR_NOTINITIALIZED;
-  if (!acquired) return DIERR_NOTACQUIRED;
-  if (data == nullptr || size != dataSize) return DIERR_INVALIDPARAM;
   Display& display = CurrentDisplay();
+  if (!acquired) {
+    display.KeyboardUnread();
+    return DIERR_NOTACQUIRED;
+  }
+  if (data == nullptr || size != dataSize) return DIERR_INVALIDPARAM;
   display.Pump();
   // A foreground device loses the keyboard when its window leaves the front,
   // and must be acquired again; the caller's buffer is left alone.
   bool lost = ((cooperation & DISCL_FOREGROUND) && GetForegroundWindow() != window) ||
               display.Fails(FailPoint::kGetDeviceState, "", 0, 0);
+  if (lost) display.KeyboardUnread();
   uint8_t keys[kKeys];
   if (lost || !display.ReadKeyboard(keys)) {
     acquired = false;

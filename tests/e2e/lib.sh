@@ -59,7 +59,7 @@ begin_test() {
   start_x_server "$work_dir" "${1:-}" || fail "the X server did not start or does not answer"
 }
 
-# Starts the game ($1) with the options that follow on the test's X server;
+# Starts the game ($1, with the options that follow) on the test's X server;
 # its standard error goes to $work_dir/cave.err.
 start_cave() {
   "$@" 2>"$work_dir/cave.err" &

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -134,9 +135,62 @@ TEST(Replay, SameTickAndInputGiveTheSameGame) {
   EXPECT_NE(first.find("\"columns\":320}"), std::string::npos);
 }
 
+TEST(Replay, RecordingsReplayToTheirRecordedEnd) {
+  std::string keys = Temp("keys.txt"), rec = Temp("game.rec"), cut = Temp("cut.rec");
+  std::vector<std::string> timeline;
+  for (int k = 0; k < 72; ++k) timeline.push_back(k % 18 < 8 ? "200\n" : "\n");
+  // A recording of the first `snapshots` lines of the timeline, then `end`.
+  auto recording = [&](int snapshots, const std::string& end) {
+    std::string text = "# cave recording 1\n# tick 9\n";
+    for (int k = 0; k < snapshots; ++k) text += timeline[k];
+    return text + end;
+  };
+  const std::string box =
+      "{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: 1 Punkte\\n\"}";
+  Write(keys, recording(72, "").substr(28));
+  Result played = Replay("--tick 9 --input " + keys + " --record " + rec);
+  EXPECT_EQ(played.out, "{\"box\":" + box + ",\"snapshot\":68}\n{\"exit\":0,\"snapshots\":68}\n");
+  EXPECT_EQ(Slurp(rec), recording(68, "# box " + box + "\n# exit 0\n"));
+
+  // --input takes the recording's tick, unless --tick is given.
+  EXPECT_EQ(Replay("--input " + rec).out, played.out);
+  EXPECT_NE(Replay("--tick 10 --input " + rec).out, played.out);
+
+  Result check = Replay("--check " + rec);
+  EXPECT_EQ(check.exitCode, 0) << check.err;
+  EXPECT_EQ(check.out, played.out);
+  EXPECT_EQ(check.err, "");
+
+  const std::string differs = "does not replay as recorded: ";
+  struct Case {
+    std::string text;
+    int exitCode;
+    std::string err;
+  } cases[] = {
+      {recording(68, "# box " + box + "\n# exit 3\n"), 1,
+       differs + "exit code: recorded 3, replayed 0"},
+      {recording(68, "# box {\"title\":\"Game Over!\",\"text\":\"\"}\n# exit 0\n"), 1,
+       differs + "box 1: recorded {\"title\":\"Game Over!\",\"text\":\"\"}, replayed " + box},
+      {recording(69, "# box " + box + "\n# exit 0\n"), 1,
+       differs + "the game ended after snapshot 68, the recording has 69"},
+      {recording(67, "# box " + box + "\n# exit 0\n"), 1,
+       differs + "the game was still running after the recording's last snapshot (67)"},
+      {recording(58, ""), 0,
+       "has no end (the game was interrupted); its 58 snapshots replay as recorded"},
+  };
+  for (const Case& c : cases) {
+    Write(cut, c.text);
+    Result r = Replay("--check " + cut);
+    EXPECT_EQ(r.exitCode, c.exitCode) << c.text;
+    EXPECT_EQ(r.err, "cave-replay: '" + cut + "' " + c.err + "\n") << c.text;
+  }
+}
+
 TEST(Replay, BadCommandLinesAreRefused) {
-  std::string bad = Temp("bad.txt");
+  std::string bad = Temp("bad.txt"), badRecording = Temp("bad.rec"), good = Temp("good.rec");
   Write(bad, "200\n256\n");
+  Write(badRecording, "# cave recording 1\n# tick 1\n\n200\n# box {}\n");
+  Write(good, "# cave recording 1\n# tick 1\n");
   const char* cases[] = {"--bogus 1",       "--tick",
                          "--tick abc",      "--tick -1",
                          "--desktop 0x768", "--desktop 1024",
@@ -151,6 +205,26 @@ TEST(Replay, BadCommandLinesAreRefused) {
   Result r = Replay("--input " + bad);
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err.find("line 2"), std::string::npos) << r.err;
+  // A malformed recording, and a key file where a recording must be, are
+  // refused before anything runs.
+  struct Refusal {
+    std::string args, err;
+  } refusals[] = {
+      {"--input " + badRecording,
+       "'" + badRecording + "' line 5: expected '# box " + "{\"title\":\"...\",\"text\":\"...\"}'"},
+      {"--check " + badRecording,
+       "'" + badRecording + "' line 5: expected '# box " + "{\"title\":\"...\",\"text\":\"...\"}'"},
+      {"--check " + bad, "'" + bad +
+                             "' line 1: not a cave recording (it must begin with '# cave "
+                             "recording 1')"},
+      {"--check " + good + " --tick 3", "--check cannot be combined with --tick"},
+  };
+  for (const Refusal& refusal : refusals) {
+    r = Replay(refusal.args);
+    EXPECT_EQ(r.exitCode, 2) << refusal.args;
+    EXPECT_EQ(r.out, "") << refusal.args;
+    EXPECT_EQ(r.err, "cave-replay: " + refusal.err + "\n") << refusal.args;
+  }
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ void GameMain() {
 
 void GameReset() {}
 
-int RunWithProgram(headless::HeadlessDisplay& display, std::function<void()> program) {
+int RunWithProgram(hosted::Display& display, std::function<void()> program) {
   currentProgram = std::move(program);
   int code = headless::RunProgram(display);
   currentProgram = nullptr;

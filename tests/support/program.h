@@ -8,8 +8,9 @@
 
 // Runs the whole process (WinMain, RuntimeStart, the start hooks, then
 // `program` as GameMain, then RuntimeEnd unless the program ended earlier) on
-// `display`. Returns the process's exit code.
-int RunWithProgram(headless::HeadlessDisplay& display, std::function<void()> program);
+// `display` (a headless display, or one around it). Returns the process's
+// exit code.
+int RunWithProgram(hosted::Display& display, std::function<void()> program);
 
 // The same on a default headless display.
 int RunWithProgram(std::function<void()> program);

@@ -9,29 +9,42 @@
 //
 //   cave-replay [--tick N] [--input FILE] [--snapshots N] [--trace FILE]
 //               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--box-shot FILE]
-//               [--fail POINT] [--desktop WxH] [--steer N:FILE]
+//               [--fail POINT] [--desktop WxH] [--steer N:FILE] [--record FILE]
+//   cave-replay --check FILE [--trace FILE] [--cave K:FILE] [--ball K:FILE]
+//               [--shot K:FILE] [--box-shot FILE] [--desktop WxH]
+//
+// --input reads a plain key file (one line of scan codes per snapshot) or a
+// recording (platform/hosted/display/recording/recording.h), whose start
+// tick applies unless --tick is given. --record FILE writes the run as a
+// recording.
+//
+// --check FILE replays a recording and compares its end with the recorded
+// one: exit code 0 when they agree, 1 with the first difference on standard
+// error when they do not.
 //
 // --steer N:FILE lets an autopilot hold the first ship's key as needed in
 // snapshots 0 ... N - 1 (on top of the keys of --input) and writes every
 // snapshot's keys to FILE in the --input format, so that the run can be
 // replayed from FILE alone.
 //
-// Bad command lines get a one-line message on standard error and exit code 2.
+// Bad command lines and malformed input files get a one-line message on
+// standard error and exit code 2.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/display/recording/recording_display.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
+#include "tools/replay/check.h"
 #include "tools/replay/steering.h"
 
 namespace {
@@ -43,7 +56,13 @@ struct PictureRequest {
 
 struct Options {
   uint32_t tick = 0;
+  bool tickGiven = false;
   std::vector<std::vector<uint8_t>> input;
+  bool inputIsRecording = false;
+  uint32_t inputTick = 0;  // the start tick of a recording given as input
+  std::string check;       // the recording to check; empty: none
+  recording::Recording checked;
+  std::string record;
   long long quitAt = 1000000;
   std::string trace;
   std::vector<PictureRequest> caves;
@@ -72,28 +91,29 @@ bool ParseNumber(const std::string& text, long long min, long long max, long lon
   return true;
 }
 
-std::vector<std::vector<uint8_t>> ReadInput(const std::string& file) {
-  std::ifstream in(file);
-  if (!in) Usage("cannot read input file '" + file + "'");
-  std::vector<std::vector<uint8_t>> snapshots;
-  std::string line;
-  int lineNumber = 0;
-  while (std::getline(in, line)) {
-    ++lineNumber;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::istringstream words(line);
-    std::string word;
-    std::vector<uint8_t> keys;
-    while (words >> word) {
-      long long code = 0;
-      if (!ParseNumber(word, 0, 255, &code))
-        Usage("input line " + std::to_string(lineNumber) + ": '" + word +
-              "' is not a scan code 0-255");
-      keys.push_back(static_cast<uint8_t>(code));
-    }
-    snapshots.push_back(std::move(keys));
+// An input file: a recording, or (unless `recordingOnly`) a plain key file,
+// every line of which is a snapshot (the last one may lack its newline).
+// `isRecording` says which it was.
+recording::Recording ReadInput(const std::string& file, bool recordingOnly, bool* isRecording) {
+  std::string text, problem;
+  if (!recording::ReadFile(file, &text, &problem)) Usage(problem);
+  recording::Recording input;
+  *isRecording = recordingOnly || recording::LooksLikeRecording(text);
+  if (*isRecording) {
+    if (!recording::ParseRecording(text, &input, &problem)) Usage("'" + file + "' " + problem);
+    return input;
   }
-  return snapshots;
+  std::string_view rest = text;
+  for (int number = 1; !rest.empty(); ++number) {
+    std::string_view line = rest.substr(0, rest.find('\n'));
+    rest.remove_prefix(std::min(rest.size(), line.size() + 1));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    std::vector<uint8_t> keys;
+    if (!recording::ParseKeys(line, &keys, &problem))
+      Usage("'" + file + "' line " + std::to_string(number) + ": " + problem);
+    input.snapshots.push_back(std::move(keys));
+  }
+  return input;
 }
 
 PictureRequest ParsePicture(const std::string& option, const std::string& value) {
@@ -107,17 +127,28 @@ PictureRequest ParsePicture(const std::string& option, const std::string& value)
 
 Options ParseOptions(int argc, char** argv) {
   Options options;
+  std::vector<std::string> given;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     if (i + 1 >= argc) Usage("missing value for " + option);
+    given.push_back(option);
     std::string value = argv[++i];
     long long number = 0;
     if (option == "--tick") {
       if (!ParseNumber(value, 0, 4294967295LL, &number))
         Usage("--tick needs 0-4294967295, got '" + value + "'");
       options.tick = static_cast<uint32_t>(number);
+      options.tickGiven = true;
     } else if (option == "--input") {
-      options.input = ReadInput(value);
+      recording::Recording input = ReadInput(value, false, &options.inputIsRecording);
+      options.input = std::move(input.snapshots);
+      options.inputTick = input.tick;
+    } else if (option == "--check") {
+      bool isRecording = true;
+      options.checked = ReadInput(value, true, &isRecording);
+      options.check = value;
+    } else if (option == "--record") {
+      options.record = value;
     } else if (option == "--snapshots") {
       if (!ParseNumber(value, 0, 1LL << 40, &number))
         Usage("--snapshots needs a count, got '" + value + "'");
@@ -154,6 +185,18 @@ Options ParseOptions(int argc, char** argv) {
       Usage("unknown option '" + option + "'");
     }
   }
+  if (options.inputIsRecording && !options.tickGiven) options.tick = options.inputTick;
+  if (!options.check.empty()) {
+    // The recording alone decides the game that is checked.
+    for (const char* other : {"--tick", "--input", "--snapshots", "--steer", "--fail", "--record"})
+      if (std::find(given.begin(), given.end(), other) != given.end())
+        Usage(std::string("--check cannot be combined with ") + other);
+    options.tick = options.checked.tick;
+    options.input = options.checked.snapshots;
+    // A game still running after the recording's last snapshot is ended
+    // there, as a player would end it.
+    options.quitAt = static_cast<long long>(options.input.size());
+  }
   return options;
 }
 
@@ -183,38 +226,6 @@ std::string Float(float value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
   return text;
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
 }
 
 // The game as it stands, read without moving any list cursor.
@@ -307,16 +318,6 @@ void Steer(uint8_t state[256]) {
   if (ship.key >= 0 && ship.key < 256 && SteerUp(ship, Columns())) state[ship.key] = 0x80;
 }
 
-void WriteKeys(std::FILE* out, const uint8_t state[256]) {
-  const char* separator = "";
-  for (int code = 0; code < 256; ++code)
-    if (state[code] & 0x80) {
-      std::fprintf(out, "%s%d", separator, code);
-      separator = " ";
-    }
-  std::fputc('\n', out);
-}
-
 std::FILE* OpenForWriting(const std::string& file, const char* what) {
   if (file.empty()) return nullptr;
   std::FILE* out = std::fopen(file.c_str(), "w");
@@ -340,7 +341,7 @@ int main(int argc, char** argv) {
     if (snapshot == options.quitAt) state[kKeyEscape] = 0x80;  // as a player quitting
     if (keys) {
       if (snapshot < options.steer.snapshot) Steer(state);
-      WriteKeys(keys, state);
+      std::fputs(recording::SnapshotLine(state).c_str(), keys);
     }
   });
   auto pictures = [](const std::vector<PictureRequest>& requests, int snapshot, auto write) {
@@ -358,14 +359,38 @@ int main(int argc, char** argv) {
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
     if (!options.boxShot.empty() && display.MessageBoxes().size() == 1) WriteShot(options.boxShot);
-    std::printf("{\"box\":{\"title\":%s,\"text\":%s},\"snapshot\":%d}\n",
-                JsonString(box.title).c_str(), JsonString(box.text).c_str(), box.snapshot);
+    std::printf("{\"box\":%s,\"snapshot\":%d}\n", recording::BoxJson({box.title, box.text}).c_str(),
+                box.snapshot);
     std::fflush(stdout);
   };
 
-  int code = headless::RunProgram(display);
+  // The run as a recording, on request; otherwise the display only passes
+  // everything on.
+  recording::RecordingDisplay recorder(display);
+  std::string problem;
+  if (!options.record.empty() && !recorder.RecordTo(options.record, options.tick, &problem))
+    Usage(problem);
+
+  int code = headless::RunProgram(recorder);
   if (trace) std::fclose(trace);
   if (keys) std::fclose(keys);
+  if (!recorder.Finish(code))
+    std::fprintf(stderr, "cave-replay: could not write the recording '%s'\n",
+                 options.record.c_str());
   std::printf("{\"exit\":%d,\"snapshots\":%d}\n", code, display.Snapshots());
-  return code;
+  if (options.check.empty()) return code;
+
+  std::string difference =
+      FirstDifference(options.checked, display.MessageBoxes(), display.Snapshots(), code);
+  if (!difference.empty()) {
+    std::fprintf(stderr, "cave-replay: '%s' does not replay as recorded: %s\n",
+                 options.check.c_str(), difference.c_str());
+    return 1;
+  }
+  if (!options.checked.ended)
+    std::fprintf(stderr,
+                 "cave-replay: '%s' has no end (the game was interrupted); its %zu snapshots "
+                 "replay as recorded\n",
+                 options.check.c_str(), options.checked.snapshots.size());
+  return 0;
 }

@@ -71,6 +71,10 @@ class Display {
   // The keyboard in DirectInput scan codes, bit 7 set for a key that is down.
   // False when the keyboard cannot be read now.
   virtual bool ReadKeyboard(uint8_t state[256]) = 0;
+  // A read of the keyboard device failed without asking ReadKeyboard (the
+  // device was not acquired, or its window was not in front): the reader
+  // keeps the snapshot it had. Displays that count snapshots may count it.
+  virtual void KeyboardUnread() {}
 
   // A modal message box; returns the identifier of the button pressed.
   virtual int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) = 0;

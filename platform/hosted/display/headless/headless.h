@@ -103,8 +103,8 @@ class HeadlessDisplay final : public hosted::Display {
   std::vector<HWND> closeRequests_;
 };
 
-// Runs the program (WinMain, as the process entry) on `display`; returns the
-// exit code.
-int RunProgram(HeadlessDisplay& display);
+// Runs the program (WinMain, as the process entry) on `display` (a headless
+// display, or a display around one); returns the exit code.
+int RunProgram(hosted::Display& display);
 
 }  // namespace headless

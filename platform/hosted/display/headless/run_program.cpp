@@ -3,7 +3,7 @@
 
 namespace headless {
 
-int RunProgram(HeadlessDisplay& display) {
+int RunProgram(hosted::Display& display) {
   return hosted::RunProcess(display, [] {
     char commandLine[] = "";
     WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);

@@ -5,8 +5,26 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/sdl/options.h"
 #include "platform/hosted/display/sdl/sdl_display.h"
+
+namespace {
+
+// --tick, --record and --watch, on the display around the SDL display: false
+// with a one-line problem when the file to record or to watch is unusable.
+bool SetUpRecording(const sdl::Options& options, recording::RecordingDisplay* shown,
+                    std::string* problem) {
+  if (!options.watch.empty()) return shown->PlayFrom(options.watch, problem);
+  if (!options.tickGiven && options.record.empty()) return true;
+  // A recording without --tick keeps the tick count that the game would
+  // have started with.
+  uint32_t tick = options.tickGiven ? options.tick : shown->TickCount();
+  shown->SetStartTick(tick);
+  return options.record.empty() || shown->RecordTo(options.record, tick, problem);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   sdl::Options options;
@@ -35,8 +53,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.fullscreen) display.StartInFullScreen();
-  return hosted::RunProcess(display, [&commandLine] {
+  recording::RecordingDisplay shown(display);
+  if (!SetUpRecording(options, &shown, &problem)) {
+    std::fprintf(stderr, "cave: %s\n", problem.c_str());
+    return 2;
+  }
+  int code = hosted::RunProcess(shown, [&commandLine] {
     ExitProcess(
         static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL)));
   });
+  if (!shown.Finish(code))
+    std::fprintf(stderr, "cave: the recording '%s' is incomplete: a write failed\n",
+                 options.record.c_str());
+  return code;
 }

@@ -1,0 +1,158 @@
+// The display that sets the start tick, records a game or plays one back.
+#include "platform/hosted/display/recording/recording_display.h"
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+namespace recording {
+namespace {
+
+constexpr int64_t kCounterPerTick = 10000;  // the 10 MHz counter in one millisecond
+constexpr uint32_t kHandOverTicks = 1000;   // the longest that written lines are held back
+
+}  // namespace
+
+RecordingDisplay::RecordingDisplay(hosted::Display& inner) : inner_(inner) {}
+
+RecordingDisplay::~RecordingDisplay() {
+  if (writer_ && !pending_.empty()) writer_(pending_);
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+void RecordingDisplay::SetStartTick(uint32_t tick) {
+  tickSet_ = true;
+  startTick_ = tick;
+  clockRunning_ = false;
+}
+
+void RecordingDisplay::Record(uint32_t tick, Writer writer) {
+  writer_ = std::move(writer);
+  lastHandOver_ = inner_.TickCount();
+  Write(HeaderLines(tick), true);
+}
+
+bool RecordingDisplay::RecordTo(const std::string& path, uint32_t tick, std::string* problem) {
+  file_ = std::fopen(path.c_str(), "wb");
+  if (file_ == nullptr) {
+    *problem = "cannot write the recording '" + path + "': " + std::strerror(errno);
+    return false;
+  }
+  Record(tick, [this](std::string_view text) {
+    return std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+           std::fflush(file_) == 0;
+  });
+  return true;
+}
+
+void RecordingDisplay::Play(const Recording& recording) {
+  playing_ = true;
+  snapshots_ = recording.snapshots;
+  next_ = 0;
+  SetStartTick(recording.tick);
+}
+
+bool RecordingDisplay::PlayFrom(const std::string& path, std::string* problem) {
+  std::string text, wrong;
+  Recording recording;
+  if (!ReadFile(path, &text, problem)) return false;
+  if (!ParseRecording(text, &recording, &wrong)) {
+    *problem = "'" + path + "' " + wrong;
+    return false;
+  }
+  Play(recording);
+  return true;
+}
+
+bool RecordingDisplay::Finish(int exitCode) {
+  if (!writer_) return true;
+  Write(ExitLine(exitCode), true);
+  writer_ = nullptr;
+  bool written = !writeFailed_;
+  if (file_ != nullptr && std::fclose(file_) != 0) written = false;
+  file_ = nullptr;
+  return written;
+}
+
+// Lines are held back until a second has passed since the last hand-over, by
+// the wrapped display's clock, or until `now`.
+void RecordingDisplay::Write(std::string_view text, bool now) {
+  pending_ += text;
+  uint32_t tick = inner_.TickCount();
+  if (!now && tick - lastHandOver_ < kHandOverTicks) return;
+  if (!writer_(pending_)) writeFailed_ = true;
+  pending_.clear();
+  lastHandOver_ = tick;
+}
+
+bool RecordingDisplay::Available() { return inner_.Available(); }
+
+void RecordingDisplay::DesktopSize(int32_t* width, int32_t* height) {
+  inner_.DesktopSize(width, height);
+}
+
+int64_t RecordingDisplay::ReadCounter() {
+  int64_t count = inner_.ReadCounter();
+  if (!tickSet_) return count;
+  if (!clockRunning_) {
+    clockRunning_ = true;
+    clockBase_ = count;
+  }
+  return static_cast<int64_t>(startTick_) * kCounterPerTick + (count - clockBase_);
+}
+
+uint32_t RecordingDisplay::TickCount() {
+  if (!tickSet_) return inner_.TickCount();
+  if (!clockRunning_) return startTick_;
+  return static_cast<uint32_t>(ReadCounter() / kCounterPerTick);
+}
+
+void RecordingDisplay::Sleep(uint32_t milliseconds) { inner_.Sleep(milliseconds); }
+
+void RecordingDisplay::WindowChanged(HWND window, const hosted::WindowView& view) {
+  inner_.WindowChanged(window, view);
+}
+
+void RecordingDisplay::WindowDestroyed(HWND window) { inner_.WindowDestroyed(window); }
+
+void RecordingDisplay::Present(HWND window, const RECT& area) { inner_.Present(window, area); }
+
+void RecordingDisplay::Pump() { inner_.Pump(); }
+
+bool RecordingDisplay::ReadKeyboard(uint8_t state[256]) {
+  bool read = inner_.ReadKeyboard(state);
+  if (playing_) {
+    uint8_t escape = read ? state[DIK_ESCAPE] & 0x80 : 0;
+    std::memset(state, 0, 256);
+    if (next_ < snapshots_.size())
+      for (uint8_t code : snapshots_[next_]) state[code] = 0x80;
+    ++next_;
+    state[DIK_ESCAPE] |= escape;
+    read = true;
+  }
+  if (writer_) {
+    if (read) lastLine_ = SnapshotLine(state);
+    Write(lastLine_, false);
+  }
+  return read;
+}
+
+// The game keeps the snapshot it had, as if it had read the same keys again.
+void RecordingDisplay::KeyboardUnread() {
+  inner_.KeyboardUnread();
+  if (playing_) ++next_;
+  if (writer_) Write(lastLine_, false);
+}
+
+int RecordingDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
+  // Written before the box is shown: the player may leave it open for good.
+  if (writer_) Write(BoxLine({title ? title : "", text ? text : ""}), true);
+  return inner_.MessageBox(owner, text, title, flags);
+}
+
+bool RecordingDisplay::Fails(hosted::FailPoint point, const char* detail, int32_t width,
+                             int32_t height) {
+  return inner_.Fails(point, detail, width, height);
+}
+
+}  // namespace recording

@@ -1,0 +1,103 @@
+// A display around another display that sets the start tick, records the
+// game being played, or plays a recording back.
+//
+// It forwards every question to the display it wraps (windows, pictures,
+// message boxes, failures) and adds, on request:
+//   - a start tick: the tick count reads N until the performance counter is
+//     first read, and from then on both clocks run on from N with the wrapped
+//     display's clock. The start-up seeds the random numbers from the tick
+//     count before the game reads the counter, so the game gets exactly the
+//     cave of start tick N, as the headless display's virtual clock gives it;
+//   - recording: every keyboard snapshot and message box becomes a line of a
+//     recording (recording.h), handed to a writer at least once a second
+//     while snapshots are taken, before every message box and at the end. A
+//     read that fails (the window not in front) leaves the game's snapshot as
+//     it was, and is recorded as that snapshot again, which a replay reads
+//     with the same effect;
+//   - playing: the keys of snapshot k are those of the recording's snapshot k
+//     (none past its end), except that Escape comes from the player, so that
+//     the player can still end the game. A read that fails skips a snapshot
+//     of the recording: the game goes on with the keys it had, and what it
+//     shows may then part from the recording.
+// It has no screen, file or system of its own: the Linux program wraps the
+// SDL display in it, and any display can be wrapped the same way.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/hosted/display/display.h"
+#include "platform/hosted/display/recording/recording.h"
+
+namespace recording {
+
+class RecordingDisplay final : public hosted::Display {
+ public:
+  // Appends text to the recording's destination; false when that failed.
+  using Writer = std::function<bool(std::string_view text)>;
+
+  explicit RecordingDisplay(hosted::Display& inner);
+  ~RecordingDisplay() override;
+  RecordingDisplay(const RecordingDisplay&) = delete;
+  RecordingDisplay& operator=(const RecordingDisplay&) = delete;
+
+  // ---- set-up, before RunProcess
+  // The tick count reads `tick` until the first counter reading (see above).
+  void SetStartTick(uint32_t tick);
+  // Records the game; the header (with `tick`) is written at once.
+  void Record(uint32_t tick, Writer writer);
+  // Records into the file `path`, made empty first; false with a one-line
+  // problem when it cannot be written.
+  bool RecordTo(const std::string& path, uint32_t tick, std::string* problem);
+  // Plays `recording`'s snapshots, and sets the start tick to its tick.
+  void Play(const Recording& recording);
+  // Plays the recording in the file `path`; false with a one-line problem
+  // naming the file and the line when it is not a recording.
+  bool PlayFrom(const std::string& path, std::string* problem);
+
+  // ---- after RunProcess
+  // Writes the exit code and whatever is still held back; false when any
+  // write of the recording failed. Does nothing unless recording.
+  bool Finish(int exitCode);
+
+  // ---- hosted::Display
+  bool Available() override;
+  void DesktopSize(int32_t* width, int32_t* height) override;
+  int64_t ReadCounter() override;
+  uint32_t TickCount() override;
+  void Sleep(uint32_t milliseconds) override;
+  void WindowChanged(HWND window, const hosted::WindowView& view) override;
+  void WindowDestroyed(HWND window) override;
+  void Present(HWND window, const RECT& area) override;
+  void Pump() override;
+  bool ReadKeyboard(uint8_t state[256]) override;
+  void KeyboardUnread() override;
+  int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) override;
+  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
+
+ private:
+  void Write(std::string_view text, bool now);
+
+  hosted::Display& inner_;
+  bool tickSet_ = false;
+  uint32_t startTick_ = 0;
+  bool clockRunning_ = false;
+  int64_t clockBase_ = 0;  // the wrapped display's counter at the first reading
+
+  Writer writer_;
+  std::string pending_;        // written lines not yet handed to the writer
+  uint32_t lastHandOver_ = 0;  // the wrapped display's tick count then
+  bool writeFailed_ = false;
+  std::string lastLine_ = "\n";  // the line of the last snapshot read
+  std::FILE* file_ = nullptr;    // RecordTo's file
+
+  bool playing_ = false;
+  std::vector<std::vector<uint8_t>> snapshots_;
+  size_t next_ = 0;  // the snapshot the next keyboard read plays
+};
+
+}  // namespace recording
