@@ -298,10 +298,23 @@ class ReplayTest(BrowserTest):
                     different = b.canvas().differences(f.read(), HUD_TEXT)
                 shutil.rmtree(os.path.dirname(shot))
                 self.assertEqual(different[:10], [], '%d pixels differ' % len(different))
-                # Return answers the box; the program ends, and the page says so.
+                # Return answers the box; the program ends, and the page says so
+                # and offers the game's recording, which replays to its end.
                 b.press(Keys.RETURN, 0.05)
                 b.wait("return !document.getElementById('status').hidden", 'the end')
                 self.assertFalse(b.run("return document.getElementById('box').open"))
+                recording = b.driver.execute_async_script(
+                    "const done = arguments[0];"
+                    "fetch(document.getElementById('recording').href)"
+                    ".then((r) => r.text()).then(done);")
+                self.assertTrue(recording.startswith('# cave recording 1\n# tick %d\n' % tick))
+                self.assertTrue(recording.endswith('# exit 0\n'))
+                path = os.path.join(tempfile.mkdtemp(prefix='cave-rec-'), 'game.rec')
+                with open(path, 'w') as f:
+                    f.write(recording)
+                checked = subprocess.run([REPLAY, '--check', path], capture_output=True, text=True)
+                shutil.rmtree(os.path.dirname(path))
+                self.assertEqual(checked.returncode, 0, checked.stderr)
 
 
 class PerformanceTest(BrowserTest):
