@@ -10,6 +10,7 @@
 
 #include "platform/hosted/display/headless/headless.h"
 #include "runtime/keyboard/keyboard.h"
+#include "runtime/list/list_inspect.h"
 #include "runtime/screen/screen_inspect.h"
 
 namespace {
@@ -20,21 +21,8 @@ struct Frame {
   Tint tint;
 };
 
-std::vector<CaveColumn> Columns() {
-  std::vector<CaveColumn> out;
-  if (ColumnList.head)
-    for (ListElement* e = ColumnList.head->first; e; e = e->next)
-      out.push_back(*static_cast<CaveColumn*>(ListRecord(e)));
-  return out;
-}
-
-std::vector<Ship> Ships() {
-  std::vector<Ship> out;
-  if (ShipList.head)
-    for (ListElement* e = ShipList.head->first; e; e = e->next)
-      out.push_back(*static_cast<Ship*>(ListRecord(e)));
-  return out;
-}
+std::vector<CaveColumn> Columns() { return ListRecords<CaveColumn>(ColumnList); }
+std::vector<Ship> Ships() { return ListRecords<Ship>(ShipList); }
 
 struct Played {
   int exitCode = -1;

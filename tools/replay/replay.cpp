@@ -42,6 +42,7 @@
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
 #include "runtime/keyboard/keyboard.h"
+#include "runtime/list/list_inspect.h"
 #include "runtime/screen/screen_inspect.h"
 #include "runtime/window/window.h"
 #include "tools/replay/check.h"
@@ -52,6 +53,25 @@ namespace {
 struct PictureRequest {
   int snapshot = -1;
   std::string file;
+};
+
+// The start-up steps that --fail makes fail, by name.
+struct FailurePoint {
+  const char* name;
+  void (*fail)(headless::HeadlessDisplay& display);
+};
+using hosted::FailPoint;
+using Headless = headless::HeadlessDisplay;
+const FailurePoint kFailurePoints[] = {
+    {"ddraw-load", [](Headless& d) { d.FailLoadLibrary("DDRAW.DLL"); }},
+    {"ddraw-create", [](Headless& d) { d.Fail(FailPoint::kDirectDrawCreate); }},
+    {"dinput-load", [](Headless& d) { d.FailLoadLibrary("DINPUT.DLL"); }},
+    {"dinput-create", [](Headless& d) { d.Fail(FailPoint::kDirectInputCreate); }},
+    {"dinput-device", [](Headless& d) { d.Fail(FailPoint::kDirectInputDevice); }},
+    {"window", [](Headless& d) { d.FailCreateWindow("WindowClass_0"); }},
+    {"screen", [](Headless& d) { d.Fail(FailPoint::kPrimarySurface); }},
+    {"cave-sprite", [](Headless& d) { d.FailSurfaceSize(kFieldWidth, kFieldHeight); }},
+    {"ship-sprite", [](Headless& d) { d.FailSurfaceSize(20, 20); }},
 };
 
 struct Options {
@@ -69,8 +89,8 @@ struct Options {
   std::vector<PictureRequest> balls;
   std::vector<PictureRequest> shots;
   std::string boxShot;
-  PictureRequest steer;  // snapshot: steer before it; file: where the keys go
-  std::string fail;
+  PictureRequest steer;                // snapshot: steer before it; file: where the keys go
+  const FailurePoint* fail = nullptr;  // --fail
   int32_t desktopWidth = 1024;
   int32_t desktopHeight = 768;
 };
@@ -166,13 +186,10 @@ Options ParseOptions(int argc, char** argv) {
     } else if (option == "--steer") {
       options.steer = ParsePicture(option, value);
     } else if (option == "--fail") {
-      static const char* points[] = {"ddraw-load",    "ddraw-create",  "dinput-load",
-                                     "dinput-create", "dinput-device", "window",
-                                     "screen",        "cave-sprite",   "ship-sprite"};
-      bool known = false;
-      for (const char* point : points) known = known || value == point;
-      if (!known) Usage("unknown failure point '" + value + "'");
-      options.fail = value;
+      options.fail = nullptr;
+      for (const FailurePoint& point : kFailurePoints)
+        if (value == point.name) options.fail = &point;
+      if (options.fail == nullptr) Usage("unknown failure point '" + value + "'");
     } else if (option == "--desktop") {
       size_t x = value.find('x');
       long long w = 0, h = 0;
@@ -200,28 +217,6 @@ Options ParseOptions(int argc, char** argv) {
   return options;
 }
 
-void InjectFailure(headless::HeadlessDisplay& display, const std::string& point) {
-  using hosted::FailPoint;
-  if (point == "ddraw-load")
-    display.FailLoadLibrary("DDRAW.DLL");
-  else if (point == "ddraw-create")
-    display.Fail(FailPoint::kDirectDrawCreate);
-  else if (point == "dinput-load")
-    display.FailLoadLibrary("DINPUT.DLL");
-  else if (point == "dinput-create")
-    display.Fail(FailPoint::kDirectInputCreate);
-  else if (point == "dinput-device")
-    display.Fail(FailPoint::kDirectInputDevice);
-  else if (point == "window")
-    display.FailCreateWindow("WindowClass_0");
-  else if (point == "screen")
-    display.Fail(FailPoint::kPrimarySurface);
-  else if (point == "cave-sprite")
-    display.FailSurfaceSize(kFieldWidth, kFieldHeight);
-  else if (point == "ship-sprite")
-    display.FailSurfaceSize(20, 20);
-}
-
 std::string Float(float value) {
   char text[32];
   std::snprintf(text, sizeof text, "%.9g", static_cast<double>(value));
@@ -231,28 +226,21 @@ std::string Float(float value) {
 // The game as it stands, read without moving any list cursor.
 std::string GameState(int snapshot, bool box) {
   std::string line = "{\"snapshot\":" + std::to_string(snapshot) + ",\"ships\":[";
-  bool first = true;
-  if (ShipList.head) {
-    for (ListElement* e = ShipList.head->first; e; e = e->next) {
-      const Ship& ship = *static_cast<Ship*>(ListRecord(e));
-      if (!first) line += ",";
-      first = false;
-      line += "{\"x\":" + Float(ship.x) + ",\"y\":" + Float(ship.y) + ",\"vy\":" + Float(ship.vy) +
-              ",\"score\":" + std::to_string(ship.score) +
-              ",\"dead\":" + std::to_string(ship.dead) + "}";
-    }
+  const char* separator = "";
+  for (const Ship& ship : ListRecords<Ship>(ShipList)) {
+    line += separator;
+    separator = ",";
+    line += "{\"x\":" + Float(ship.x) + ",\"y\":" + Float(ship.y) + ",\"vy\":" + Float(ship.vy) +
+            ",\"score\":" + std::to_string(ship.score) + ",\"dead\":" + std::to_string(ship.dead) +
+            "}";
   }
   line += "],\"tint\":[" + std::to_string(RockTint.red) + "," + std::to_string(RockTint.green) +
           "," + std::to_string(RockTint.blue) + "],\"column160\":";
-  const CaveColumn* column = nullptr;
-  int count = 0;
-  if (ColumnList.head) {
-    for (ListElement* e = ColumnList.head->first; e; e = e->next, ++count)
-      if (count == 160) column = static_cast<CaveColumn*>(ListRecord(e));
-  }
-  line +=
-      column ? "[" + Float(column->top) + "," + Float(column->bottom) + "]" : std::string("null");
-  line += ",\"columns\":" + std::to_string(count);
+  std::vector<CaveColumn> columns = ListRecords<CaveColumn>(ColumnList);
+  line += columns.size() > 160
+              ? "[" + Float(columns[160].top) + "," + Float(columns[160].bottom) + "]"
+              : std::string("null");
+  line += ",\"columns\":" + std::to_string(columns.size());
   if (box) line += ",\"box\":true";
   return line + "}\n";
 }
@@ -302,20 +290,12 @@ void WriteShot(const std::string& file) {
     std::fprintf(stderr, "cave-replay: could not write the window picture to '%s'\n", file.c_str());
 }
 
-// The column list as it stands, read without moving its cursor.
-std::vector<CaveColumn> Columns() {
-  std::vector<CaveColumn> columns;
-  if (ColumnList.head)
-    for (ListElement* e = ColumnList.head->first; e; e = e->next)
-      columns.push_back(*static_cast<CaveColumn*>(ListRecord(e)));
-  return columns;
-}
-
 // Holds the first ship's key when the autopilot says so.
 void Steer(uint8_t state[256]) {
   if (ShipList.head == nullptr || ShipList.head->first == nullptr) return;
   const Ship& ship = *static_cast<Ship*>(ListRecord(ShipList.head->first));
-  if (ship.key >= 0 && ship.key < 256 && SteerUp(ship, Columns())) state[ship.key] = 0x80;
+  if (ship.key >= 0 && ship.key < 256 && SteerUp(ship, ListRecords<CaveColumn>(ColumnList)))
+    state[ship.key] = 0x80;
 }
 
 std::FILE* OpenForWriting(const std::string& file, const char* what) {
@@ -333,7 +313,7 @@ int main(int argc, char** argv) {
   std::FILE* keys = OpenForWriting(options.steer.file, "key file");
 
   headless::HeadlessDisplay display(options.tick, options.desktopWidth, options.desktopHeight);
-  InjectFailure(display, options.fail);
+  if (options.fail) options.fail->fail(display);
   display.SetKeyScript([&options, keys](int snapshot, uint8_t state[256]) {
     const auto& input = options.input;
     if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())

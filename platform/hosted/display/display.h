@@ -83,6 +83,24 @@ class Display {
   virtual bool Fails(FailPoint point, const char* detail, int32_t width, int32_t height) = 0;
 };
 
+// The declarations of every operation above that a backend must implement,
+// for the class of a backend: one list, kept with the interface.
+// clang-format off
+#define HOSTED_DISPLAY_OPERATIONS                                                               \
+  bool Available() override;                                                                    \
+  void DesktopSize(int32_t* width, int32_t* height) override;                                   \
+  int64_t ReadCounter() override;                                                               \
+  uint32_t TickCount() override;                                                                \
+  void Sleep(uint32_t milliseconds) override;                                                   \
+  void WindowChanged(HWND window, const hosted::WindowView& view) override;                     \
+  void WindowDestroyed(HWND window) override;                                                   \
+  void Present(HWND window, const RECT& area) override;                                         \
+  void Pump() override;                                                                         \
+  bool ReadKeyboard(uint8_t state[256]) override;                                               \
+  int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) override;      \
+  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override
+// clang-format on
+
 // The installed display; a process always has one (a built-in headless
 // default when none was installed).
 Display& CurrentDisplay();

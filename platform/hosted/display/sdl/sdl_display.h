@@ -76,18 +76,7 @@ class SdlDisplay final : public hosted::Display {
   int PrintedMessageBoxes() const { return printedBoxes_; }
 
   // ---- hosted::Display
-  bool Available() override;
-  void DesktopSize(int32_t* width, int32_t* height) override;
-  int64_t ReadCounter() override;
-  uint32_t TickCount() override;
-  void Sleep(uint32_t milliseconds) override;
-  void WindowChanged(HWND window, const hosted::WindowView& view) override;
-  void WindowDestroyed(HWND window) override;
-  void Present(HWND window, const RECT& area) override;
-  void Pump() override;
-  bool ReadKeyboard(uint8_t state[256]) override;
-  int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) override;
-  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
+  HOSTED_DISPLAY_OPERATIONS;
 
  private:
   enum class Video { kUntried, kReady, kMissing };
