@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/hosted/internal.h"
-#include "runtime/screen/screen_inspect.h"
+#include "runtime/screen/screen_view.h"
 #include "runtime/window/window.h"
 #include "tests/support/program.h"
 

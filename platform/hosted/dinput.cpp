@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "platform/hosted/com.h"
-#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
+#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {

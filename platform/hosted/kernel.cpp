@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
+#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/hosted/inspect.h"
 #include "platform/hosted/internal.h"
+#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {

@@ -7,8 +7,8 @@
 #include "runtime/core/core.h"
 #include "runtime/core/helpers.h"
 #include "runtime/core/hooks.h"
-#include "runtime/screen/screen_inspect.h"
 #include "runtime/screen/screen_internal.h"
+#include "runtime/screen/screen_view.h"
 
 ScreenState screen;
 

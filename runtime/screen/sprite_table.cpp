@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include "runtime/core/core.h"
-#include "runtime/screen/screen_inspect.h"
 #include "runtime/screen/screen_internal.h"
+#include "runtime/screen/screen_view.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "runtime/core/core.h"
 #include "runtime/core/helpers.h"
 #include "runtime/core/hooks.h"
-#include "runtime/window/window_inspect.h"
+#include "runtime/window/window_view.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "runtime/core/core.h"
 #include "runtime/window/window.h"
-#include "runtime/window/window_inspect.h"
+#include "runtime/window/window_view.h"
 #include "tests/support/program.h"
 
 namespace {

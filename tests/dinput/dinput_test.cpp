@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
-#include "platform/hosted/inspect.h"
+#include "platform/hosted/observation.h"
 #include "runtime/core/core.h"
 #include "tests/support/program.h"
 

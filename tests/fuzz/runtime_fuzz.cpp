@@ -17,13 +17,13 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
-#include "platform/hosted/inspect.h"
+#include "platform/hosted/observation.h"
 #include "runtime/core/core.h"
 #include "runtime/core/hooks.h"
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list.h"
-#include "runtime/screen/screen_inspect.h"
+#include "runtime/screen/screen_view.h"
 #include "runtime/window/window.h"
 #include "tests/support/program.h"
 

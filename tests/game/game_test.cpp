@@ -10,8 +10,8 @@
 
 #include "platform/hosted/display/headless/headless.h"
 #include "runtime/keyboard/keyboard.h"
-#include "runtime/list/list_inspect.h"
-#include "runtime/screen/screen_inspect.h"
+#include "runtime/list/list_view.h"
+#include "runtime/screen/screen_view.h"
 
 namespace {
 

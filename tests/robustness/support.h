@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/hosted/inspect.h"
-#include "runtime/screen/screen_inspect.h"
+#include "platform/hosted/observation.h"
+#include "runtime/screen/screen_view.h"
 #include "tests/support/game_screen.h"
 
 inline uint32_t Pixel(int32_t sprite, int x, int y) {

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "game/game.h"
-#include "platform/hosted/inspect.h"
+#include "platform/hosted/observation.h"
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
-#include "runtime/screen/screen_inspect.h"
+#include "runtime/screen/screen_view.h"
 #include "runtime/window/window.h"
 #include "tests/support/program.h"
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/hosted/internal.h"
-#include "runtime/screen/screen_inspect.h"
+#include "runtime/screen/screen_view.h"
 #include "tests/support/game_screen.h"
 #include "tests/support/program.h"
 

@@ -6,7 +6,7 @@
 
 #include "runtime/core/core.h"
 #include "runtime/core/hooks.h"
-#include "runtime/window/window_inspect.h"
+#include "runtime/window/window_view.h"
 #include "tests/support/program.h"
 
 namespace {

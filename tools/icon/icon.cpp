@@ -17,7 +17,7 @@
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "runtime/keyboard/keyboard.h"
-#include "runtime/screen/screen_inspect.h"
+#include "runtime/screen/screen_view.h"
 #include "runtime/start/start.h"
 
 namespace {

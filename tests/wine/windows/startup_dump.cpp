@@ -9,7 +9,7 @@
 
 #include "game/game.h"
 #include "runtime/keyboard/keyboard.h"
-#include "runtime/screen/screen_inspect.h"
+#include "runtime/screen/screen_view.h"
 #include "runtime/start/start.h"
 #include "tests/wine/windows/probe.h"
 
