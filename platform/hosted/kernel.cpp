@@ -188,7 +188,7 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
   if (count == nullptr) return FALSE;
-  count->QuadPart = hosted::CurrentDisplay().ReadCounter();
+  count->QuadPart = hosted::ReadClock();
   return TRUE;
 }
 

@@ -24,6 +24,12 @@
 // - DirectDraw is windowed only, with 32-bit XRGB surfaces in ordinary
 //   memory that are never lost; Blt stretches by nearest neighbour;
 // - DirectInput has the system keyboard only;
+// - QueryPerformanceCounter, read again with nothing else asked of the
+//   platform in between (a busy-wait), first lets the processor rest where
+//   the clock is real time: until shortly before the wait is foreseen to end
+//   from the rhythm of the waits before it, then a tenth of a millisecond
+//   at a time, so that a paced game does not keep a processor core busy;
+//   the reading is the true time;
 // - handles (GDI objects, windows) are never reused within a process, and a
 //   released COM object answers an error instead of touching freed memory, so
 //   a stale handle or pointer fails the call rather than the program.

@@ -309,6 +309,64 @@ TEST(ScreenFlip, PacesOnThePerformanceCounter) {
   });
 }
 
+// Every reading of a wait but its first follows another with nothing else
+// asked of the platform: the display is asked to rest before it. Once the
+// ends of nine waits have come 323000 ticks apart, each rest is told how far
+// the wait's end lies beyond the previous reading.
+TEST(ScreenFlip, TheDisplayMayRestInEveryWaitAndIsToldWhenItEnds) {
+  headless::HeadlessDisplay display;
+  std::vector<int64_t> rests;
+  bool sleeping = false;  // a long rest sleeps the virtual clock, as a real one would
+  display.onRest = [&](int64_t foreseen) {
+    rests.push_back(foreseen);
+    if (sleeping && foreseen > 16500)
+      display.Sleep(static_cast<uint32_t>((foreseen - 15000) / 10000));
+  };
+  // The rests of one flip.
+  auto Flip = [&] {
+    rests.clear();
+    ScreenFlip();
+    return rests;
+  };
+  // n rests foreseeing 0 / the end after 323000 ticks, a reading each.
+  auto Unforeseen = [](size_t n) { return std::vector<int64_t>(n, 0); };
+  auto Foreseen = [] {
+    std::vector<int64_t> expected;
+    for (int64_t n = 1; n <= 322; ++n) expected.push_back(323000 - n * 1000);
+    return expected;
+  };
+  RunWithProgram(display, [&] {
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceCounter(&count);
+    GetTickCount();
+    QueryPerformanceCounter(&count);
+    EXPECT_EQ(rests, Unforeseen(1));
+
+    OpenGameScreen();
+    ScreenSetFrameRate(30);
+    // The two readings above were the first wait; nine ends make the eight
+    // intervals of a rhythm.
+    EXPECT_EQ(Flip(), Unforeseen(323));  // 324 readings: the first restarts
+    for (int wait = 3; wait <= 9; ++wait) EXPECT_EQ(Flip(), Unforeseen(322)) << wait;
+    EXPECT_EQ(Flip(), Foreseen());
+    EXPECT_EQ(Flip(), Foreseen());
+    // A long frame ends its wait at the first reading, without a rest; the
+    // next wait's end lies beyond the end foreseen from the rhythm, which
+    // is then past. The long interval does not change the rhythm.
+    Sleep(40);
+    EXPECT_EQ(Flip(), Unforeseen(0));
+    EXPECT_EQ(Flip(), Unforeseen(322));
+    EXPECT_EQ(Flip(), Foreseen());
+    // Faster frames: the first long rest sleeps past the end of its wait,
+    // and the rhythm is learnt anew.
+    sleeping = true;
+    ScreenSetFrameRate(60);
+    EXPECT_EQ(Flip(), std::vector<int64_t>{322000});
+    EXPECT_EQ(Flip(), Unforeseen(163));
+  });
+}
+
 TEST(ScreenFlip, ASignChangeOfTheCountersLowHalfRestartsTheWait) {
   headless::HeadlessDisplay display;
   RunWithProgram(display, [&] {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -386,6 +387,41 @@ TEST_F(SdlDisplayTest, TheClockRunsAtTenMegahertz) {
   uint32_t tick = display.TickCount();
   EXPECT_LE(static_cast<uint32_t>(counter / 10000), tick);
   EXPECT_LE(tick - static_cast<uint32_t>(counter / 10000), 1000u);
+}
+
+// The display rests only in a wait: a reading right after another, with
+// nothing else asked in between, and not after work of its own.
+TEST_F(SdlDisplayTest, TheClockRestsInWaitsOnly) {
+  SdlDisplay display;
+  hosted::RunProcess(display, [&] {
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceCounter(&count);
+    QueryPerformanceCounter(&count);
+    EXPECT_EQ(display.Rests(), 2);
+    GetTickCount();
+    QueryPerformanceCounter(&count);
+    EXPECT_EQ(display.Rests(), 2);
+    auto workDone = std::chrono::steady_clock::now() + std::chrono::microseconds(100);
+    while (std::chrono::steady_clock::now() < workDone) {
+    }
+    QueryPerformanceCounter(&count);
+    EXPECT_EQ(display.Rests(), 2);
+  });
+  // A rest sleeps a tenth of a millisecond, or until 1.5 ms before the
+  // foreseen end: 3.5 ms after the answer, 1.99 ms from now. Sleeps never
+  // end early. 20 us after the answer it is work, and there is no rest.
+  struct Case {
+    int64_t foreseen;
+    std::chrono::microseconds atLeast;
+  };
+  for (Case c :
+       {Case{0, std::chrono::microseconds(100)}, Case{35000, std::chrono::microseconds(1990)}}) {
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(hosted::RestInWait(1000, 1100, c.foreseen));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, c.atLeast);
+  }
+  EXPECT_FALSE(hosted::RestInWait(1000, 1200, 35000));
 }
 
 TEST(SdlText, AnsiBecomesUtf8) {

@@ -57,6 +57,16 @@ class Display {
   virtual int64_t ReadCounter() = 0;
   virtual uint32_t TickCount() = 0;
   virtual void Sleep(uint32_t milliseconds) = 0;
+  // The program waits on the clock: it reads the performance counter again
+  // with no other platform call since its previous reading (the runtime
+  // paces its frames by such a busy-wait). A display on real time may let
+  // the processor rest here before the reading is taken (RestInWait), so
+  // that the wait still ends close to when it should; the reading itself is
+  // the true time. `foreseen` is how long after the previous reading the
+  // wait is foreseen to end, in counter units, from the rhythm of the waits
+  // before it; 0 when there is no rhythm yet. A virtual clock does nothing,
+  // so that its readings stay exactly as they are.
+  virtual void Rest(int64_t /*foreseen*/) {}
 
   // A top-level window was created, moved, shown or hidden; or destroyed.
   virtual void WindowChanged(HWND window, const WindowView& view) = 0;
@@ -102,8 +112,27 @@ class Display {
 // clang-format on
 
 // The installed display; a process always has one (a built-in headless
-// default when none was installed).
+// default when none was installed). Every platform call that reaches the
+// display passes here, which is how a wait on the clock is told apart
+// (ReadClock).
 Display& CurrentDisplay();
+
+// The performance counter, as QueryPerformanceCounter reads it: the display's
+// reading, after a rest (Display::Rest) when nothing else reached the display
+// since the previous reading. The ends of the waits give their rhythm: the
+// runtime ends a wait a whole frame period after the previous one ended, so
+// the shortest of the last eight intervals between ends foresees the next.
+// A wait that a long rest overshot starts the rhythm anew.
+int64_t ReadClock();
+
+// How a display on real time rests in a wait. When the program spent more
+// than a moment (20 us) since the previous reading was answered, it was
+// working, not waiting, and there is no rest. Otherwise the processor sleeps
+// until 1.5 ms before the foreseen end of the wait, or, that close to it or
+// with nothing foreseen, a tenth of a millisecond. `answered` and `now` are
+// readings of the counter (10 MHz), `foreseen` as Display::Rest has it. True
+// when it slept.
+bool RestInWait(int64_t answered, int64_t now, int64_t foreseen);
 
 // The desktop picture: 32-bit XRGB pixels, row after row.
 struct DesktopPicture {

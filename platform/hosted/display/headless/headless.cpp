@@ -75,6 +75,10 @@ void HeadlessDisplay::Sleep(uint32_t milliseconds) {
   counter_ += static_cast<int64_t>(milliseconds) * 10000;
 }
 
+void HeadlessDisplay::Rest(int64_t foreseen) {
+  if (onRest) onRest(foreseen);
+}
+
 void HeadlessDisplay::WindowChanged(HWND, const hosted::WindowView&) {}
 void HeadlessDisplay::WindowDestroyed(HWND) {}
 void HeadlessDisplay::Present(HWND, const RECT&) { ++presents_; }

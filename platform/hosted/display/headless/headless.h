@@ -60,6 +60,9 @@ class HeadlessDisplay final : public hosted::Display {
   std::function<void(int snapshot)> onSnapshot;
   // When a message box is shown, before it is answered.
   std::function<void(const MessageBoxRecord&)> onMessageBox;
+  // When the program waits on the clock (hosted::Display::Rest), with what
+  // is foreseen of the wait's end; the virtual clock does not move.
+  std::function<void(int64_t foreseen)> onRest;
 
   // ---- observation
   const std::vector<MessageBoxRecord>& MessageBoxes() const { return boxes_; }
@@ -71,6 +74,7 @@ class HeadlessDisplay final : public hosted::Display {
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
+  void Rest(int64_t foreseen) override;
 
  private:
   int32_t width_;

@@ -109,6 +109,8 @@ uint32_t RecordingDisplay::TickCount() {
 
 void RecordingDisplay::Sleep(uint32_t milliseconds) { inner_.Sleep(milliseconds); }
 
+void RecordingDisplay::Rest(int64_t foreseen) { inner_.Rest(foreseen); }
+
 void RecordingDisplay::WindowChanged(HWND window, const hosted::WindowView& view) {
   inner_.WindowChanged(window, view);
 }

@@ -66,6 +66,7 @@ class RecordingDisplay final : public hosted::Display {
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
+  void Rest(int64_t foreseen) override;
   void KeyboardUnread() override;
 
  private:

@@ -207,7 +207,7 @@ void SdlDisplay::DesktopSize(int32_t* width, int32_t* height) {
   }
 }
 
-int64_t SdlDisplay::ReadCounter() {
+int64_t SdlDisplay::Now() const {
   // Split so that the scaling cannot overflow for any counter value.
   uint64_t count = SDL_GetPerformanceCounter();
   uint64_t ticks =
@@ -215,7 +215,13 @@ int64_t SdlDisplay::ReadCounter() {
   return static_cast<int64_t>(ticks & INT64_MAX);
 }
 
-uint32_t SdlDisplay::TickCount() { return static_cast<uint32_t>(ReadCounter() / 10000); }
+int64_t SdlDisplay::ReadCounter() { return answered_ = Now(); }
+
+uint32_t SdlDisplay::TickCount() { return static_cast<uint32_t>(Now() / 10000); }
+
+void SdlDisplay::Rest(int64_t foreseen) {
+  if (hosted::RestInWait(answered_, Now(), foreseen)) ++rests_;
+}
 
 void SdlDisplay::Sleep(uint32_t milliseconds) { SDL_Delay(milliseconds); }
 

@@ -9,7 +9,8 @@
 // none. A window's picture changes only when the hosted platform presents a
 // blit to it: the window's whole client area is copied from the desktop
 // picture into its framebuffer, which is then shown once, so no half frame
-// is ever seen. The clock is SDL's performance counter, the keyboard SDL's
+// is ever seen. The clock is SDL's performance counter, at rest for a
+// moment in every reading of a wait (hosted::RestInWait), the keyboard SDL's
 // key state (all keys up while none of our windows has the focus), and
 // message boxes are SDL's, owned by the window in front and given the
 // keyboard where no window manager does (box_focus.h). Close requests
@@ -74,9 +75,12 @@ class SdlDisplay final : public hosted::Display {
   HWND FullScreenWindow() const { return full_; }
   // Message boxes that went to standard error because none could be shown.
   int PrintedMessageBoxes() const { return printedBoxes_; }
+  // The rests taken in waits on the clock.
+  int64_t Rests() const { return rests_; }
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
+  void Rest(int64_t foreseen) override;
 
  private:
   enum class Video { kUntried, kReady, kMissing };
@@ -92,6 +96,7 @@ class SdlDisplay final : public hosted::Display {
   };
 
   bool StartVideo();
+  int64_t Now() const;  // the clock, in counter units
   Shown* Find(HWND window);
   Shown* FindSdl(uint32_t windowId);
   void Place(const Shown& shown);
@@ -108,6 +113,8 @@ class SdlDisplay final : public hosted::Display {
   HWND full_ = nullptr;
   std::vector<uint32_t> scratch_;  // for framebuffers in another pixel format
   uint64_t frequency_ = 1;
+  int64_t answered_ = 0;  // the last reading of the counter handed out
+  int64_t rests_ = 0;
   SDL_Cursor* arrow_ = nullptr;
   std::vector<Shown> shown_;
   int printedBoxes_ = 0;

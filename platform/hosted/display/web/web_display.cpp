@@ -26,15 +26,16 @@ EM_ASYNC_JS(void, PageMessageBox, (const char* title, const char* text),
 namespace web {
 namespace {
 
-// The longest run of clock readings without a turn for the browser: short
-// enough for key events and paints to keep flowing, long enough that the
-// turns cost little.
+// The longest run of clock readings in a wait without a turn for the
+// browser: short enough for key events and paints to keep flowing, long
+// enough that the turns cost little.
 constexpr double kSliceMs = 1.0;
-// How long before the foreseen present a sleeping wait wakes up: the draw
-// before the present and a late timer fit in it. The wait goes on without
-// turns from then until this long after the foreseen present.
-constexpr double kMarginMs = 6.0;
-constexpr double kLateMs = 4.0;
+// How long before the foreseen end of a wait a sleeping wait wakes up, so
+// that a late timer still leaves the frame on time. The wait goes on without
+// turns from then until this long after the foreseen end, so that nothing the
+// browser does makes the frame late.
+constexpr double kMarginMs = 2.0;
+constexpr double kLateMs = 1.0;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
 
 }  // namespace
@@ -53,39 +54,33 @@ void WebDisplay::DesktopSize(int32_t* width, int32_t* height) {
   *height = kHeight;
 }
 
-double WebDisplay::Elapsed() {
-  if (origin_ < 0) return 0;
+// A wait on the clock gives the browser a turn once a slice of time has
+// passed since the last one. While the wait's end is foreseen (from the
+// rhythm of the waits before it), the turn is a sleep until shortly before
+// that end, and close to it there is no turn at all; with nothing foreseen,
+// or once the foreseen end is well past, a bare yield.
+void WebDisplay::Rest(int64_t foreseen) {
   double now = PageNow();
-  if (now - lastTurn_ >= kSliceMs) {
-    // Once several frames have come at a steady pace the next present is
-    // foreseen. Until shortly before it the turn is a sleep; from then on
-    // until shortly after it there is no turn, so that nothing the browser
-    // does makes the frame late; with nothing foreseen, a bare yield.
-    double ahead = -kLateMs - 1;
-    if (framesSeen_ >= frames_.size())
-      ahead = lastPresent_ + *std::min_element(frames_.begin(), frames_.end()) - now;
-    if (ahead < kMarginMs + 1 && ahead > -kLateMs) return now - origin_;
-    double sleep = ahead - kMarginMs;
-    if (sleep >= 1) {
-      slept_ = true;
-      readingsAfterSleep_ = 0;
-    }
-    PageSleep(sleep >= 1 ? sleep : 0);
-    now = lastTurn_ = PageNow();
-    waited_ = true;
+  if (now - lastTurn_ < kSliceMs) return;
+  double sleep = 0;
+  if (foreseen > 0) {
+    double ahead = answered_ + static_cast<double>(foreseen) / kCounterPerMs - now;
+    if (ahead < kMarginMs + 1 && ahead > -kLateMs) return;
+    sleep = std::max(ahead - kMarginMs, 0.0);
   }
-  return now - origin_;
+  PageSleep(sleep);
+  lastTurn_ = PageNow();
 }
 
 int64_t WebDisplay::ReadCounter() {
-  if (origin_ < 0) origin_ = lastTurn_ = PageNow();
-  double elapsed = Elapsed();
-  ++readingsAfterSleep_;
-  return static_cast<int64_t>(std::llround(elapsed * kCounterPerMs));
+  answered_ = PageNow();
+  if (origin_ < 0) origin_ = lastTurn_ = answered_;
+  return static_cast<int64_t>(std::llround((answered_ - origin_) * kCounterPerMs));
 }
 
 uint32_t WebDisplay::TickCount() {
-  return startTick_ + static_cast<uint32_t>(static_cast<int64_t>(Elapsed()));
+  double elapsed = origin_ < 0 ? 0 : PageNow() - origin_;
+  return startTick_ + static_cast<uint32_t>(static_cast<int64_t>(elapsed));
 }
 
 void WebDisplay::Sleep(uint32_t milliseconds) {
@@ -99,23 +94,7 @@ void WebDisplay::WindowChanged(HWND, const hosted::WindowView& view) {
 
 void WebDisplay::WindowDestroyed(HWND) {}
 
-void WebDisplay::Present(HWND, const RECT& area) {
-  Paint(area);
-  double now = PageNow();
-  // An interval between presents counts towards the foresight when the
-  // program waited on the clock in it. When the first reading after a sleep
-  // already ended the wait, the sleep ran late and made the frame as long as
-  // it was: what was foreseen is forgotten.
-  if (slept_ && readingsAfterSleep_ <= 1) {
-    framesSeen_ = 0;
-  } else if (lastPresent_ >= 0 && waited_) {
-    frames_[framesSeen_ % frames_.size()] = now - lastPresent_;
-    ++framesSeen_;
-  }
-  lastPresent_ = now;
-  waited_ = false;
-  slept_ = false;
-}
+void WebDisplay::Present(HWND, const RECT& area) { Paint(area); }
 
 // Copies the desktop pixels inside `area` into the canvas, XRGB to RGBA.
 void WebDisplay::Paint(const RECT& area) {

@@ -14,20 +14,19 @@
 // Return, Space, Escape or a click.
 //
 // The program never returns to the browser while it runs: it paces its frames
-// by busy-waiting on the performance counter. Every reading of the clock
-// therefore gives the browser a turn once a slice of time has passed since
-// the last one, so that the page paints and key events arrive; Asyncify saves
-// the program's stack meanwhile. Once the next present can be foreseen from
-// the intervals between the last ones, the turn is a sleep until shortly
-// before it, so that a waiting game does not keep a processor busy, and there
-// is no turn at all close to it, so that the frame is not late. Nothing ever
-// fails on request.
+// by busy-waiting on the performance counter. Every reading of the clock in
+// such a wait (Rest) therefore gives the browser a turn once a slice of time
+// has passed since the last one, so that the page paints and key events
+// arrive; Asyncify saves the program's stack meanwhile. Once the end of the
+// wait is foreseen from the rhythm of the waits before it, the turn is a
+// sleep until shortly before that end, so that a waiting game does not keep
+// a processor busy, and there is no turn at all close to it, so that the
+// frame is not late. Nothing ever fails on request.
 //
 // The page's side of this display is web_display.js; the page itself is
 // site/index.html.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -47,22 +46,15 @@ class WebDisplay final : public hosted::Display {
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
+  void Rest(int64_t foreseen) override;
 
  private:
-  // Milliseconds since the clock started (0 before), after the browser's
-  // turn when one is due.
-  double Elapsed();
   void Paint(const RECT& area);
 
   uint32_t startTick_;
-  double origin_ = -1;   // browser time of the first counter reading, ms
-  double lastTurn_ = 0;  // when the browser last had a turn
-  double lastPresent_ = -1;
-  std::array<double, 8> frames_{};  // the latest intervals between presents, ms
-  size_t framesSeen_ = 0;
-  bool waited_ = false;         // the program waited on the clock since the last present
-  bool slept_ = false;          // ... and slept in that wait
-  int readingsAfterSleep_ = 0;  // counter readings since the sleep ended, its own included
+  double origin_ = -1;          // browser time of the first counter reading, ms
+  double lastTurn_ = 0;         // when the browser last had a turn
+  double answered_ = 0;         // browser time of the latest counter reading, ms
   std::vector<uint32_t> rgba_;  // the canvas's pixels, as the page takes them
 };
 
