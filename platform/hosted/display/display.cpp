@@ -67,8 +67,27 @@ struct Rhythm {
   int64_t lastEnd = -1;                // the reading that ended the latest wait; -1 before any
   std::array<int64_t, 8> intervals{};  // the latest intervals between ends
   size_t seen = 0;
+  // lastEnd and the shortest of the intervals, once all eight are known;
+  // -1 while the next end is not foreseen.
+  int64_t foreseenEnd = -1;
   bool longRest = false;  // the latest rest of this wait may have slept long
 };
+
+// The previous reading was the last of a wait: the wait ended there. When
+// the long rest before it already went past the end, the waits have come
+// faster than foreseen (or the rest woke late): the rhythm is learnt anew.
+void EndWait(Rhythm& rhythm) {
+  if (rhythm.longRest) rhythm.seen = 0;
+  if (rhythm.lastEnd >= 0)
+    rhythm.intervals[rhythm.seen++ % rhythm.intervals.size()] = rhythm.lastReading - rhythm.lastEnd;
+  rhythm.lastEnd = rhythm.lastReading;
+  rhythm.foreseenEnd = -1;
+  if (rhythm.seen >= rhythm.intervals.size())
+    rhythm.foreseenEnd =
+        rhythm.lastEnd + *std::min_element(rhythm.intervals.begin(), rhythm.intervals.end());
+  rhythm.waiting = false;
+  rhythm.longRest = false;
+}
 
 struct DisplayState {
   NullDisplay nullDisplay;
@@ -100,25 +119,12 @@ int64_t ReadClock() {
   Rhythm& rhythm = state.rhythm;
   if (state.callsSinceReading == 0) {
     rhythm.waiting = true;
-    int64_t foreseen = 0;
-    if (rhythm.seen >= rhythm.intervals.size()) {
-      int64_t shortest = *std::min_element(rhythm.intervals.begin(), rhythm.intervals.end());
-      foreseen = std::max<int64_t>(rhythm.lastEnd + shortest - rhythm.lastReading, 0);
-    }
+    int64_t foreseen =
+        rhythm.foreseenEnd < 0 ? 0 : std::max<int64_t>(rhythm.foreseenEnd - rhythm.lastReading, 0);
     rhythm.longRest = foreseen > kRestMargin + kRest;
     state.current->Rest(foreseen);
   } else if (rhythm.waiting) {
-    // The previous reading was the last of a wait: the wait ended there.
-    // When the long rest before it already went past the end, the waits
-    // have come faster than foreseen (or the rest woke late): the rhythm
-    // is learnt anew.
-    if (rhythm.longRest) rhythm.seen = 0;
-    if (rhythm.lastEnd >= 0)
-      rhythm.intervals[rhythm.seen++ % rhythm.intervals.size()] =
-          rhythm.lastReading - rhythm.lastEnd;
-    rhythm.lastEnd = rhythm.lastReading;
-    rhythm.waiting = false;
-    rhythm.longRest = false;
+    EndWait(rhythm);
   }
   state.callsSinceReading = 0;
   rhythm.lastReading = state.current->ReadCounter();
