@@ -20,6 +20,7 @@
 
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/sdl/sdl_display.h"
+#include "platform/hosted/process.h"
 
 namespace {
 
@@ -100,10 +101,7 @@ void BM_GamePacing(benchmark::State& state) {
       state.SkipWithError(problem.c_str());
       return;
     }
-    char commandLine[] = "";
-    hosted::RunProcess(played, [&commandLine] {
-      WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
-    });
+    hosted::RunWinMain(played);
     const std::vector<Clock::time_point>& times = timed.presents;
     if (times.size() < 20 || timed.processorAtEnd == 0) {
       state.SkipWithError("the game ended before the measured time was over");

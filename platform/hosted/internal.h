@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/hosted/display/display.h"
+#include "platform/hosted/process.h"
 #include "platform/hosted/windows.h"
 
 namespace hosted {

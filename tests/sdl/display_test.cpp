@@ -13,6 +13,7 @@
 
 #include "platform/hosted/display/sdl/sdl_display.h"
 #include "platform/hosted/internal.h"
+#include "platform/hosted/process.h"
 
 namespace {
 

@@ -16,7 +16,7 @@ void GameReset() {}
 
 int RunWithProgram(hosted::Display& display, std::function<void()> program) {
   currentProgram = std::move(program);
-  int code = headless::RunProgram(display);
+  int code = hosted::RunWinMain(display);
   currentProgram = nullptr;
   return code;
 }

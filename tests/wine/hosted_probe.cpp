@@ -17,5 +17,5 @@ int main(int argc, char** argv) {
   argumentCount = argc;
   arguments = argv;
   headless::HeadlessDisplay display;
-  return headless::RunProgram(display);
+  return hosted::RunWinMain(display);
 }

@@ -351,7 +351,7 @@ int main(int argc, char** argv) {
   if (!options.record.empty() && !recorder.RecordTo(options.record, options.tick, &problem))
     Usage(problem);
 
-  int code = headless::RunProgram(recorder);
+  int code = hosted::RunWinMain(recorder);
   if (trace) std::fclose(trace);
   if (keys) std::fclose(keys);
   if (!recorder.Finish(code))

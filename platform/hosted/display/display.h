@@ -147,11 +147,6 @@ DesktopPicture Desktop();
 // the display turns into window messages.
 void PostQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
-// Runs `entry` as a hosted process with `display` installed: all hosted state
-// starts empty, and the process ends when `entry` returns (exit code 0) or
-// calls ExitProcess. Returns the exit code. Not reentrant.
-int RunProcess(Display& display, const std::function<void()>& entry);
-
 // The window the display shows in front (the foreground window), set by the
 // display when it learns the focus from the system; hosted windows become
 // foreground when they are shown.

@@ -18,6 +18,7 @@
 
 #include "platform/hosted/display/display.h"
 #include "platform/hosted/observation.h"
+#include "platform/hosted/process.h"
 
 namespace headless {
 
@@ -95,9 +96,5 @@ class HeadlessDisplay final : public hosted::Display {
   int64_t failHeapFrom_ = -1;
   std::vector<HWND> closeRequests_;
 };
-
-// Runs the program (WinMain, as the process entry) on `display` (a headless
-// display, or a display around one); returns the exit code.
-int RunProgram(hosted::Display& display);
 
 }  // namespace headless

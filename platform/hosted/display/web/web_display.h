@@ -24,7 +24,7 @@
 // frame is not late. Nothing ever fails on request.
 //
 // The page's side of this display is web_display.js; the page itself is
-// site/index.html.
+// the web program's (programs/web/site/index.html).
 #pragma once
 
 #include <cstdint>

@@ -12,7 +12,7 @@
 #include <cstdint>
 #include <string>
 
-namespace sdl {
+namespace program {
 
 struct Options {
   enum class Action { kPlay, kHelp, kVersion };
@@ -35,4 +35,4 @@ std::string Usage();
 // "cave <version>", as --version prints it.
 std::string VersionLine();
 
-}  // namespace sdl
+}  // namespace program

@@ -1,5 +1,6 @@
 // What the C++ library of Debian's emscripten (3.1.6) lacks of C++20 and the
-// program uses. Every file of the web build includes it first (preset web).
+// program uses. The web program's build has the files that use it include it
+// first (programs/web/CMakeLists.txt).
 #pragma once
 
 #include <version>

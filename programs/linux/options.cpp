@@ -1,9 +1,9 @@
-#include "platform/hosted/display/sdl/options.h"
+#include "programs/linux/options.h"
 
 #include <cerrno>
 #include <cstdlib>
 
-namespace sdl {
+namespace program {
 namespace {
 
 // A decimal whole number in min ... max, digits only.
@@ -103,4 +103,4 @@ std::string Usage() {
 
 std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }
 
-}  // namespace sdl
+}  // namespace program

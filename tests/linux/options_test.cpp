@@ -1,6 +1,6 @@
 // The Linux program's command line: what each option sets, and the one-line
 // refusals of bad command lines.
-#include "platform/hosted/display/sdl/options.h"
+#include "programs/linux/options.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +9,11 @@
 
 namespace {
 
-using sdl::Options;
+using program::Options;
 
 bool Parse(std::vector<const char*> arguments, Options* options, std::string* problem) {
   arguments.insert(arguments.begin(), "cave");
-  return sdl::ParseOptions(static_cast<int>(arguments.size()), arguments.data(), options, problem);
+  return program::ParseOptions(static_cast<int>(arguments.size()), arguments.data(), options, problem);
 }
 
 TEST(Options, EachOptionSetsItsField) {
@@ -34,8 +34,8 @@ TEST(Options, EachOptionSetsItsField) {
   EXPECT_EQ(o.action, Options::Action::kHelp);  // wins over what follows, bad or not
   ASSERT_TRUE(Parse({"--version", "--bogus"}, &o, &problem));
   EXPECT_EQ(o.action, Options::Action::kVersion);
-  EXPECT_EQ(sdl::VersionLine().rfind("cave ", 0), 0u);
-  EXPECT_NE(sdl::Usage().find("Alt+Enter"), std::string::npos);
+  EXPECT_EQ(program::VersionLine().rfind("cave ", 0), 0u);
+  EXPECT_NE(program::Usage().find("Alt+Enter"), std::string::npos);
 }
 
 TEST(Options, BadCommandLinesNameTheProblem) {

@@ -9,6 +9,7 @@
 
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/web/web_display.h"
+#include "platform/hosted/process.h"
 
 namespace {
 
@@ -29,11 +30,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick) {
     lastRecording.append(text);
     return true;
   });
-  int code = hosted::RunProcess(shown, [] {
-    char commandLine[] = "";
-    ExitProcess(
-        static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL)));
-  });
+  int code = hosted::RunWinMain(shown);
   shown.Finish(code);
   return code;
 }

@@ -6,14 +6,15 @@
 #include <string>
 
 #include "platform/hosted/display/recording/recording_display.h"
-#include "platform/hosted/display/sdl/options.h"
 #include "platform/hosted/display/sdl/sdl_display.h"
+#include "platform/hosted/process.h"
+#include "programs/linux/options.h"
 
 namespace {
 
 // --tick, --record and --watch, on the display around the SDL display: false
 // with a one-line problem when the file to record or to watch is unusable.
-bool SetUpRecording(const sdl::Options& options, recording::RecordingDisplay* shown,
+bool SetUpRecording(const program::Options& options, recording::RecordingDisplay* shown,
                     std::string* problem) {
   if (!options.watch.empty()) return shown->PlayFrom(options.watch, problem);
   if (!options.tickGiven && options.record.empty()) return true;
@@ -27,29 +28,27 @@ bool SetUpRecording(const sdl::Options& options, recording::RecordingDisplay* sh
 }  // namespace
 
 int main(int argc, char** argv) {
-  sdl::Options options;
+  program::Options options;
   std::string problem;
-  if (!sdl::ParseOptions(argc, argv, &options, &problem)) {
-    std::fprintf(stderr, "cave: %s\n%s", problem.c_str(), sdl::Usage().c_str());
+  if (!program::ParseOptions(argc, argv, &options, &problem)) {
+    std::fprintf(stderr, "cave: %s\n%s", problem.c_str(), program::Usage().c_str());
     return 2;
   }
-  if (options.action == sdl::Options::Action::kHelp) {
-    std::fputs(sdl::Usage().c_str(), stdout);
+  if (options.action == program::Options::Action::kHelp) {
+    std::fputs(program::Usage().c_str(), stdout);
     return 0;
   }
-  if (options.action == sdl::Options::Action::kVersion) {
-    std::printf("%s\n", sdl::VersionLine().c_str());
+  if (options.action == program::Options::Action::kVersion) {
+    std::printf("%s\n", program::VersionLine().c_str());
     return 0;
   }
-  // The game ignores its command line; WinMain gets an empty one.
-  char commandLine[] = "";
   sdl::SdlDisplay display;
   // The scale and full screen are the display's; the screen decides how
   // large a scale may be, before any window opens.
   if (!display.SetScale(options.scale)) {
     std::fprintf(stderr, "cave: --scale %d is too large for this screen, which allows 1 to %d\n%s",
                  static_cast<int>(options.scale), static_cast<int>(display.LargestScale()),
-                 sdl::Usage().c_str());
+                 program::Usage().c_str());
     return 2;
   }
   if (options.fullscreen) display.StartInFullScreen();
@@ -58,10 +57,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cave: %s\n", problem.c_str());
     return 2;
   }
-  int code = hosted::RunProcess(shown, [&commandLine] {
-    ExitProcess(
-        static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL)));
-  });
+  int code = hosted::RunWinMain(shown);
   if (!shown.Finish(code))
     std::fprintf(stderr, "cave: the recording '%s' is incomplete: a write failed\n",
                  options.record.c_str());
