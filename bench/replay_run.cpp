@@ -43,7 +43,7 @@ void BM_Replay1000Snapshots(benchmark::State& state) {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
     };
-    hosted::RunWinMain(display);
+    hosted::RunWinMain(display, &display);
     snapshots += display.Snapshots();
     ++runs;
   }

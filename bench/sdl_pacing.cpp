@@ -54,7 +54,7 @@ class Timed final : public hosted::Display {
   void Rest(int64_t foreseen) override {
     if (rest_) inner_.Rest(foreseen);
   }
-  void WindowChanged(HWND window, const hosted::WindowView& view) override {
+  void WindowChanged(HWND window, const hosted::TopWindow& view) override {
     inner_.WindowChanged(window, view);
   }
   void WindowDestroyed(HWND window) override { inner_.WindowDestroyed(window); }
@@ -73,9 +73,6 @@ class Timed final : public hosted::Display {
   void Pump() override { inner_.Pump(); }
   bool ReadKeyboard(uint8_t state[256]) override { return inner_.ReadKeyboard(state); }
   int MessageBox(HWND, const char*, const char*, uint32_t) override { return IDOK; }
-  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override {
-    return inner_.Fails(point, detail, width, height);
-  }
 
  private:
   hosted::Display& inner_;
@@ -101,7 +98,7 @@ void BM_GamePacing(benchmark::State& state) {
       state.SkipWithError(problem.c_str());
       return;
     }
-    hosted::RunWinMain(played);
+    hosted::RunWinMain(played, &played);
     const std::vector<Clock::time_point>& times = timed.presents;
     if (times.size() < 20 || timed.processorAtEnd == 0) {
       state.SkipWithError("the game ended before the measured time was over");

@@ -257,7 +257,9 @@ class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDra
 
   void PresentArea(const RECT& area) {
     RECT shown = Intersect(area, ClipArea());
-    if (!EmptyRect(shown)) CurrentDisplay().Present(ClipWindow(), shown);
+    if (EmptyRect(shown)) return;
+    NotWaiting();
+    CurrentDisplay().Present(ClipWindow(), shown);
   }
 
   void Describe(LPDDSURFACEDESC2 desc) const {
@@ -407,7 +409,10 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT source
     Transfer(from, fromRect, dest, area, (flags & DDBLT_KEYSRC) ? &from->sourceKey_ : nullptr,
              nullptr);
   }
-  if (Primary()) CurrentDisplay().Present(ClipWindow(), area);
+  if (Primary()) {
+    NotWaiting();
+    CurrentDisplay().Present(ClipWindow(), area);
+  }
   return DD_OK;
 }
 
@@ -477,7 +482,8 @@ class DirectDraw final : public DirectDrawObject<IDirectDraw7, IID_IDirectDraw7>
     if (!Live()) return DDERR_INVALIDOBJECT;
     if (outer != nullptr) return kClassNoAggregation;
     if (flags != 0) return DDERR_INVALIDPARAMS;
-    if (CurrentDisplay().Fails(FailPoint::kClipper, "", 0, 0)) return DDERR_OUTOFMEMORY;
+    NotWaiting();
+    if (CurrentHooks().Fails(FailPoint::kClipper, "", 0, 0)) return DDERR_OUTOFMEMORY;
     *clipper = State().clippers.Make();
     return DD_OK;
   }
@@ -513,10 +519,11 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* s
       return kErrInvalidPixelFormat;
   }
 
-  Display& display = CurrentDisplay();
+  NotWaiting();
+  ProcessHooks& hooks = CurrentHooks();
   Surface* made = nullptr;
   if (primary) {
-    if (display.Fails(FailPoint::kPrimarySurface, "", 0, 0)) return DDERR_GENERIC;
+    if (hooks.Fails(FailPoint::kPrimarySurface, "", 0, 0)) return DDERR_GENERIC;
     made = State().surfaces.Make(caps, 0, 0, nullptr, 0);
   } else {
     if (desc->dwWidth < 1 || desc->dwWidth > kMaxSide || desc->dwHeight < 1 ||
@@ -525,8 +532,8 @@ HRESULT DirectDraw::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE7* s
     const int32_t width = static_cast<int32_t>(desc->dwWidth);
     const int32_t height = static_cast<int32_t>(desc->dwHeight);
     if ((caps & DDSCAPS_3DDEVICE) && (caps & DDSCAPS_OFFSCREENPLAIN)) {
-      if (display.Fails(FailPoint::kBackBuffer, "", width, height)) return DDERR_OUTOFMEMORY;
-    } else if (display.Fails(FailPoint::kSurfaceSize, "", width, height)) {
+      if (hooks.Fails(FailPoint::kBackBuffer, "", width, height)) return DDERR_OUTOFMEMORY;
+    } else if (hooks.Fails(FailPoint::kSurfaceSize, "", width, height)) {
       return DDERR_OUTOFMEMORY;
     }
     const int32_t pitch = (width * 4 + kPitchAlignment - 1) / kPitchAlignment * kPitchAlignment;
@@ -570,8 +577,8 @@ HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnk
   // The hosted platform has one driver, the display's: only the default (null)
   // driver can be asked for.
   if (driver != nullptr) return DDERR_INVALIDPARAMS;
-  Display& display = CurrentDisplay();
-  if (!display.Available() || display.Fails(FailPoint::kDirectDrawCreate, "", 0, 0))
+  NotWaiting();
+  if (!CurrentDisplay().Available() || CurrentHooks().Fails(FailPoint::kDirectDrawCreate, "", 0, 0))
     return DDERR_GENERIC;
   *object = static_cast<IDirectDraw7*>(State().objects.Make());
   return DD_OK;

@@ -90,7 +90,8 @@ HRESULT Input::CreateDeviceEx(REFGUID device, REFIID iid, LPVOID* object, LPUNKN
   if (outer != nullptr) return DIERR_NOAGGREGATION;
   if (!SameGuid(device, GUID_SysKeyboard)) return DIERR_DEVICENOTREG;
   if (!SameGuid(iid, IID_IDirectInputDevice7A)) return DIERR_NOINTERFACE;
-  if (CurrentDisplay().Fails(FailPoint::kDirectInputDevice, "", 0, 0)) return DIERR_OUTOFMEMORY;
+  NotWaiting();
+  if (CurrentHooks().Fails(FailPoint::kDirectInputDevice, "", 0, 0)) return DIERR_OUTOFMEMORY;
   *object = static_cast<IDirectInputDevice7A*>(State().devices.Make(this));
   return DI_OK;
 }
@@ -197,9 +198,11 @@ HRESULT KeyboardDevice::Unacquire() {
 
 HRESULT KeyboardDevice::GetDeviceState(DWORD size, LPVOID data) {
   if (!Live()) return DIERR_NOTINITIALIZED;
+  NotWaiting();
   Display& display = CurrentDisplay();
+  ProcessHooks& hooks = CurrentHooks();
   if (!acquired) {
-    display.KeyboardUnread();
+    hooks.KeyboardUnread();
     return DIERR_NOTACQUIRED;
   }
   if (data == nullptr || size != dataSize) return DIERR_INVALIDPARAM;
@@ -207,8 +210,8 @@ HRESULT KeyboardDevice::GetDeviceState(DWORD size, LPVOID data) {
   // A foreground device loses the keyboard when its window leaves the front,
   // and must be acquired again; the caller's buffer is left alone.
   bool lost = ((cooperation & DISCL_FOREGROUND) && GetForegroundWindow() != window) ||
-              display.Fails(FailPoint::kGetDeviceState, "", 0, 0);
-  if (lost) display.KeyboardUnread();
+              hooks.Fails(FailPoint::kGetDeviceState, "", 0, 0);
+  if (lost) hooks.KeyboardUnread();
   uint8_t keys[kKeys];
   if (lost || !display.ReadKeyboard(keys)) {
     acquired = false;
@@ -251,7 +254,8 @@ HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid
       std::end(kKnownVersions))
     return DIERR_BETADIRECTINPUTVERSION;
   if (!SameGuid(iid, IID_IDirectInput7A)) return DIERR_NOINTERFACE;
-  if (CurrentDisplay().Fails(FailPoint::kDirectInputCreate, "", 0, 0)) return DIERR_GENERIC;
+  NotWaiting();
+  if (CurrentHooks().Fails(FailPoint::kDirectInputCreate, "", 0, 0)) return DIERR_GENERIC;
   *object = static_cast<IDirectInput7A*>(State().inputs.Make());
   return DI_OK;
 }

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 
+#include "platform/hosted/clock.h"
 #include "platform/hosted/display/display.h"
 #include "platform/hosted/process.h"
+#include "platform/hosted/services.h"
 #include "platform/hosted/windows.h"
 
 namespace hosted {
@@ -15,9 +17,18 @@ struct ProcessExit {
   UINT code;
 };
 
+// The installed display; a process always has one (a built-in null display
+// when none was installed). A platform call that asks it anything other than
+// a reading of the counter tells the clock first (NotWaiting, clock.h).
+Display& CurrentDisplay();
+
 // Makes `display` the current one (null: the built-in null display) and
 // sizes the desktop picture to it.
 void InstallDisplay(Display* display);
+
+// The hooks of the running process; hooks that change nothing when it has
+// none. Like the display, asked only after telling the clock (NotWaiting).
+ProcessHooks& CurrentHooks();
 
 // Every module keeps what it knows in one state object (struct KernelState,
 // UserState, ...) that its functions reach through State() in the module's

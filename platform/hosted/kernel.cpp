@@ -30,7 +30,8 @@ struct KernelState {
   std::unordered_set<Heap*> heaps;
   Module modules[2];
   bool inProcess;
-  char instance;  // the program's module handle points here
+  ProcessHooks* hooks;  // of the running process; null: none
+  char instance;        // the program's module handle points here
 };
 
 KernelState& State() {
@@ -110,16 +111,18 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 }
 
 HANDLE WINAPI HeapCreate(DWORD, SIZE_T, SIZE_T) {
-  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kHeapCreate, "", 0, 0)) return nullptr;
+  hosted::NotWaiting();
+  if (hosted::CurrentHooks().Fails(hosted::FailPoint::kHeapCreate, "", 0, 0)) return nullptr;
   auto* heap = new hosted::Heap;
   hosted::State().heaps.insert(heap);
   return heap;
 }
 
 LPVOID WINAPI HeapAlloc(HANDLE handle, DWORD flags, SIZE_T bytes) {
+  hosted::NotWaiting();
   hosted::Heap* heap = hosted::FindHeap(handle);
   if (heap == nullptr) return nullptr;
-  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kHeapAlloc, "", 0, 0)) return nullptr;
+  if (hosted::CurrentHooks().Fails(hosted::FailPoint::kHeapAlloc, "", 0, 0)) return nullptr;
   void* block = std::malloc(bytes ? bytes : 1);
   if (block == nullptr) return nullptr;
   if (flags & HEAP_ZERO_MEMORY) std::memset(block, 0, bytes);
@@ -128,6 +131,7 @@ LPVOID WINAPI HeapAlloc(HANDLE handle, DWORD flags, SIZE_T bytes) {
 }
 
 LPVOID WINAPI HeapReAlloc(HANDLE handle, DWORD flags, LPVOID block, SIZE_T bytes) {
+  hosted::NotWaiting();
   hosted::Heap* heap = hosted::FindHeap(handle);
   if (heap == nullptr || block == nullptr) return nullptr;
   auto found = heap->blocks.find(block);
@@ -138,7 +142,7 @@ LPVOID WINAPI HeapReAlloc(HANDLE handle, DWORD flags, LPVOID block, SIZE_T bytes
     found->second = bytes;
     return block;
   }
-  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kHeapAlloc, "", 0, 0)) return nullptr;
+  if (hosted::CurrentHooks().Fails(hosted::FailPoint::kHeapAlloc, "", 0, 0)) return nullptr;
   void* grown = std::malloc(bytes ? bytes : 1);
   if (grown == nullptr) return nullptr;  // the old block stays valid, as on Windows
   std::memcpy(grown, block, std::min(oldSize, bytes));
@@ -176,9 +180,15 @@ BOOL WINAPI HeapDestroy(HANDLE handle) {
   return TRUE;
 }
 
-DWORD WINAPI GetTickCount() { return hosted::CurrentDisplay().TickCount(); }
+DWORD WINAPI GetTickCount() {
+  hosted::NotWaiting();
+  return hosted::CurrentDisplay().TickCount();
+}
 
-void WINAPI Sleep(DWORD milliseconds) { hosted::CurrentDisplay().Sleep(milliseconds); }
+void WINAPI Sleep(DWORD milliseconds) {
+  hosted::NotWaiting();
+  hosted::CurrentDisplay().Sleep(milliseconds);
+}
 
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
   if (frequency == nullptr) return FALSE;
@@ -188,17 +198,19 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {
 
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* count) {
   if (count == nullptr) return FALSE;
-  count->QuadPart = hosted::ReadClock();
+  count->QuadPart = hosted::ReadClock(hosted::CurrentDisplay());
   return TRUE;
 }
 
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
+  hosted::NotWaiting();
   if (fileName == nullptr) return nullptr;
   std::string name = hosted::CanonicalModuleName(fileName);
   hosted::Display& display = hosted::CurrentDisplay();
   for (hosted::Module& module : hosted::State().modules) {
     if (name != module.name) continue;
-    if (display.Fails(hosted::FailPoint::kLoadLibrary, module.name, 0, 0)) return nullptr;
+    if (hosted::CurrentHooks().Fails(hosted::FailPoint::kLoadLibrary, module.name, 0, 0))
+      return nullptr;
     // Without a screen there is no DirectDraw driver to load.
     if (name == "DDRAW.DLL" && !display.Available()) return nullptr;
     ++module.references;
@@ -227,14 +239,22 @@ void WINAPI ExitProcess(UINT exitCode) {
 
 namespace hosted {
 
-int RunProcess(Display& display, const std::function<void()>& entry) {
+ProcessHooks& CurrentHooks() {
+  static ProcessHooks none;
+  ProcessHooks* hooks = hosted::State().hooks;
+  return hooks ? *hooks : none;
+}
+
+int RunProcess(Display& display, const std::function<void()>& entry, ProcessHooks* hooks) {
   InstallDisplay(&display);
+  ResetClock();
   ResetKernel();
   ResetUser();
   ResetGdi();
   ResetDirectDraw();
   ResetDirectInput();
   hosted::State().inProcess = true;
+  hosted::State().hooks = hooks;
   int code = 0;
   try {
     entry();
@@ -242,7 +262,9 @@ int RunProcess(Display& display, const std::function<void()>& entry) {
     code = static_cast<int>(exit.code);
   }
   hosted::State().inProcess = false;
+  hosted::State().hooks = nullptr;
   InstallDisplay(nullptr);
+  ResetClock();
   return code;
 }
 

@@ -6,21 +6,60 @@
 // with every hosted object gone, and ends when its entry returns (exit code
 // 0) or calls ExitProcess. One process runs at a time; RunProcess is not
 // reentrant.
+//
+// Tests and recordings may also look inside the process through hooks, which
+// a plain program goes without: they make chosen platform steps fail, and
+// learn of keyboard reads that never reached the display.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "platform/hosted/display/display.h"
 
 namespace hosted {
 
-// Runs `entry` as a hosted process with `display` installed; returns the
-// exit code.
-int RunProcess(Display& display, const std::function<void()>& entry);
+// Platform steps that the hooks can make fail on request (tests, replays).
+enum class FailPoint {
+  kLoadLibrary,        // detail: module name as passed to LoadLibraryA
+  kDirectDrawCreate,   // DirectDrawCreateEx
+  kPrimarySurface,     // CreateSurface of the primary surface
+  kBackBuffer,         // CreateSurface with DDSCAPS_3DDEVICE | DDSCAPS_OFFSCREENPLAIN
+  kClipper,            // CreateClipper
+  kSurfaceSize,        // CreateSurface of a plain surface; width, height given
+  kDirectInputCreate,  // DirectInputCreateEx
+  kDirectInputDevice,  // IDirectInput7A::CreateDeviceEx
+  kGetDeviceState,     // IDirectInputDevice7A::GetDeviceState
+  kCreateWindow,       // CreateWindowExA; detail: class name
+  kHeapCreate,         // HeapCreate
+  kHeapAlloc,          // HeapAlloc and HeapReAlloc
+};
+
+// What a test or a recording learns of the process, and decides in it. The
+// defaults change nothing.
+class ProcessHooks {
+ public:
+  virtual ~ProcessHooks() = default;
+
+  // True when this platform step is to fail.
+  virtual bool Fails(FailPoint /*point*/, const char* /*detail*/, int32_t /*width*/,
+                     int32_t /*height*/) {
+    return false;
+  }
+  // A read of the keyboard device failed without asking the display (the
+  // device was not acquired, or its window was not in front): the reader
+  // keeps the snapshot it had.
+  virtual void KeyboardUnread() {}
+};
+
+// Runs `entry` as a hosted process with `display` installed, and `hooks`
+// when given; returns the exit code.
+int RunProcess(Display& display, const std::function<void()>& entry, ProcessHooks* hooks = nullptr);
 
 // Runs the program's process entry (WinMain, with an empty command line: the
-// game ignores its command line, as on Windows) on `display`; returns the
-// exit code. The executable must link the entry (the runtime's runtime_entry).
-int RunWinMain(Display& display);
+// game ignores its command line, as on Windows) as RunProcess does; returns
+// the exit code. The executable must link the entry (the runtime's
+// runtime_entry).
+int RunWinMain(Display& display, ProcessHooks* hooks = nullptr);
 
 }  // namespace hosted

@@ -135,8 +135,8 @@ LRESULT Send(Window* window, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void Notify(Window* window) {
-  WindowView view{window->rect, ClientOf(*window), Visible(*window),
-                  (window->style & WS_POPUP) != 0, window->title.c_str()};
+  TopWindow view{window->rect, ClientOf(*window), Visible(*window), (window->style & WS_POPUP) != 0,
+                 window->title.c_str()};
   CurrentDisplay().WindowChanged(HandleOf(window), view);
 }
 
@@ -315,11 +315,12 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE) {
 HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x,
                             int y, int width, int height, HWND parent, HMENU, HINSTANCE,
                             LPVOID param) {
+  hosted::NotWaiting();
   hosted::WindowClass* cls = hosted::FindClass(className);
   if (cls == nullptr) return nullptr;
   if (parent != nullptr && hosted::Find(parent) == nullptr) return nullptr;
-  if (hosted::CurrentDisplay().Fails(hosted::FailPoint::kCreateWindow, cls->name.c_str(), width,
-                                     height))
+  if (hosted::CurrentHooks().Fails(hosted::FailPoint::kCreateWindow, cls->name.c_str(), width,
+                                   height))
     return nullptr;
   // Top-level windows that are neither popups nor children always get a
   // caption, as on Windows.
@@ -371,6 +372,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 }
 
 BOOL WINAPI DestroyWindow(HWND handle) {
+  hosted::NotWaiting();
   hosted::Window* window = hosted::Find(handle);
   if (window == nullptr || window->destroying) return FALSE;
   window->destroying = true;
@@ -391,6 +393,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
 }
 
 BOOL WINAPI ShowWindow(HWND handle, int command) {
+  hosted::NotWaiting();
   hosted::Window* window = hosted::Find(handle);
   if (window == nullptr) return FALSE;
   bool wasVisible = hosted::Visible(*window);
@@ -439,6 +442,7 @@ LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lPa
 }
 
 BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
+  hosted::NotWaiting();
   if (handle != nullptr && hosted::Find(handle) == nullptr) return FALSE;
   hosted::PostQueued(handle, message, wParam, lParam);
   return TRUE;
@@ -479,6 +483,7 @@ LONG WINAPI GetWindowLongA(HWND handle, int index) {
 }
 
 int WINAPI GetSystemMetrics(int index) {
+  hosted::NotWaiting();
   int32_t width = 0, height = 0;
   hosted::CurrentDisplay().DesktopSize(&width, &height);
   switch (index) {
@@ -568,6 +573,7 @@ BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
 }
 
 BOOL WINAPI PeekMessageA(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax, UINT remove) {
+  hosted::NotWaiting();
   hosted::CurrentDisplay().Pump();
   auto& queue = hosted::State().queue;
   for (auto it = queue.begin(); it != queue.end(); ++it) {
@@ -596,6 +602,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* msg) {
 }
 
 int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  hosted::NotWaiting();
   if (owner != nullptr && hosted::Find(owner) == nullptr) return 0;  // invalid owner window
   // The box's modal loop retrieves and dispatches what waits in the queue,
   // as the real dialog loop does before and while it shows the box.

@@ -4,12 +4,15 @@
 
 namespace hosted {
 
-int RunWinMain(Display& display) {
-  return RunProcess(display, [] {
-    char commandLine[] = "";
-    ExitProcess(
-        static_cast<UINT>(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL)));
-  });
+int RunWinMain(Display& display, ProcessHooks* hooks) {
+  return RunProcess(
+      display,
+      [] {
+        char commandLine[] = "";
+        ExitProcess(static_cast<UINT>(
+            WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL)));
+      },
+      hooks);
 }
 
 }  // namespace hosted

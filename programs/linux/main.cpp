@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cave: %s\n", problem.c_str());
     return 2;
   }
-  int code = hosted::RunWinMain(shown);
+  int code = hosted::RunWinMain(shown, &shown);
   if (!shown.Finish(code))
     std::fprintf(stderr, "cave: the recording '%s' is incomplete: a write failed\n",
                  options.record.c_str());

@@ -30,7 +30,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick) {
     lastRecording.append(text);
     return true;
   });
-  int code = hosted::RunWinMain(shown);
+  int code = hosted::RunWinMain(shown, &shown);
   shown.Finish(code);
   return code;
 }

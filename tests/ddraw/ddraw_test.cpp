@@ -63,7 +63,8 @@ std::vector<uint32_t> Snapshot(IDirectDrawSurface7* surface) {
 
 void InProcess(const std::function<void(headless::HeadlessDisplay&)>& body) {
   headless::HeadlessDisplay display;
-  hosted::RunProcess(display, [&] { body(display); });
+  hosted::RunProcess(
+      display, [&] { body(display); }, &display);
 }
 
 TEST(HostedDirectDraw, CreationChecksItsArguments) {
@@ -360,65 +361,68 @@ TEST(HostedDirectDraw, OverlappingCopiesReadTheWholeSourceFirst) {
 
 TEST(HostedDirectDraw, ThePrimarySurfaceIsTheDesktopClippedToTheWindow) {
   headless::HeadlessDisplay display(0, 200, 100);
-  hosted::RunProcess(display, [&] {
-    WNDCLASSA windowClass = {};
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.lpszClassName = "Test";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, "Test", "", WS_POPUP | WS_VISIBLE, 150, 20, 40, 30, nullptr,
-                                  nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    IDirectDraw7* directDraw = MakeDirectDraw();
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof(desc));
-    desc.dwSize = sizeof(desc);
-    desc.dwFlags = DDSD_CAPS;
-    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    IDirectDrawSurface7* primary = nullptr;
-    ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
-    hosted::SurfaceInfo info = hosted::InspectSurface(primary);
-    hosted::DesktopPicture desktop = hosted::Desktop();
-    EXPECT_TRUE(info.primary);
-    EXPECT_EQ(info.pixels, desktop.pixels);
-    EXPECT_EQ(info.width, 200);
-    EXPECT_EQ(info.height, 100);
+  hosted::RunProcess(
+      display,
+      [&] {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.lpszClassName = "Test";
+        RegisterClassA(&windowClass);
+        HWND window = CreateWindowExA(0, "Test", "", WS_POPUP | WS_VISIBLE, 150, 20, 40, 30,
+                                      nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(window, nullptr);
+        IDirectDraw7* directDraw = MakeDirectDraw();
+        DDSURFACEDESC2 desc;
+        std::memset(&desc, 0, sizeof(desc));
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+        IDirectDrawSurface7* primary = nullptr;
+        ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
+        hosted::SurfaceInfo info = hosted::InspectSurface(primary);
+        hosted::DesktopPicture desktop = hosted::Desktop();
+        EXPECT_TRUE(info.primary);
+        EXPECT_EQ(info.pixels, desktop.pixels);
+        EXPECT_EQ(info.width, 200);
+        EXPECT_EQ(info.height, 100);
 
-    IDirectDrawClipper* clipper = nullptr;
-    ASSERT_EQ(directDraw->CreateClipper(0, &clipper, nullptr), DD_OK);
-    EXPECT_EQ(clipper->SetHWnd(0, window), DD_OK);
-    HWND bound = nullptr;
-    EXPECT_EQ(clipper->GetHWnd(&bound), DD_OK);
-    EXPECT_EQ(bound, window);
-    EXPECT_EQ(primary->SetClipper(clipper), DD_OK);
-    EXPECT_EQ(clipper->Release(), 1u);  // the surface holds it now
+        IDirectDrawClipper* clipper = nullptr;
+        ASSERT_EQ(directDraw->CreateClipper(0, &clipper, nullptr), DD_OK);
+        EXPECT_EQ(clipper->SetHWnd(0, window), DD_OK);
+        HWND bound = nullptr;
+        EXPECT_EQ(clipper->GetHWnd(&bound), DD_OK);
+        EXPECT_EQ(bound, window);
+        EXPECT_EQ(primary->SetClipper(clipper), DD_OK);
+        EXPECT_EQ(clipper->Release(), 1u);  // the surface holds it now
 
-    IDirectDrawSurface7* picture = Pattern(Plain(directDraw, 60, 50));
-    // Reaches past the window and past the desktop's right edge.
-    RECT dest = {140, 10, 200 + 0, 60};
-    const int presents = display.Presents();
-    ASSERT_EQ(primary->Blt(&dest, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-    EXPECT_EQ(display.Presents(), presents + 1);
-    for (int y = 0; y < 100; ++y)
-      for (int x = 0; x < 200; ++x) {
-        bool inWindow = x >= 150 && x < 190 && y >= 20 && y < 50;
-        uint32_t expected = inWindow ? At(picture, x - 140, y - 10) : 0u;
-        ASSERT_EQ(desktop.pixels[y * 200 + x], expected) << x << "," << y;
-      }
-    // BltFast cannot clip, so it is refused on a surface with a clipper.
-    EXPECT_TRUE(FAILED(primary->BltFast(150, 20, picture, nullptr, DDBLTFAST_WAIT)));
+        IDirectDrawSurface7* picture = Pattern(Plain(directDraw, 60, 50));
+        // Reaches past the window and past the desktop's right edge.
+        RECT dest = {140, 10, 200 + 0, 60};
+        const int presents = display.Presents();
+        ASSERT_EQ(primary->Blt(&dest, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(display.Presents(), presents + 1);
+        for (int y = 0; y < 100; ++y)
+          for (int x = 0; x < 200; ++x) {
+            bool inWindow = x >= 150 && x < 190 && y >= 20 && y < 50;
+            uint32_t expected = inWindow ? At(picture, x - 140, y - 10) : 0u;
+            ASSERT_EQ(desktop.pixels[y * 200 + x], expected) << x << "," << y;
+          }
+        // BltFast cannot clip, so it is refused on a surface with a clipper.
+        EXPECT_TRUE(FAILED(primary->BltFast(150, 20, picture, nullptr, DDBLTFAST_WAIT)));
 
-    // A destination far larger than 32 bits of width: stretched and clipped.
-    RECT huge = {-2000000000, -2000000000, 2000000000, 2000000000};
-    ASSERT_EQ(primary->Blt(&huge, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-    EXPECT_EQ(desktop.pixels[20 * 200 + 150], At(picture, 30, 25));
+        // A destination far larger than 32 bits of width: stretched and clipped.
+        RECT huge = {-2000000000, -2000000000, 2000000000, 2000000000};
+        ASSERT_EQ(primary->Blt(&huge, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        EXPECT_EQ(desktop.pixels[20 * 200 + 150], At(picture, 30, 25));
 
-    // A hidden window shows nothing.
-    std::memset(desktop.pixels, 0, static_cast<size_t>(desktop.pitch) * 100);
-    ShowWindow(window, SW_HIDE);
-    EXPECT_EQ(primary->Blt(&dest, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-    for (int i = 0; i < 200 * 100; ++i) ASSERT_EQ(desktop.pixels[i], 0u);
-    EXPECT_EQ(display.Presents(), presents + 2);
-  });
+        // A hidden window shows nothing.
+        std::memset(desktop.pixels, 0, static_cast<size_t>(desktop.pitch) * 100);
+        ShowWindow(window, SW_HIDE);
+        EXPECT_EQ(primary->Blt(&dest, picture, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+        for (int i = 0; i < 200 * 100; ++i) ASSERT_EQ(desktop.pixels[i], 0u);
+        EXPECT_EQ(display.Presents(), presents + 2);
+      },
+      &display);
 }
 
 TEST(HostedDirectDraw, ReferenceCountsDecideLifetimes) {

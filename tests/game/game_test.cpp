@@ -48,7 +48,7 @@ Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const F
   display.onSnapshot = [&](int snapshot) {
     if (each) each(snapshot);
   };
-  run.exitCode = hosted::RunWinMain(display);
+  run.exitCode = hosted::RunWinMain(display, &display);
   run.boxes = display.MessageBoxes();
   return run;
 }
@@ -243,7 +243,7 @@ TEST(Game, EveryStartupFailureShowsItsNumber) {
   for (const Case& c : cases) {
     headless::HeadlessDisplay display;
     c.fail(display);
-    EXPECT_EQ(hosted::RunWinMain(display), 0) << c.text;
+    EXPECT_EQ(hosted::RunWinMain(display, &display), 0) << c.text;
     ASSERT_EQ(display.MessageBoxes().size(), 1u) << c.text;
     EXPECT_EQ(display.MessageBoxes()[0].title, "ERROR");
     EXPECT_EQ(display.MessageBoxes()[0].text, c.text);

@@ -53,7 +53,7 @@ struct Canvas {
 template <typename F>
 void InProcess(F body) {
   headless::HeadlessDisplay display;
-  hosted::RunProcess(display, body);
+  hosted::RunProcess(display, body, &display);
 }
 
 TEST(Gdi, FreshDeviceContextAndColourLayout) {

@@ -118,7 +118,7 @@ struct Written {
 TEST(RecordingDisplay, RecordsSnapshotsAndBoxesHandingThemOverAtLeastOnceASecond) {
   headless::HeadlessDisplay inner(7);
   inner.SetKeyTimeline({{200}, {}, {1, 200}});
-  RecordingDisplay shown(inner);
+  RecordingDisplay shown(inner, &inner);
   Written written;
   shown.Record(7, written.Writer());
   uint8_t state[256];
@@ -143,9 +143,9 @@ TEST(RecordingDisplay, RecordsSnapshotsAndBoxesHandingThemOverAtLeastOnceASecond
 // gives the game's key tests the same answers.
 TEST(RecordingDisplay, AFailedReadIsRecordedAsTheSnapshotTheGameKeeps) {
   // Per frame: Up down (0x80) plus P released (1).
-  auto play = [](hosted::Display& display, const std::function<void(int)>& beforeFrame) {
+  auto play = [](auto& display, const std::function<void(int)>& beforeFrame) {
     std::vector<int32_t> answers;
-    RunWithProgram(display, [&] {
+    RunWithProgram(display, &display, [&] {
       OpenGameScreen();
       ASSERT_EQ(KeyboardInit(), 1);
       for (int frame = 0; frame < 9; ++frame) {
@@ -158,7 +158,7 @@ TEST(RecordingDisplay, AFailedReadIsRecordedAsTheSnapshotTheGameKeeps) {
   };
   headless::HeadlessDisplay live;
   live.SetKeyTimeline({{200}, {25, 200}, {}, {25}, {}, {200}});
-  RecordingDisplay recorder(live);
+  RecordingDisplay recorder(live, &live);
   Written written;
   recorder.Record(7, written.Writer());
   // The reads of frames 2 to 4 fail: P stays down, Up too.
@@ -183,7 +183,7 @@ TEST(RecordingDisplay, AFailedReadIsRecordedAsTheSnapshotTheGameKeeps) {
 TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscape) {
   headless::HeadlessDisplay inner;
   inner.SetKeyTimeline({{200}, {1, 25}, {}, {1}});
-  RecordingDisplay shown(inner);
+  RecordingDisplay shown(inner, &inner);
   Recording game;
   game.tick = 99;
   game.snapshots = {{}, {25}, {200}};
@@ -202,7 +202,7 @@ TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscape) {
 
 TEST(RecordingDisplay, StartTickHoldsUntilTheCounterIsReadThenRuns) {
   headless::HeadlessDisplay inner(5);
-  RecordingDisplay shown(inner);
+  RecordingDisplay shown(inner, &inner);
   EXPECT_EQ(shown.TickCount(), 5u);  // nothing set: the wrapped clock
   shown.SetStartTick(4294967290u);
   inner.Sleep(50);

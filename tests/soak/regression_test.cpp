@@ -19,7 +19,7 @@ void InGame(const std::function<void()>& body) {
   display.onSnapshot = [&](int snapshot) {
     if (snapshot == 0) body();
   };
-  EXPECT_EQ(hosted::RunWinMain(display), 0);
+  EXPECT_EQ(hosted::RunWinMain(display, &display), 0);
 }
 
 TEST(SoakRegression, AScrolledColumnIsNeverExactlyFortyPixelsOpen) {

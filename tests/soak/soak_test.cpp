@@ -111,7 +111,7 @@ TEST(Soak, TheCaveScrollsAHundredThousandTimesWithoutDrifting) {
     DrawingStart(output);
     DrawingStop();
   };
-  EXPECT_EQ(hosted::RunWinMain(display), 0);
+  EXPECT_EQ(hosted::RunWinMain(display, &display), 0);
   EXPECT_EQ(done, scrolls);
   if (seconds > 0)
     std::printf("soak: %d scrolls with tint drift in %.2f s, %.0f frames/s\n", done, seconds,
@@ -185,7 +185,7 @@ TEST(Soak, GamesWithRandomKeysEndInTheirScores) {
       if (fault.empty()) fault = TintFault();
       if (!fault.empty()) fault = "snapshot " + std::to_string(snapshot) + ": " + fault;
     };
-    const int exitCode = hosted::RunWinMain(display);
+    const int exitCode = hosted::RunWinMain(display, &display);
     frames += display.Snapshots();
     SCOPED_TRACE("game " + std::to_string(i) + ", tick " + std::to_string(tick));
     EXPECT_EQ(exitCode, 0);

@@ -14,11 +14,16 @@ void GameMain() {
 
 void GameReset() {}
 
-int RunWithProgram(hosted::Display& display, std::function<void()> program) {
+int RunWithProgram(hosted::Display& display, hosted::ProcessHooks* hooks,
+                   std::function<void()> program) {
   currentProgram = std::move(program);
-  int code = hosted::RunWinMain(display);
+  int code = hosted::RunWinMain(display, hooks);
   currentProgram = nullptr;
   return code;
+}
+
+int RunWithProgram(headless::HeadlessDisplay& display, std::function<void()> program) {
+  return RunWithProgram(display, &display, std::move(program));
 }
 
 int RunWithProgram(std::function<void()> program) {

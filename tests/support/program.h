@@ -8,9 +8,13 @@
 
 // Runs the whole process (WinMain, RuntimeStart, the start hooks, then
 // `program` as GameMain, then RuntimeEnd unless the program ended earlier) on
-// `display` (a headless display, or one around it). Returns the process's
-// exit code.
-int RunWithProgram(hosted::Display& display, std::function<void()> program);
+// `display` with `hooks` (a headless display, or one around it, as both).
+// Returns the process's exit code.
+int RunWithProgram(hosted::Display& display, hosted::ProcessHooks* hooks,
+                   std::function<void()> program);
+
+// The same on a headless display, with the failures it was told of.
+int RunWithProgram(headless::HeadlessDisplay& display, std::function<void()> program);
 
 // The same on a default headless display.
 int RunWithProgram(std::function<void()> program);

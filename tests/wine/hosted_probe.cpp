@@ -17,5 +17,5 @@ int main(int argc, char** argv) {
   argumentCount = argc;
   arguments = argv;
   headless::HeadlessDisplay display;
-  return hosted::RunWinMain(display);
+  return hosted::RunWinMain(display, &display);
 }

@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
   if (argc < 2) Usage("usage: cave-icon SIZE:FILE ...");
   for (int i = 1; i < argc; ++i) pictures.push_back(ParsePicture(argv[i]));
   headless::HeadlessDisplay display;
-  hosted::RunWinMain(display);
+  hosted::RunWinMain(display, &display);
   for (const headless::MessageBoxRecord& box : display.MessageBoxes())
     std::fprintf(stderr, "cave-icon: the game failed: %s\n", box.text.c_str());
   return written ? 0 : 1;

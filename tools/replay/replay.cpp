@@ -346,12 +346,12 @@ int main(int argc, char** argv) {
 
   // The run as a recording, on request; otherwise the display only passes
   // everything on.
-  recording::RecordingDisplay recorder(display);
+  recording::RecordingDisplay recorder(display, &display);
   std::string problem;
   if (!options.record.empty() && !recorder.RecordTo(options.record, options.tick, &problem))
     Usage(problem);
 
-  int code = hosted::RunWinMain(recorder);
+  int code = hosted::RunWinMain(recorder, &recorder);
   if (trace) std::fclose(trace);
   if (keys) std::fclose(keys);
   if (!recorder.Finish(code))

@@ -2,11 +2,13 @@
 // recorded message boxes, failures on request.
 #include "platform/hosted/display/headless/headless.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
 
-#include "platform/hosted/internal.h"
+#include "platform/hosted/services.h"
 
 namespace headless {
 
@@ -79,7 +81,7 @@ void HeadlessDisplay::Rest(int64_t foreseen) {
   if (onRest) onRest(foreseen);
 }
 
-void HeadlessDisplay::WindowChanged(HWND, const hosted::WindowView&) {}
+void HeadlessDisplay::WindowChanged(HWND, const hosted::TopWindow&) {}
 void HeadlessDisplay::WindowDestroyed(HWND) {}
 void HeadlessDisplay::Present(HWND, const RECT&) { ++presents_; }
 
@@ -110,11 +112,11 @@ bool HeadlessDisplay::Fails(hosted::FailPoint point, const char* detail, int32_t
   switch (point) {
     case FailPoint::kLoadLibrary:
       for (const std::string& name : failingModules_)
-        if (hosted::EqualNoCase(name.c_str(), detail)) return true;
+        if (strcasecmp(name.c_str(), detail) == 0) return true;
       return false;
     case FailPoint::kCreateWindow:
       for (const std::string& name : failingClasses_)
-        if (hosted::EqualNoCase(name.c_str(), detail)) return true;
+        if (strcasecmp(name.c_str(), detail) == 0) return true;
       return false;
     case FailPoint::kSurfaceSize:
       return std::find(failingSizes_.begin(), failingSizes_.end(), std::make_pair(width, height)) !=

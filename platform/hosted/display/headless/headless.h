@@ -8,7 +8,8 @@
 // advances it by 0.1 ms (1000 ticks of the 10 MHz counter), Sleep(n) by n ms,
 // and nothing else moves it. Keys come from a script, one entry per keyboard
 // snapshot. Message boxes are recorded and answered OK. Any platform step can
-// be made to fail.
+// be made to fail: the display is also the process's hooks, so run the
+// process with it as both (hosted::RunProcess(display, entry, &display)).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,7 @@
 #include "platform/hosted/display/display.h"
 #include "platform/hosted/observation.h"
 #include "platform/hosted/process.h"
+#include "platform/hosted/services.h"
 
 namespace headless {
 
@@ -30,7 +32,7 @@ struct MessageBoxRecord {
   int snapshot;  // keyboard snapshots taken before the box was shown
 };
 
-class HeadlessDisplay final : public hosted::Display {
+class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHooks {
  public:
   explicit HeadlessDisplay(uint32_t startTick = 0, int32_t width = 1024, int32_t height = 768);
 
@@ -76,6 +78,10 @@ class HeadlessDisplay final : public hosted::Display {
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
+
+  // ---- hosted::ProcessHooks: the failures asked for above, in force in a
+  // process run with this display as its hooks
+  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
 
  private:
   int32_t width_;

@@ -13,7 +13,8 @@ constexpr uint32_t kHandOverTicks = 1000;   // the longest that written lines ar
 
 }  // namespace
 
-RecordingDisplay::RecordingDisplay(hosted::Display& inner) : inner_(inner) {}
+RecordingDisplay::RecordingDisplay(hosted::Display& inner, hosted::ProcessHooks* innerHooks)
+    : inner_(inner), innerHooks_(innerHooks) {}
 
 RecordingDisplay::~RecordingDisplay() {
   if (writer_ && !pending_.empty()) writer_(pending_);
@@ -111,7 +112,7 @@ void RecordingDisplay::Sleep(uint32_t milliseconds) { inner_.Sleep(milliseconds)
 
 void RecordingDisplay::Rest(int64_t foreseen) { inner_.Rest(foreseen); }
 
-void RecordingDisplay::WindowChanged(HWND window, const hosted::WindowView& view) {
+void RecordingDisplay::WindowChanged(HWND window, const hosted::TopWindow& view) {
   inner_.WindowChanged(window, view);
 }
 
@@ -141,7 +142,7 @@ bool RecordingDisplay::ReadKeyboard(uint8_t state[256]) {
 
 // The game keeps the snapshot it had, as if it had read the same keys again.
 void RecordingDisplay::KeyboardUnread() {
-  inner_.KeyboardUnread();
+  if (innerHooks_) innerHooks_->KeyboardUnread();
   if (playing_) ++next_;
   if (writer_) Write(lastLine_, false);
 }
@@ -154,7 +155,7 @@ int RecordingDisplay::MessageBox(HWND owner, const char* text, const char* title
 
 bool RecordingDisplay::Fails(hosted::FailPoint point, const char* detail, int32_t width,
                              int32_t height) {
-  return inner_.Fails(point, detail, width, height);
+  return innerHooks_ && innerHooks_->Fails(point, detail, width, height);
 }
 
 }  // namespace recording

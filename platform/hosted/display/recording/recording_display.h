@@ -2,7 +2,8 @@
 // game being played, or plays a recording back.
 //
 // It forwards every question to the display it wraps (windows, pictures,
-// message boxes, failures) and adds, on request:
+// message boxes), and to that display's process hooks (failures), and adds,
+// on request:
 //   - a start tick: the tick count reads N until the performance counter is
 //     first read, and from then on both clocks run on from N with the wrapped
 //     display's clock. The start-up seeds the random numbers from the tick
@@ -32,15 +33,18 @@
 
 #include "platform/hosted/display/display.h"
 #include "platform/hosted/display/recording/recording.h"
+#include "platform/hosted/process.h"
 
 namespace recording {
 
-class RecordingDisplay final : public hosted::Display {
+class RecordingDisplay final : public hosted::Display, public hosted::ProcessHooks {
  public:
   // Appends text to the recording's destination; false when that failed.
   using Writer = std::function<bool(std::string_view text)>;
 
-  explicit RecordingDisplay(hosted::Display& inner);
+  // Wraps `inner`, and the hooks of the process on it when it has any (run
+  // the process with this display's hooks then: they pass on to those).
+  explicit RecordingDisplay(hosted::Display& inner, hosted::ProcessHooks* innerHooks = nullptr);
   ~RecordingDisplay() override;
   RecordingDisplay(const RecordingDisplay&) = delete;
   RecordingDisplay& operator=(const RecordingDisplay&) = delete;
@@ -67,12 +71,17 @@ class RecordingDisplay final : public hosted::Display {
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
+
+  // ---- hosted::ProcessHooks: a keyboard read that failed without asking
+  // the display is a snapshot as well (see above)
+  bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
   void KeyboardUnread() override;
 
  private:
   void Write(std::string_view text, bool now);
 
   hosted::Display& inner_;
+  hosted::ProcessHooks* innerHooks_;
   bool tickSet_ = false;
   uint32_t startTick_ = 0;
   bool clockRunning_ = false;

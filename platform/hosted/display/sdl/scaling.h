@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/hosted/display/display.h"
+#include "platform/hosted/services.h"
 
 struct SDL_Surface;
 

@@ -9,7 +9,7 @@
 #include "platform/hosted/display/sdl/box_focus.h"
 #include "platform/hosted/display/sdl/scaling.h"
 #include "platform/hosted/display/sdl/sdl_keys.h"
-#include "platform/hosted/internal.h"
+#include "platform/hosted/services.h"
 
 namespace sdl {
 namespace {
@@ -225,7 +225,7 @@ void SdlDisplay::Rest(int64_t foreseen) {
 
 void SdlDisplay::Sleep(uint32_t milliseconds) { SDL_Delay(milliseconds); }
 
-void SdlDisplay::WindowChanged(HWND window, const hosted::WindowView& view) {
+void SdlDisplay::WindowChanged(HWND window, const hosted::TopWindow& view) {
   Shown* shown = Find(window);
   if (!view.visible) {
     if (shown && shown->visible) {
@@ -427,7 +427,5 @@ int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint
   ++printedBoxes_;
   return IDOK;
 }
-
-bool SdlDisplay::Fails(hosted::FailPoint, const char*, int32_t, int32_t) { return false; }
 
 }  // namespace sdl

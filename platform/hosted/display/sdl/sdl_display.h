@@ -26,8 +26,7 @@
 //
 // Where SDL cannot open a screen (no X11 display, no Wayland), Available() is
 // false, so "DDRAW.DLL" cannot be loaded, the desktop is 1024 x 768 whatever
-// the scale, and message boxes are printed on standard error. Nothing ever
-// fails on request.
+// the scale, and message boxes are printed on standard error.
 #pragma once
 
 #include <cstdint>

@@ -88,7 +88,7 @@ void WebDisplay::Sleep(uint32_t milliseconds) {
   lastTurn_ = PageNow();
 }
 
-void WebDisplay::WindowChanged(HWND, const hosted::WindowView& view) {
+void WebDisplay::WindowChanged(HWND, const hosted::TopWindow& view) {
   if (view.visible) Paint(view.client);
 }
 
@@ -129,7 +129,5 @@ int WebDisplay::MessageBox(HWND, const char* text, const char* title, uint32_t) 
   lastTurn_ = PageNow();
   return IDOK;
 }
-
-bool WebDisplay::Fails(hosted::FailPoint, const char*, int32_t, int32_t) { return false; }
 
 }  // namespace web

@@ -21,7 +21,7 @@
 // wait is foreseen from the rhythm of the waits before it, the turn is a
 // sleep until shortly before that end, so that a waiting game does not keep
 // a processor busy, and there is no turn at all close to it, so that the
-// frame is not late. Nothing ever fails on request.
+// frame is not late.
 //
 // The page's side of this display is web_display.js; the page itself is
 // the web program's (programs/web/site/index.html).
