@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "platform/hosted/display/keys/keys.h"
+#include "platform/hosted/services.h"
 
 // The page's side, CaveWeb in web_display.js. Pointers are offsets into the
 // program's memory (HEAPU8).
