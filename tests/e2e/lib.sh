@@ -1,44 +1,15 @@
 # Helpers for the end-to-end tests: the game started on a private X server
-# (tests/support/x11.sh), its windows found, and the ball's height read off a
+# (tests/support/lib.sh), its windows found, and the ball's height read off a
 # screenshot. Sourced by the test scripts, each of which is one bash process.
 
-set -u
+source "${BASH_SOURCE[0]%/*}/../support/lib.sh" || exit 1
 
-source "${BASH_SOURCE[0]%/*}/../support/x11.sh" || exit 1
-
-readonly kSkip=77  # CTest's SKIP_RETURN_CODE for these tests
-
-cave_pid=""
-work_dir=""
-
-fail() {
-  echo "FAIL: $*" >&2
-  [[ -n "$work_dir" && -s "$work_dir/cave.err" ]] && sed 's/^/cave: /' "$work_dir/cave.err" >&2
-  [[ -n "$work_dir" && -s "$work_dir/xvfb.log" ]] && sed 's/^/Xvfb: /' "$work_dir/xvfb.log" >&2
-  exit 1
-}
-
-# Skips the test unless every named program is installed.
-need_programs() {
-  local missing=() program
-  for program in "$@"; do
-    command -v "$program" >/dev/null 2>&1 || missing+=("$program")
-  done
-  if ((${#missing[@]})); then
-    echo "SKIP: not installed: ${missing[*]} (Debian packages xvfb xdotool x11-utils imagemagick)"
-    exit "$kSkip"
-  fi
-}
+install_hint="Debian packages xvfb xdotool x11-utils imagemagick"
 
 # Stops what the test started, by process id, and removes its files (kept
 # when KEEP_E2E_FILES is set).
 cleanup() {
-  if [[ -n "$cave_pid" ]]; then
-    # A message box runs in a child process of the game.
-    pkill -P "$cave_pid" 2>/dev/null
-    kill "$cave_pid" 2>/dev/null
-    wait "$cave_pid" 2>/dev/null
-  fi
+  stop_cave
   stop_window_manager
   stop_x_server
   if [[ -n "$work_dir" ]]; then
@@ -59,27 +30,10 @@ begin_test() {
   start_x_server "$work_dir" "${1:-}" || fail "the X server did not start or does not answer"
 }
 
-# Starts the game ($1, with the options that follow) on the test's X server;
-# its standard error goes to $work_dir/cave.err.
-start_cave() {
-  "$@" 2>"$work_dir/cave.err" &
-  cave_pid=$!
-}
-
-cave_running() { kill -0 "$cave_pid" 2>/dev/null; }
-
-# Waits up to $1 seconds for the game to end; sets exit_code, or fails.
-wait_cave_exit() {
-  wait_until "$1" eval '! cave_running' || fail "cave still runs after $1 s"
-  wait "$cave_pid"
-  exit_code=$?
-  cave_pid=""
-}
-
 # The first visible window of the game, printed; false while it has none.
 cave_window() {
   local window
-  window=$(xdotool search --onlyvisible --pid "$cave_pid" 2>/dev/null | head -n1)
+  window=$(cave_windows | head -n1)
   [[ -n "$window" ]] && echo "$window"
 }
 
@@ -134,7 +88,3 @@ wait_placed() {
   wait_until "$2" placed_at "$1" "$3" || fail "window at $(placed "$1"), expected $3"
 }
 placed_at() { [[ "$(placed "$1")" == "$2" ]]; }
-
-# Holds key $1 down for a few frames: the game reads the keyboard once a
-# frame, and P and Escape act when they are let go.
-press() { xdotool keydown "$1" sleep 0.15 keyup "$1"; }
