@@ -47,6 +47,9 @@ begin_wine() {
     wine_loader=/usr/lib/wine/wine
     [[ -x "$wine_loader" ]] ||
       skip "no 32-bit Wine ($wine_loader: Debian's wine32:i386, which scripts/test installs)"
+    # wine32 installs on kernels that cannot run 32-bit programs at all.
+    "$wine_loader" --version >/dev/null 2>&1 ||
+      skip "this system cannot run 32-bit programs ($wine_loader does not start)"
   elif [[ -x /usr/lib/wine/wine64 ]]; then
     export WINELOADER=/usr/lib/wine/wine64
     wine_loader=$WINELOADER
