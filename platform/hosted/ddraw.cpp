@@ -6,6 +6,8 @@
 //
 // Objects live as com.h says: a call on a released one answers
 // DDERR_INVALIDOBJECT.
+#include "platform/hosted/ddraw.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>

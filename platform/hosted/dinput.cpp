@@ -7,6 +7,8 @@
 // when the window leaves the front, and a lost read unacquires the device.
 // They live as com.h says: a call on a released one answers
 // DIERR_NOTINITIALIZED.
+#include "platform/hosted/dinput.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/hosted/ddraw.h"
+#include "platform/hosted/dinput.h"
 #include "platform/hosted/internal.h"
 #include "platform/hosted/observation.h"
 

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/hosted/ddraw.h"
 #include "platform/hosted/windows.h"
 
 namespace hosted {

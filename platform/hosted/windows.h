@@ -1,9 +1,10 @@
-// The hosted Win32 subset: the part of the Windows kernel, window manager,
-// GDI, DirectDraw 7 and DirectInput 7 that the runtime calls, implemented in
-// portable C++ for systems that are not Windows.
+// The hosted Win32 subset: the part of the Windows kernel, window manager and
+// GDI that the runtime calls, implemented in portable C++ for systems that are
+// not Windows. DirectDraw 7 and DirectInput 7 are beside it in ddraw.h and
+// dinput.h, as in the SDK.
 //
 // Names, types, constants and documented behaviour are those of Win32, so the
-// runtime compiles unchanged against this header and against <windows.h>,
+// runtime compiles unchanged against these headers and against <windows.h>,
 // <ddraw.h> and <dinput.h>. Only what the runtime uses is here: the calls it
 // makes, with the types, constants, messages and results that give them their
 // meaning; the few that only the tests use are gathered at the end. Results
@@ -12,7 +13,8 @@
 // error otherwise. Where the hosted windows appear and where keys come from is
 // decided by the display backend (platform/hosted/display/display.h).
 //
-// Where it deliberately differs from Win32:
+// Where it deliberately differs from Win32 (ddraw.h and dinput.h list the
+// differences of DirectDraw and DirectInput):
 // - every pen draws one pixel wide and solid; brushes are solid or null;
 // - text has one font, a built-in 8 x 16 bitmap font, and of the alignment
 //   flags only TA_UPDATECP applies;
@@ -21,9 +23,6 @@
 // - no resources: only the system's own icon and cursor load; TranslateMessage
 //   makes no character messages;
 // - LoadLibraryA finds only the built-in "DDRAW.DLL" and "DINPUT.DLL";
-// - DirectDraw is windowed only, with 32-bit XRGB surfaces in ordinary
-//   memory that are never lost; Blt stretches by nearest neighbour;
-// - DirectInput has the system keyboard only;
 // - QueryPerformanceCounter, read again with nothing else asked of the
 //   platform in between (a busy-wait), first lets the processor rest where
 //   the clock is real time: until shortly before the wait is foreseen to end
@@ -376,283 +375,11 @@ int WINAPI SetBkMode(HDC dc, int mode);
 int WINAPI SetROP2(HDC dc, int mode);
 int WINAPI GetDeviceCaps(HDC dc, int index);
 
-// ---------------------------------------------------------------- DirectDraw 7
-#define DD_OK S_OK
-#define DDERR_GENERIC E_FAIL
-#define DDERR_INVALIDPARAMS E_INVALIDARG
-#define DDERR_OUTOFMEMORY E_OUTOFMEMORY
-#define DDERR_UNSUPPORTED ((HRESULT)0x80004001)
-#define DDERR_INVALIDOBJECT ((HRESULT)0x88760082)
-#define DDERR_INVALIDRECT ((HRESULT)0x88760096)
-#define DDERR_NOCOOPERATIVELEVELSET ((HRESULT)0x887600D4)
-#define DDERR_SURFACEBUSY ((HRESULT)0x887601AE)
-#define DDERR_SURFACELOST ((HRESULT)0x887601C2)
-#define DDERR_NOTLOCKED ((HRESULT)0x88760248)
-#define DDERR_CANTCREATEDC ((HRESULT)0x8876024C)
-#define DDERR_DCALREADYCREATED ((HRESULT)0x8876026C)
-#define DDERR_NODC ((HRESULT)0x8876025A)
-
-#define DDSCL_FULLSCREEN 0x00000001
-#define DDSCL_NORMAL 0x00000008
-#define DDSCL_EXCLUSIVE 0x00000010
-
-#define DDSD_CAPS 0x00000001
-#define DDSD_HEIGHT 0x00000002
-#define DDSD_WIDTH 0x00000004
-#define DDSD_PITCH 0x00000008
-#define DDSD_BACKBUFFERCOUNT 0x00000020
-#define DDSD_LPSURFACE 0x00000800
-#define DDSD_PIXELFORMAT 0x00001000
-#define DDSD_CKSRCBLT 0x00010000
-
-#define DDSCAPS_BACKBUFFER 0x00000004
-#define DDSCAPS_COMPLEX 0x00000008
-#define DDSCAPS_FLIP 0x00000010
-#define DDSCAPS_OFFSCREENPLAIN 0x00000040
-#define DDSCAPS_PRIMARYSURFACE 0x00000200
-#define DDSCAPS_SYSTEMMEMORY 0x00000800
-#define DDSCAPS_3DDEVICE 0x00002000
-#define DDSCAPS_VIDEOMEMORY 0x00004000
-
-#define DDPF_RGB 0x00000040
-
-#define DDBLT_COLORFILL 0x00000400
-#define DDBLT_KEYSRC 0x00008000
-#define DDBLT_WAIT 0x01000000
-
-#define DDBLTFAST_SRCCOLORKEY 0x00000001
-#define DDBLTFAST_DESTCOLORKEY 0x00000002
-#define DDBLTFAST_WAIT 0x00000010
-
-#define DDLOCK_WAIT 0x00000001
-
-#define DDCKEY_DESTBLT 0x00000002
-#define DDCKEY_SRCBLT 0x00000008
-
-typedef struct _DDCOLORKEY {
-  DWORD dwColorSpaceLowValue;
-  DWORD dwColorSpaceHighValue;
-} DDCOLORKEY, *LPDDCOLORKEY;
-
-typedef struct _DDSCAPS2 {
-  DWORD dwCaps;
-  DWORD dwCaps2;
-  DWORD dwCaps3;
-  DWORD dwCaps4;
-} DDSCAPS2;
-
-typedef struct _DDPIXELFORMAT {
-  DWORD dwSize;
-  DWORD dwFlags;
-  DWORD dwFourCC;
-  DWORD dwRGBBitCount;
-  DWORD dwRBitMask;
-  DWORD dwGBitMask;
-  DWORD dwBBitMask;
-  DWORD dwRGBAlphaBitMask;
-} DDPIXELFORMAT;
-
-typedef struct _DDSURFACEDESC2 {
-  DWORD dwSize;
-  DWORD dwFlags;
-  DWORD dwHeight;
-  DWORD dwWidth;
-  union {
-    LONG lPitch;
-    DWORD dwLinearSize;
-  };
-  DWORD dwBackBufferCount;
-  DWORD dwMipMapCount;
-  DWORD dwAlphaBitDepth;
-  DWORD dwReserved;
-  LPVOID lpSurface;
-  DDCOLORKEY ddckCKDestOverlay;
-  DDCOLORKEY ddckCKDestBlt;
-  DDCOLORKEY ddckCKSrcOverlay;
-  DDCOLORKEY ddckCKSrcBlt;
-  DDPIXELFORMAT ddpfPixelFormat;
-  DDSCAPS2 ddsCaps;
-  DWORD dwTextureStage;
-} DDSURFACEDESC2, *LPDDSURFACEDESC2;
-
-struct IDirectDrawSurface7;
-
-typedef struct _DDBLTFX {
-  DWORD dwSize;
-  DWORD dwDDFX;
-  DWORD dwROP;
-  DWORD dwDDROP;
-  DWORD dwRotationAngle;
-  DWORD dwZBufferOpCode;
-  DWORD dwZBufferLow;
-  DWORD dwZBufferHigh;
-  DWORD dwZBufferBaseDest;
-  DWORD dwZDestConstBitDepth;
-  union {
-    DWORD dwZDestConst;
-    IDirectDrawSurface7* lpDDSZBufferDest;
-  };
-  DWORD dwZSrcConstBitDepth;
-  union {
-    DWORD dwZSrcConst;
-    IDirectDrawSurface7* lpDDSZBufferSrc;
-  };
-  DWORD dwAlphaEdgeBlendBitDepth;
-  DWORD dwAlphaEdgeBlend;
-  DWORD dwReserved;
-  DWORD dwAlphaDestConstBitDepth;
-  union {
-    DWORD dwAlphaDestConst;
-    IDirectDrawSurface7* lpDDSAlphaDest;
-  };
-  DWORD dwAlphaSrcConstBitDepth;
-  union {
-    DWORD dwAlphaSrcConst;
-    IDirectDrawSurface7* lpDDSAlphaSrc;
-  };
-  union {
-    DWORD dwFillColor;
-    DWORD dwFillDepth;
-    DWORD dwFillPixel;
-    IDirectDrawSurface7* lpDDSPattern;
-  };
-  DDCOLORKEY ddckDestColorkey;
-  DDCOLORKEY ddckSrcColorkey;
-} DDBLTFX, *LPDDBLTFX;
-
-struct IDirectDrawClipper : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE SetHWnd(DWORD flags, HWND window) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetHWnd(HWND* window) = 0;  // tests only
-
- protected:
-  ~IDirectDrawClipper() = default;
-};
-typedef IDirectDrawClipper* LPDIRECTDRAWCLIPPER;
-
-struct IDirectDrawSurface7 : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Blt(LPRECT destRect, IDirectDrawSurface7* source,
-                                        LPRECT sourceRect, DWORD flags, LPDDBLTFX fx) = 0;
-  virtual HRESULT STDMETHODCALLTYPE BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source,
-                                            LPRECT sourceRect, DWORD flags) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Lock(LPRECT rect, LPDDSURFACEDESC2 desc, DWORD flags,
-                                         HANDLE event) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unlock(LPRECT rect) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetDC(HDC* dc) = 0;
-  virtual HRESULT STDMETHODCALLTYPE ReleaseDC(HDC dc) = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetColorKey(DWORD flags, LPDDCOLORKEY key) = 0;  // tests only
-  virtual HRESULT STDMETHODCALLTYPE SetClipper(LPDIRECTDRAWCLIPPER clipper) = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetSurfaceDesc(LPDDSURFACEDESC2 desc) = 0;  // tests only
-  virtual HRESULT STDMETHODCALLTYPE IsLost() = 0;                               // tests only
-  virtual HRESULT STDMETHODCALLTYPE Restore() = 0;                              // tests only
-
- protected:
-  ~IDirectDrawSurface7() = default;
-};
-typedef IDirectDrawSurface7* LPDIRECTDRAWSURFACE7;
-
-struct IDirectDraw7 : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
-  virtual HRESULT STDMETHODCALLTYPE CreateSurface(LPDDSURFACEDESC2 desc,
-                                                  LPDIRECTDRAWSURFACE7* surface,
-                                                  IUnknown* outer) = 0;
-  virtual HRESULT STDMETHODCALLTYPE CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper,
-                                                  IUnknown* outer) = 0;
-
- protected:
-  ~IDirectDraw7() = default;
-};
-
-// Exported by the built-in module "DDRAW.DLL"; reached through GetProcAddress.
-HRESULT WINAPI DirectDrawCreateEx(GUID* driver, LPVOID* object, REFIID iid, IUnknown* outer);
-
-// ---------------------------------------------------------------- DirectInput 7
-
-#define DI_OK S_OK
-#define DIERR_GENERIC E_FAIL
-#define DIERR_INVALIDPARAM E_INVALIDARG
-#define DIERR_OUTOFMEMORY E_OUTOFMEMORY
-#define DIERR_NOINTERFACE E_NOINTERFACE
-#define DIERR_NOTACQUIRED ((HRESULT)0x8007000C)
-#define DIERR_INPUTLOST ((HRESULT)0x8007001E)
-#define DIERR_ACQUIRED ((HRESULT)0x800700AA)
-#define DIERR_NOTINITIALIZED ((HRESULT)0x80070015)
-#define DIERR_DEVICENOTREG ((HRESULT)0x80040154)
-#define DIERR_OLDDIRECTINPUTVERSION ((HRESULT)0x8007047E)
-#define DIERR_BETADIRECTINPUTVERSION ((HRESULT)0x80070481)
-#define DIERR_UNSUPPORTED ((HRESULT)0x80004001)
-#define DIERR_OTHERAPPHASPRIO ((HRESULT)0x80070005)
-#define DIERR_NOAGGREGATION ((HRESULT)0x80040110)
-#define DI_NOEFFECT S_FALSE
-
-#define DISCL_EXCLUSIVE 0x00000001
-#define DISCL_NONEXCLUSIVE 0x00000002
-#define DISCL_FOREGROUND 0x00000004
-#define DISCL_BACKGROUND 0x00000008
-
-#define DIDF_ABSAXIS 0x00000001
-#define DIDF_RELAXIS 0x00000002
-
-#define DIDFT_BUTTON 0x0000000C
-#define DIDFT_OPTIONAL 0x80000000
-#define DIDFT_MAKEINSTANCE(n) ((WORD)(n) << 8)
-#define DIDFT_GETINSTANCE(n) LOWORD((n) >> 8)
-
-typedef struct _DIOBJECTDATAFORMAT {
-  const GUID* pguid;
-  DWORD dwOfs;
-  DWORD dwType;
-  DWORD dwFlags;
-} DIOBJECTDATAFORMAT, *LPDIOBJECTDATAFORMAT;
-
-typedef struct _DIDATAFORMAT {
-  DWORD dwSize;
-  DWORD dwObjSize;
-  DWORD dwFlags;
-  DWORD dwDataSize;
-  DWORD dwNumObjs;
-  LPDIOBJECTDATAFORMAT rgodf;
-} DIDATAFORMAT;
-typedef const DIDATAFORMAT* LPCDIDATAFORMAT;
-
-struct IDirectInputDevice7A : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE SetDataFormat(LPCDIDATAFORMAT format) = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) = 0;
-  virtual HRESULT STDMETHODCALLTYPE Acquire() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unacquire() = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetDeviceState(DWORD size, LPVOID data) = 0;
-
- protected:
-  ~IDirectInputDevice7A() = default;
-};
-typedef IDirectInputDevice7A* LPDIRECTINPUTDEVICE7A;
-
-struct IDirectInput7A : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE CreateDeviceEx(REFGUID device, REFIID iid, LPVOID* object,
-                                                   LPUNKNOWN outer) = 0;
-
- protected:
-  ~IDirectInput7A() = default;
-};
-typedef IDirectInput7A* LPDIRECTINPUT7A;
-
-// The identifiers of DirectDraw 7 and DirectInput 7 that the runtime names,
-// as the SDK's import library (dxguid) provides them.
-extern const IID IID_IDirectDraw7;
-extern const GUID IID_IDirectInput7A;
-extern const GUID IID_IDirectInputDevice7A;
-extern const GUID GUID_SysKeyboard;
-extern const GUID GUID_Key;
-
-// Exported by the built-in module "DINPUT.DLL"; reached through GetProcAddress.
-HRESULT WINAPI DirectInputCreateEx(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* object,
-                                   LPUNKNOWN outer);
-
 // ---------------------------------------------------------------- for tests
 // Calls and names of the subset that the runtime does not use: the tests
 // check the platform through them (and the hosted modules call IsWindow and
 // IsWindowVisible among themselves). The COM methods of this kind are marked
-// "tests only" in their interfaces above.
+// "tests only" in their interfaces (ddraw.h).
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 extern const IID IID_IUnknown;
 
