@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "platform/hosted/com.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
-#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {

@@ -38,6 +38,12 @@
 #define DIDFT_MAKEINSTANCE(n) ((WORD)(n) << 8)
 #define DIDFT_GETINSTANCE(n) LOWORD((n) >> 8)
 
+// Scan codes, the indices of the keyboard snapshot, of the keys that the
+// displays and the tests name (the runtime names its keys by number).
+#define DIK_ESCAPE 0x01
+#define DIK_P 0x19
+#define DIK_UP 0xC8
+
 typedef struct _DIOBJECTDATAFORMAT {
   const GUID* pguid;
   DWORD dwOfs;

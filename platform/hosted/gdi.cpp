@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/hosted/font.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
 
 namespace hosted {

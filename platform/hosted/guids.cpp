@@ -2,6 +2,7 @@
 // libraries (uuid, dxguid) define them on Windows.
 #include "platform/hosted/ddraw.h"
 #include "platform/hosted/dinput.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/windows.h"
 
 const IID IID_IUnknown = {

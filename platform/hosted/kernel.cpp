@@ -10,8 +10,8 @@
 
 #include "platform/hosted/ddraw.h"
 #include "platform/hosted/dinput.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
-#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
-#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {

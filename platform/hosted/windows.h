@@ -7,7 +7,7 @@
 // runtime compiles unchanged against these headers and against <windows.h>,
 // <ddraw.h> and <dinput.h>. Only what the runtime uses is here: the calls it
 // makes, with the types, constants, messages and results that give them their
-// meaning; the few that only the tests use are gathered at the end. Results
+// meaning; the few that only the tests use are in hosted_view.h. Results
 // follow the real platform: handles or TRUE on success, NULL or FALSE on
 // failure, COM methods return 0 (DD_OK, DI_OK) on success and an HRESULT
 // error otherwise. Where the hosted windows appear and where keys come from is
@@ -374,27 +374,3 @@ COLORREF WINAPI SetTextColor(HDC dc, COLORREF colour);
 int WINAPI SetBkMode(HDC dc, int mode);
 int WINAPI SetROP2(HDC dc, int mode);
 int WINAPI GetDeviceCaps(HDC dc, int index);
-
-// ---------------------------------------------------------------- for tests
-// Calls and names of the subset that the runtime does not use: the tests
-// check the platform through them (and the hosted modules call IsWindow and
-// IsWindowVisible among themselves). The COM methods of this kind are marked
-// "tests only" in their interfaces (ddraw.h).
-#define FAILED(hr) (((HRESULT)(hr)) < 0)
-extern const IID IID_IUnknown;
-
-#define WS_SYSMENU 0x00080000L
-#define WM_NULL 0x0000
-#define PM_NOREMOVE 0x0000
-#define DIK_ESCAPE 0x01
-#define DIK_P 0x19
-#define DIK_UP 0xC8
-
-SIZE_T WINAPI HeapSize(HANDLE heap, DWORD flags, LPCVOID block);
-BOOL WINAPI IsWindow(HWND window);
-BOOL WINAPI IsWindowVisible(HWND window);
-LRESULT WINAPI SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-BOOL WINAPI GetClientRect(HWND window, LPRECT rect);
-BOOL WINAPI GetCurrentPositionEx(HDC dc, LPPOINT position);
-COLORREF WINAPI SetBkColor(HDC dc, COLORREF colour);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/hosted/display/display.h"
-#include "platform/hosted/observation.h"
+#include "platform/hosted/hosted_view.h"
 
 namespace headless {
 
