@@ -2,11 +2,11 @@
 // calls: first the calls and names of the Win32 subset that the runtime does
 // not use, as the SDK declares them, through which the tests check the
 // platform (the hosted modules call a few of them among themselves: IsWindow,
-// IsWindowVisible, IID_IUnknown); then what the hosted objects hold right now,
-// through the platform's inspection calls, which neither the runtime nor a
-// display makes. The headless display's header brings all of it along for its
-// users; the desktop picture itself is the display's (Desktop() in
-// display/display.h).
+// IsWindowVisible, SendMessageA, IID_IUnknown); then what the hosted objects
+// hold right now, through the platform's inspection calls, which neither the
+// runtime nor a display makes. The headless display's header brings all of it
+// along for its users; the desktop picture itself is the display's (Desktop()
+// in display/display.h).
 //
 // The COM methods that only the tests call stay in their interfaces in
 // ddraw.h, marked "tests only": a method cannot be declared apart from its

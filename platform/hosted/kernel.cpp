@@ -233,6 +233,8 @@ int RunProcess(Display& display, const std::function<void()>& entry) {
   InstallDisplay(&display);
   ResetKernel();
   ResetUser();
+  ResetMessages();
+  ResetWindowDCs();
   ResetGdi();
   ResetDirectDraw();
   ResetDirectInput();
