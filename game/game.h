@@ -59,8 +59,11 @@ constexpr int32_t kFieldWidth = 320;
 constexpr int32_t kFieldHeight = 240;
 constexpr int32_t kCaveSprite = 1;
 
+// ---- helpers
 // Rounds to the nearest integer, halves to even (the processor's default).
 int32_t RoundToInt(float value);
+// Shows "ERROR" / "Fehler Nr.<number>" and ends the program.
+[[noreturn]] void FailWithError(int32_t number);
 
 // ---- cave
 // Random start tint: three channels in 192 ... 255, one raised to 255.
@@ -100,7 +103,5 @@ void PlayFrame(int32_t frames, uint32_t fpsStart);
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);
 // The frame loop; returns when the player quits.
 void RunGame();
-// Shows "ERROR" / "Fehler Nr.<number>" and ends the program.
-[[noreturn]] void FailWithError(int32_t number);
 // Shows "Game Over!" with every ship's score and ends the program.
 [[noreturn]] void ShowGameOver();

@@ -1,6 +1,5 @@
 // The main sequence, the frame loop with its head-up display, pause and quit,
-// and the two endings: an error number, or the final scores.
-#include <cmath>
+// and the ending with the final scores.
 #include <cstring>
 
 #include "game/game.h"
@@ -62,13 +61,6 @@ void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
   const Ship* ship = ListCurrent<Ship>(ShipList);
   DrawNumber("", ship ? ship->score / 1000 : 0);
   DrawingStop();
-}
-
-int32_t RoundToInt(float value) {
-  // Clamped so that no float, however far off, converts out of range.
-  if (!(value > -2147483648.0f)) return value != value ? 0 : INT32_MIN;
-  if (value >= 2147483648.0f) return INT32_MAX;
-  return static_cast<int32_t>(std::nearbyint(value));
 }
 
 void StartGame() {
@@ -136,16 +128,6 @@ void RunGame() {
     }
     if (quit != 0) return;
   }
-}
-
-void FailWithError(int32_t number) {
-  char* mark = StringWorkPosition;
-  char* start = StringWorkPosition;
-  StringAppend("Fehler Nr.");
-  FormatInt(number, StringWorkPosition);
-  ShowMessage("ERROR", StringArgument(start), 0);
-  StringWorkPosition = mark;
-  RuntimeEnd();
 }
 
 void ShowGameOver() {

@@ -30,5 +30,7 @@ static_assert(sizeof(DIDATAFORMAT) == 24);
 static_assert(sizeof(DIOBJECTDATAFORMAT) == 16);
 #endif
 #else
+#include "platform/hosted/ddraw.h"
+#include "platform/hosted/dinput.h"
 #include "platform/hosted/windows.h"
 #endif

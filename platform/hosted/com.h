@@ -17,6 +17,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/windows.h"
 
 namespace hosted {

@@ -2,19 +2,22 @@
 // colour fill, colour keys), locks, device contexts and clippers bound to a
 // window. The primary surface is the desktop picture: a blit to it is clipped
 // to the visible client area of the clipper's window and to the desktop, and
-// the display is told which pixels changed.
+// the display is told which pixels changed. The blits are checked and clipped
+// here; the pixels are moved by pixels.h.
 //
 // Objects live as com.h says: a call on a released one answers
 // DDERR_INVALIDOBJECT.
-#include <algorithm>
+#include "platform/hosted/ddraw.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "platform/hosted/com.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
-#include "platform/hosted/observation.h"
+#include "platform/hosted/pixels.h"
 
 namespace hosted {
 namespace {
@@ -38,31 +41,11 @@ constexpr uint32_t kMaxSide = 32767;
 constexpr size_t kMaxSurfaceBytes = size_t{512} << 20;
 constexpr int32_t kPitchAlignment = 64;  // bytes, as display drivers align rows
 
-bool EmptyRect(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
-
-RECT Intersect(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
-  if (EmptyRect(r)) r = RECT{0, 0, 0, 0};
-  return r;
-}
-
-bool Inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
-}
-
-// A colour key: one value, or a range with DDCKEY_COLORSPACE. Only the colour
-// bits take part; the unused top byte of an XRGB pixel does not.
+// A colour key: one value, or a range with DDCKEY_COLORSPACE (KeyMatches in
+// pixels.h).
 struct Key {
   bool set;
   DDCOLORKEY value;
-
-  bool Matches(uint32_t pixel) const {
-    uint32_t p = pixel & 0xFFFFFF;
-    return p >= (value.dwColorSpaceLowValue & 0xFFFFFF) &&
-           p <= (value.dwColorSpaceHighValue & 0xFFFFFF);
-  }
 };
 
 template <typename Interface, const IID& kIid>
@@ -225,6 +208,8 @@ class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDra
 
   SurfaceInfo Info() { return SurfaceInfo{Row(0), Width(), Height(), Pitch(), Primary()}; }
 
+  PixelBuffer Pixels() { return PixelBuffer{Row(0), Width(), Height(), Pitch()}; }
+
  private:
   bool Primary() const { return (caps_ & DDSCAPS_PRIMARYSURFACE) != 0; }
   // The desktop picture can be resized by a newly installed display, so the
@@ -283,13 +268,6 @@ class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDra
     }
   }
 
-  // Copies `source` (a rectangle of `from`) into `dest` of this surface, the
-  // part inside `area` only, stretching by nearest neighbour when the sizes
-  // differ. The result is that of reading the whole source rectangle before
-  // writing, also when `from` is this surface and the rectangles overlap.
-  void Transfer(Surface* from, const RECT& source, const RECT& dest, const RECT& area,
-                const Key* sourceKey, const Key* destKey);
-
   void Released() override {
     if (dc_ != nullptr) DeleteMemoryDC(dc_);
     dc_ = nullptr;
@@ -311,65 +289,6 @@ class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDra
   Key sourceKey_{};
   Key destKey_{};
 };
-
-void Surface::Transfer(Surface* from, const RECT& source, const RECT& dest, const RECT& area,
-                       const Key* sourceKey, const Key* destKey) {
-  // In 64 bits: a clipped destination may span more than 32 bits can hold.
-  const int64_t sourceWidth = int64_t{source.right} - source.left;
-  const int64_t sourceHeight = int64_t{source.bottom} - source.top;
-  const int64_t destWidth = int64_t{dest.right} - dest.left;
-  const int64_t destHeight = int64_t{dest.bottom} - dest.top;
-  const bool stretched = sourceWidth != destWidth || sourceHeight != destHeight;
-  const bool plain = sourceKey == nullptr && destKey == nullptr;
-  const int32_t columns = area.right - area.left;
-
-  // Unscaled, unkeyed copy: rows are moved whole; onto itself the rows are
-  // walked away from the overlap, and memmove takes care of each row.
-  if (!stretched && plain) {
-    const int32_t dx = source.left - dest.left;
-    const int32_t dy = source.top - dest.top;
-    const size_t bytes = static_cast<size_t>(columns) * 4;
-    const bool upward = from == this && dy < 0;  // destination below source
-    for (int32_t i = 0; i < area.bottom - area.top; ++i) {
-      int32_t y = upward ? area.bottom - 1 - i : area.top + i;
-      std::memmove(Row(y) + area.left, from->Row(y + dy) + area.left + dx, bytes);
-    }
-    return;
-  }
-
-  // Otherwise read through a snapshot of the source rectangle when it is this
-  // surface, so that no pixel written is read again.
-  const uint32_t* sourceBase;
-  int64_t sourceStride;
-  if (from == this) {
-    std::vector<uint32_t>& scratch = State().scratch;
-    scratch.resize(static_cast<size_t>(sourceWidth * sourceHeight));
-    for (int64_t y = 0; y < sourceHeight; ++y)
-      std::memcpy(&scratch[static_cast<size_t>(y * sourceWidth)],
-                  from->Row(source.top + static_cast<int32_t>(y)) + source.left,
-                  static_cast<size_t>(sourceWidth) * 4);
-    sourceBase = scratch.data();
-    sourceStride = sourceWidth;
-  } else {
-    sourceBase = from->Row(source.top) + source.left;
-    sourceStride = from->Stride();
-  }
-
-  for (int32_t y = area.top; y < area.bottom; ++y) {
-    const int64_t row = int64_t{y} - dest.top;
-    const int64_t sy = stretched ? row * sourceHeight / destHeight : row;
-    const uint32_t* in = sourceBase + sy * sourceStride;
-    uint32_t* out = Row(y);
-    for (int32_t x = area.left; x < area.right; ++x) {
-      const int64_t column = int64_t{x} - dest.left;
-      const int64_t sx = stretched ? column * sourceWidth / destWidth : column;
-      const uint32_t pixel = in[sx];
-      if (sourceKey != nullptr && sourceKey->Matches(pixel)) continue;
-      if (destKey != nullptr && !destKey->Matches(out[x])) continue;
-      out[x] = pixel;
-    }
-  }
-}
 
 HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT sourceRect, DWORD flags,
                      LPDDBLTFX fx) {
@@ -399,15 +318,11 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT source
   if (EmptyRect(area)) return DD_OK;  // nothing of it is visible
 
   if (from == nullptr) {
-    // One row filled, the others copied from it: memcpy is the fastest way
-    // through memory that the C library has.
-    uint32_t* first = Row(area.top) + area.left;
-    std::fill(first, first + (area.right - area.left), static_cast<uint32_t>(fx->dwFillColor));
-    for (int32_t y = area.top + 1; y < area.bottom; ++y)
-      std::memcpy(Row(y) + area.left, first, static_cast<size_t>(area.right - area.left) * 4);
+    FillPixels(Pixels(), area, fx->dwFillColor);
   } else {
-    Transfer(from, fromRect, dest, area, (flags & DDBLT_KEYSRC) ? &from->sourceKey_ : nullptr,
-             nullptr);
+    CopyPixels(Pixels(), dest, area, from->Pixels(), fromRect,
+               (flags & DDBLT_KEYSRC) ? &from->sourceKey_.value : nullptr, nullptr, from == this,
+               &State().scratch);
   }
   if (Primary()) {
     NotWaiting();
@@ -436,19 +351,20 @@ HRESULT Surface::BltFast(DWORD x, DWORD y, IDirectDrawSurface7* source, LPRECT s
   RECT dest{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right),
             static_cast<LONG>(bottom)};
 
-  const Key* sourceKey = nullptr;
-  const Key* destKey = nullptr;
+  const DDCOLORKEY* sourceKey = nullptr;
+  const DDCOLORKEY* destKey = nullptr;
   if (flags & DDBLTFAST_SRCCOLORKEY) {
     if (!from->sourceKey_.set) return kErrNoColorKey;
-    sourceKey = &from->sourceKey_;
+    sourceKey = &from->sourceKey_.value;
   }
   if (flags & DDBLTFAST_DESTCOLORKEY) {
     if (!destKey_.set) return kErrNoColorKey;
-    destKey = &destKey_;
+    destKey = &destKey_.value;
   }
   if (Busy() || from->Busy()) return DDERR_SURFACEBUSY;
 
-  Transfer(from, fromRect, dest, dest, sourceKey, destKey);
+  CopyPixels(Pixels(), dest, dest, from->Pixels(), fromRect, sourceKey, destKey, from == this,
+             &State().scratch);
   if (Primary()) PresentArea(dest);
   return DD_OK;
 }

@@ -7,13 +7,15 @@
 // when the window leaves the front, and a lost read unacquires the device.
 // They live as com.h says: a call on a released one answers
 // DIERR_NOTINITIALIZED.
+#include "platform/hosted/dinput.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "platform/hosted/com.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
-#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {

@@ -1,30 +1,27 @@
 // Hosted GDI: device contexts over 32-bit XRGB memory, pens, brushes, stock
-// objects, rectangles, ellipses, pixels and text in the built-in bitmap font
-// (font.h).
+// objects and what is selected into a device context. The pixels of
+// rectangles, ellipses and text in the built-in bitmap font (font.h) are drawn
+// by the rasteriser (raster.h) with the colours resolved here.
 //
 // Every GDI object lives in one table keyed by its handle value. Handle values
 // are never reused, so a stale or made-up handle is simply not found and the
 // call fails the way Win32 documents it, instead of touching memory.
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
 #include <unordered_map>
 #include <utility>
-#include <vector>
 
 #include "platform/hosted/font.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
+#include "platform/hosted/raster.h"
 
 namespace hosted {
 namespace {
 
 // SetTextAlign's failure value on Win32.
 constexpr UINT kGdiError = 0xFFFFFFFF;
-
-// Ellipses are rasterised row by row; boxes wider or taller than this are
-// refused rather than walked for seconds (GDI's 16-bit coordinate range).
-constexpr int64_t kMaxEllipseSide = 65536;
 
 enum class Kind : uint8_t { kPen = 1, kBrush, kFont, kDeviceContext };
 
@@ -144,51 +141,7 @@ DeviceContext* FindDc(HDC dc) {
   return object ? &object->dc : nullptr;
 }
 
-// ---------------------------------------------------------------- pixels
-
-// The 16 binary raster operations: R2_x - 1 is a truth table indexed by
-// (pen bit << 1) | destination bit, applied to every bit of the colour.
-uint32_t Mix(int mix, uint32_t pen, uint32_t destination) {
-  unsigned table = static_cast<unsigned>(mix - 1);
-  uint32_t result = 0;
-  if (table & 1) result |= ~pen & ~destination;
-  if (table & 2) result |= ~pen & destination;
-  if (table & 4) result |= pen & ~destination;
-  if (table & 8) result |= pen & destination;
-  return result & 0xFFFFFF;
-}
-
-uint32_t* PixelAt(const DeviceContext& dc, int64_t x, int64_t y) {
-  return reinterpret_cast<uint32_t*>(reinterpret_cast<uint8_t*>(dc.pixels) + y * dc.pitch) + x;
-}
-
-bool Inside(const DeviceContext& dc, int64_t x, int64_t y) {
-  return x >= 0 && y >= 0 && x < dc.width && y < dc.height;
-}
-
-// Columns left ... right (inclusive) of row y, clipped to the memory, mixed
-// with `pixel` by the DC's raster operation.
-void MixSpan(const DeviceContext& dc, int64_t left, int64_t right, int64_t y, uint32_t pixel) {
-  if (y < 0 || y >= dc.height) return;
-  if (left < 0) left = 0;
-  if (right >= dc.width) right = dc.width - 1;
-  if (left > right) return;
-  uint32_t* p = PixelAt(dc, left, y);
-  uint32_t* end = p + (right - left + 1);
-  if (dc.mix == R2_COPYPEN) {
-    for (; p != end; ++p) *p = pixel;
-  } else {
-    for (; p != end; ++p) *p = Mix(dc.mix, pixel, *p & 0xFFFFFF);
-  }
-}
-
-// Fills the inclusive box (left, top) ... (right, bottom).
-void MixBox(const DeviceContext& dc, int64_t left, int64_t top, int64_t right, int64_t bottom,
-            uint32_t pixel) {
-  if (top < 0) top = 0;
-  if (bottom >= dc.height) bottom = dc.height - 1;
-  for (int64_t y = top; y <= bottom; ++y) MixSpan(dc, left, right, y, pixel);
-}
+// ---------------------------------------------------------------- drawing
 
 const GdiObject* SelectedPen(const DeviceContext& dc) {
   const GdiObject* pen = Find(dc.pen, Kind::kPen);
@@ -200,145 +153,18 @@ const GdiObject* SelectedBrush(const DeviceContext& dc) {
   return brush && !brush->null ? brush : nullptr;
 }
 
-// Win32 accepts the corners in either order.
-void Normalise(int64_t* left, int64_t* top, int64_t* right, int64_t* bottom) {
-  if (*left > *right) std::swap(*left, *right);
-  if (*top > *bottom) std::swap(*top, *bottom);
+// The memory of a device context, as the rasteriser draws into it.
+Canvas CanvasOf(const DeviceContext& dc) {
+  return Canvas{dc.pixels, dc.width, dc.height, dc.pitch};
 }
 
-// A rectangle covering columns left ... right - 1 and rows top ... bottom - 1:
-// the one-pixel outline in the pen along the outermost ones, the brush inside.
-// Without a pen the fill is one pixel smaller in each direction, as on Win32;
-// a 1 x 1 figure with a pen draws nothing, as on Win32.
-void DrawRectangle(const DeviceContext& dc, int64_t left, int64_t top, int64_t right,
-                   int64_t bottom) {
-  Normalise(&left, &top, &right, &bottom);
-  if (left == right || top == bottom) return;
-  const GdiObject* pen = SelectedPen(dc);
-  const GdiObject* brush = SelectedBrush(dc);
-  if (pen == nullptr) {
-    if (brush) MixBox(dc, left, top, right - 2, bottom - 2, brush->pixel);
-    return;
-  }
-  if (brush) MixBox(dc, left + 1, top + 1, right - 2, bottom - 2, brush->pixel);
-  if (right - left == 1 && bottom - top == 1) return;
-  // Each outline pixel is mixed once, so R2_NOT inverts the frame once.
-  MixSpan(dc, left, right - 1, top, pen->pixel);
-  if (bottom - 1 > top) MixSpan(dc, left, right - 1, bottom - 1, pen->pixel);
-  // Only the rows of the memory are walked: a box can reach far past them.
-  const int64_t firstRow = std::max<int64_t>(top + 1, 0);
-  const int64_t endRow = std::min<int64_t>(bottom - 1, dc.height);
-  for (int64_t y = firstRow; y < endRow; ++y) {
-    MixSpan(dc, left, left, y, pen->pixel);
-    if (right - 1 > left) MixSpan(dc, right - 1, right - 1, y, pen->pixel);
-  }
-}
-
-// The outline of the ellipse inscribed in a width x height pixel box, as
-// runs of its lower-right quadrant: for box row height / 2 + i, the outline
-// covers box columns inner[i] ... outer[i]; the other quadrants are mirror
-// images. Midpoint error stepping after A. Zingl's ellipse-in-rectangle
-// algorithm: for circles it gives the same pixels as the Win32 GDI the tests
-// compare with (tests/gdi), for the game's radii 0 ... 10 and beyond.
-void EllipseQuadrant(int64_t width, int64_t height, std::vector<int64_t>* inner,
-                     std::vector<int64_t>* outer) {
-  int64_t rows = height - height / 2;
-  inner->assign(static_cast<size_t>(rows), -1);
-  outer->assign(static_cast<size_t>(rows), -1);
-  const int64_t a = width - 1;
-  const int64_t b = height - 1;
-  const int64_t aStep = 8 * a * a;
-  const int64_t bStep = 8 * b * b;
-  int64_t dx = 4 * b * b * (1 - a);
-  int64_t dy = 4 * a * a * (1 + b % 2);
-  int64_t err = dx + dy + a * a * (b % 2);
-  int64_t x = a;
-  int64_t y = height / 2;
-  while (x >= width / 2 && y < height) {
-    size_t row = static_cast<size_t>(y - height / 2);
-    if ((*outer)[row] < 0) (*outer)[row] = x;
-    (*inner)[row] = x;
-    int64_t e2 = 2 * err;
-    if (e2 >= dx) {
-      --x;
-      dx += bStep;
-      err += dx;
-    }
-    if (e2 <= dy) {
-      ++y;
-      dy += aStep;
-      err += dy;
-    }
-  }
-  // Tall thin ellipses run out of columns before their last rows; the tips
-  // go on straight down the centre so that the figure meets its box.
-  for (int64_t row = 0; row < rows; ++row) {
-    if ((*outer)[static_cast<size_t>(row)] >= 0) continue;
-    (*outer)[static_cast<size_t>(row)] = (*inner)[static_cast<size_t>(row)] = width / 2;
-  }
-}
-
-// The ellipse inscribed in columns left ... right - 1, rows top ... bottom - 1.
-// Each row's whole span is filled with the brush first and the outline drawn
-// over it, so with R2_NOT the outline is inverted twice, as on Win32. Boxes of
-// 2 pixels or less in either direction are drawn as rectangles, as on Win32.
-bool DrawEllipse(const DeviceContext& dc, int64_t left, int64_t top, int64_t right,
-                 int64_t bottom) {
-  Normalise(&left, &top, &right, &bottom);
-  int64_t width = right - left;
-  int64_t height = bottom - top;
-  if (width == 0 || height == 0) return true;
-  if (width <= 2 || height <= 2) {
-    DrawRectangle(dc, left, top, right, bottom);
-    return true;
-  }
-  if (width > kMaxEllipseSide || height > kMaxEllipseSide) return false;
-  std::vector<int64_t> inner, outer;
-  EllipseQuadrant(width, height, &inner, &outer);
-  const GdiObject* pen = SelectedPen(dc);
-  const GdiObject* brush = SelectedBrush(dc);
-  auto drawRow = [&](int64_t y, int64_t in, int64_t out) {
-    // Box columns of the right run; the left run mirrors it.
-    int64_t rightInner = left + in, rightOuter = left + out;
-    int64_t leftOuter = left + (width - 1 - out), leftInner = left + (width - 1 - in);
-    if (brush) MixSpan(dc, leftOuter, rightOuter, y, brush->pixel);
-    if (pen == nullptr) return;
-    if (leftInner >= rightInner) {
-      MixSpan(dc, leftOuter, rightOuter, y, pen->pixel);
-    } else {
-      MixSpan(dc, leftOuter, leftInner, y, pen->pixel);
-      MixSpan(dc, rightInner, rightOuter, y, pen->pixel);
-    }
-  };
-  for (size_t i = 0; i < inner.size(); ++i) {
-    int64_t lower = top + height / 2 + static_cast<int64_t>(i);
-    int64_t upper = top + (height - 1 - (height / 2 + static_cast<int64_t>(i)));
-    drawRow(lower, inner[i], outer[i]);
-    if (upper != lower) drawRow(upper, inner[i], outer[i]);
-  }
-  return true;
-}
-
-// One character cell with its top-left corner at (x, y): glyph pixels in the
-// text colour, the rest of the cell in the background colour unless the mode
-// is TRANSPARENT. The raster operation does not apply to text.
-void DrawCharacter(const DeviceContext& dc, int64_t x, int64_t y, unsigned char c) {
-  const uint8_t* glyph = Glyph(c);
-  uint32_t ink = SwapRedBlue(dc.textColour);
-  uint32_t paper = SwapRedBlue(dc.backgroundColour);
-  bool opaque = dc.backgroundMode == OPAQUE;
-  for (int32_t row = 0; row < kFontCellHeight; ++row) {
-    int32_t glyphRow = row - kGlyphTop;
-    uint8_t bits = glyphRow >= 0 && glyphRow < kGlyphRows ? glyph[glyphRow] : 0;
-    for (int32_t column = 0; column < kFontCellWidth; ++column) {
-      int32_t glyphColumn = column - kGlyphLeft;
-      bool set = glyphColumn >= 0 && glyphColumn < kGlyphWidth &&
-                 ((bits >> (kGlyphWidth - 1 - glyphColumn)) & 1);
-      if (!set && !opaque) continue;
-      if (!Inside(dc, x + column, y + row)) continue;
-      *PixelAt(dc, x + column, y + row) = set ? ink : paper;
-    }
-  }
+// The selected pen and brush as pixels, and the raster operation.
+Paint PaintOf(const DeviceContext& dc) {
+  Paint paint{};
+  if (const GdiObject* pen = SelectedPen(dc)) paint.pen = pen->pixel;
+  if (const GdiObject* brush = SelectedBrush(dc)) paint.brush = brush->pixel;
+  paint.mix = dc.mix;
+  return paint;
 }
 
 // What the Set... calls of a device context attribute do: `value` replaces
@@ -387,10 +213,12 @@ void DeleteMemoryDC(HDC dc) {
 
 }  // namespace hosted
 
+using hosted::CanvasOf;
 using hosted::Find;
 using hosted::FindDc;
 using hosted::GdiObject;
 using hosted::Kind;
+using hosted::PaintOf;
 
 HBRUSH WINAPI CreateSolidBrush(COLORREF colour) {
   GdiObject object{};
@@ -464,27 +292,29 @@ BOOL WINAPI DeleteObject(HGDIOBJ object) {
 BOOL WINAPI Rectangle(HDC dc, int left, int top, int right, int bottom) {
   hosted::DeviceContext* context = FindDc(dc);
   if (context == nullptr) return FALSE;
-  hosted::DrawRectangle(*context, left, top, right, bottom);
+  hosted::DrawRectangle(CanvasOf(*context), PaintOf(*context), left, top, right, bottom);
   return TRUE;
 }
 
 BOOL WINAPI Ellipse(HDC dc, int left, int top, int right, int bottom) {
   hosted::DeviceContext* context = FindDc(dc);
   if (context == nullptr) return FALSE;
-  return hosted::DrawEllipse(*context, left, top, right, bottom) ? TRUE : FALSE;
+  return hosted::DrawEllipse(CanvasOf(*context), PaintOf(*context), left, top, right, bottom)
+             ? TRUE
+             : FALSE;
 }
 
 BOOL WINAPI SetPixelV(HDC dc, int x, int y, COLORREF colour) {
   hosted::DeviceContext* context = FindDc(dc);
-  if (context == nullptr || !hosted::Inside(*context, x, y)) return FALSE;
-  *hosted::PixelAt(*context, x, y) = hosted::SwapRedBlue(colour);
+  if (context == nullptr || !hosted::Inside(CanvasOf(*context), x, y)) return FALSE;
+  *hosted::PixelAt(CanvasOf(*context), x, y) = hosted::SwapRedBlue(colour);
   return TRUE;
 }
 
 COLORREF WINAPI GetPixel(HDC dc, int x, int y) {
   hosted::DeviceContext* context = FindDc(dc);
-  if (context == nullptr || !hosted::Inside(*context, x, y)) return CLR_INVALID;
-  return hosted::SwapRedBlue(*hosted::PixelAt(*context, x, y));
+  if (context == nullptr || !hosted::Inside(CanvasOf(*context), x, y)) return CLR_INVALID;
+  return hosted::SwapRedBlue(*hosted::PixelAt(CanvasOf(*context), x, y));
 }
 
 BOOL WINAPI MoveToEx(HDC dc, int x, int y, LPPOINT previous) {
@@ -511,13 +341,9 @@ BOOL WINAPI TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
   bool updateCp = (context->textAlign & TA_UPDATECP) != 0;
   int64_t left = updateCp ? context->position.x : x;
   int64_t top = updateCp ? context->position.y : y;
-  bool rowsVisible = top < context->height && top + hosted::kFontCellHeight > 0;
-  for (int i = 0; rowsVisible && i < length; ++i) {
-    int64_t cell = left + static_cast<int64_t>(i) * hosted::kFontCellWidth;
-    if (cell >= context->width) break;  // the rest is clipped too
-    if (cell + hosted::kFontCellWidth <= 0) continue;
-    hosted::DrawCharacter(*context, cell, top, static_cast<unsigned char>(text[i]));
-  }
+  hosted::DrawString(
+      CanvasOf(*context), left, top, text, length, hosted::SwapRedBlue(context->textColour),
+      hosted::SwapRedBlue(context->backgroundColour), context->backgroundMode == OPAQUE);
   if (updateCp) {
     const int64_t width = static_cast<int64_t>(length) * hosted::kFontCellWidth;
     context->position.x = hosted::WrapAdd(context->position.x, static_cast<LONG>(width));

@@ -1,5 +1,8 @@
 // The identifiers that programs name, defined once, as the SDK's import
 // libraries (uuid, dxguid) define them on Windows.
+#include "platform/hosted/ddraw.h"
+#include "platform/hosted/dinput.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/windows.h"
 
 const IID IID_IUnknown = {

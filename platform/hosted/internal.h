@@ -35,6 +35,8 @@ ProcessHooks& CurrentHooks();
 // own unnamed namespace, and empties it when a process starts (RunProcess).
 void ResetKernel();
 void ResetUser();
+void ResetMessages();
+void ResetWindowDCs();
 void ResetGdi();
 void ResetDirectDraw();
 void ResetDirectInput();
@@ -46,6 +48,10 @@ void DeleteMemoryDC(HDC dc);
 
 // user: the outer and client rectangles of a live window; false for others.
 bool WindowRects(HWND window, RECT* outer, RECT* client);
+
+// messages: drops what waits in the queue for `window`, which is being
+// destroyed.
+void ForgetMessages(HWND window);
 
 // 32-bit coordinate arithmetic that wraps, as Win32's does.
 inline LONG WrapAdd(LONG a, LONG b) {

@@ -8,8 +8,10 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/hosted/ddraw.h"
+#include "platform/hosted/dinput.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
-#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {
@@ -250,6 +252,8 @@ int RunProcess(Display& display, const std::function<void()>& entry, ProcessHook
   ResetClock();
   ResetKernel();
   ResetUser();
+  ResetMessages();
+  ResetWindowDCs();
   ResetGdi();
   ResetDirectDraw();
   ResetDirectInput();

@@ -1,5 +1,6 @@
-// Hosted window manager: window classes, top-level windows, the thread's
-// message queue, activation, window device contexts, message boxes.
+// Hosted window manager: window classes, top-level windows, activation,
+// metrics. The thread's message queue and message boxes are in messages.cpp,
+// the device contexts of windows in window_dc.cpp.
 //
 // Windows receive the messages Windows sends for the calls made here:
 // creation sends WM_NCCREATE and WM_CREATE, then for a visible window
@@ -8,16 +9,14 @@
 // Input from the display is queued and reaches a window procedure only when
 // something retrieves messages (PeekMessageA with DispatchMessageA, or the
 // modal loop of MessageBoxA).
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
-#include "platform/hosted/observation.h"
 
 namespace hosted {
 namespace {
@@ -52,17 +51,9 @@ struct Window {
   bool destroying;
 };
 
-struct WindowDC {
-  HDC dc;
-  HWND window;
-  std::unique_ptr<uint32_t[]> pixels;  // own memory of a DC off the desktop
-};
-
 struct UserState {
   std::vector<std::unique_ptr<WindowClass>> classes;
   std::vector<std::unique_ptr<Window>> windows;  // creation order
-  std::deque<MSG> queue;
-  std::vector<WindowDC> windowDCs;
   HWND active = nullptr;
   ATOM nextAtom = kFirstAtom;
   // Window handles are serial numbers, never reused within a process, so a
@@ -178,39 +169,12 @@ void ActivateNext(Window* leaving) {
   Activate(next);
 }
 
-// A window DC draws onto the desktop where the window's client area lies.
-// A client area that is not wholly on the desktop gets memory of its own
-// instead, so that coordinates still start at its corner; what is drawn
-// there is not shown.
-HDC MakeDC(const RECT& area, HWND window) {
-  DesktopPicture desktop = Desktop();
-  int32_t width = hosted::WrapSubtract(area.right, area.left),
-          height = hosted::WrapSubtract(area.bottom, area.top);
-  HDC dc;
-  std::unique_ptr<uint32_t[]> pixels;
-  if (area.left >= 0 && area.top >= 0 && area.right <= desktop.width &&
-      area.bottom <= desktop.height && width > 0 && height > 0) {
-    uint32_t* origin = desktop.pixels + static_cast<size_t>(area.top) * desktop.width + area.left;
-    dc = CreateMemoryDC(origin, width, height, desktop.pitch);
-  } else {
-    width = std::clamp(width, 1, 4096);
-    height = std::clamp(height, 1, 4096);
-    pixels = std::make_unique<uint32_t[]>(static_cast<size_t>(width) * height);
-    dc = CreateMemoryDC(pixels.get(), width, height, width * 4);
-  }
-  if (dc) State().windowDCs.push_back({dc, window, std::move(pixels)});
-  return dc;
-}
-
 }  // namespace
 
 void ResetUser() {
   UserState& user = State();
-  for (WindowDC& entry : user.windowDCs) DeleteMemoryDC(entry.dc);
-  user.windowDCs.clear();
   user.windows.clear();
   user.classes.clear();
-  user.queue.clear();
   user.active = nullptr;
   user.nextAtom = kFirstAtom;
   user.nextHandle = kFirstHandle;
@@ -222,16 +186,6 @@ bool WindowRects(HWND handle, RECT* outer, RECT* client) {
   if (outer) *outer = window->rect;
   if (client) *client = ClientOf(*window);
   return true;
-}
-
-void PostQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  MSG msg{};
-  msg.hwnd = window;
-  msg.message = message;
-  msg.wParam = wParam;
-  msg.lParam = lParam;
-  msg.time = CurrentDisplay().TickCount();
-  State().queue.push_back(msg);
 }
 
 void SetForeground(HWND window) { Activate(Find(window) ? window : nullptr); }
@@ -385,9 +339,7 @@ BOOL WINAPI DestroyWindow(HWND handle) {
   hosted::Send(window, WM_NCDESTROY, 0, 0);
   hosted::CurrentDisplay().WindowDestroyed(handle);
   auto& user = hosted::State();
-  std::erase_if(user.queue, [handle](const MSG& msg) { return msg.hwnd == handle; });
-  for (hosted::WindowDC& entry : user.windowDCs)
-    if (entry.window == handle) entry.window = nullptr;  // the DC stays valid until released
+  hosted::ForgetMessages(handle);
   std::erase_if(user.windows, [window](const auto& owned) { return owned.get() == window; });
   return TRUE;
 }
@@ -439,13 +391,6 @@ LRESULT WINAPI DefWindowProcA(HWND handle, UINT message, WPARAM, LPARAM) {
 
 LRESULT WINAPI SendMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
   return hosted::Send(hosted::Find(handle), message, wParam, lParam);
-}
-
-BOOL WINAPI PostMessageA(HWND handle, UINT message, WPARAM wParam, LPARAM lParam) {
-  hosted::NotWaiting();
-  if (handle != nullptr && hosted::Find(handle) == nullptr) return FALSE;
-  hosted::PostQueued(handle, message, wParam, lParam);
-  return TRUE;
 }
 
 BOOL WINAPI AdjustWindowRect(LPRECT rect, DWORD style, BOOL) {
@@ -536,27 +481,6 @@ DWORD WINAPI GetSysColor(int index) {
   }
 }
 
-HDC WINAPI GetDC(HWND handle) {
-  if (handle == nullptr) {
-    hosted::DesktopPicture desktop = hosted::Desktop();
-    return hosted::MakeDC({0, 0, desktop.width, desktop.height}, nullptr);
-  }
-  hosted::Window* window = hosted::Find(handle);
-  if (window == nullptr) return nullptr;
-  return hosted::MakeDC(hosted::ClientOf(*window), handle);
-}
-
-int WINAPI ReleaseDC(HWND, HDC dc) {
-  auto& dcs = hosted::State().windowDCs;
-  for (auto it = dcs.begin(); it != dcs.end(); ++it)
-    if (it->dc == dc) {
-      hosted::DeleteMemoryDC(dc);
-      dcs.erase(it);
-      return 1;
-    }
-  return 0;
-}
-
 BOOL WINAPI SetRect(LPRECT rect, int left, int top, int right, int bottom) {
   if (rect == nullptr) return FALSE;
   *rect = {left, top, right, bottom};
@@ -570,47 +494,4 @@ BOOL WINAPI OffsetRect(LPRECT rect, int dx, int dy) {
   rect->top = hosted::WrapAdd(rect->top, dy);
   rect->bottom = hosted::WrapAdd(rect->bottom, dy);
   return TRUE;
-}
-
-BOOL WINAPI PeekMessageA(LPMSG msg, HWND handle, UINT filterMin, UINT filterMax, UINT remove) {
-  hosted::NotWaiting();
-  hosted::CurrentDisplay().Pump();
-  auto& queue = hosted::State().queue;
-  for (auto it = queue.begin(); it != queue.end(); ++it) {
-    if (handle == reinterpret_cast<HWND>(-1)) {
-      if (it->hwnd != nullptr) continue;
-    } else if (handle != nullptr && it->hwnd != handle) {
-      continue;
-    }
-    if ((filterMin != 0 || filterMax != 0) && (it->message < filterMin || it->message > filterMax))
-      continue;
-    if (msg) *msg = *it;
-    if (remove & PM_REMOVE) queue.erase(it);
-    return TRUE;
-  }
-  return FALSE;
-}
-
-// Character messages are not generated: nothing in this system reads them.
-BOOL WINAPI TranslateMessage(const MSG* msg) {
-  return msg && (msg->message == WM_KEYDOWN || msg->message == WM_SYSKEYDOWN);
-}
-
-LRESULT WINAPI DispatchMessageA(const MSG* msg) {
-  if (msg == nullptr) return 0;
-  return hosted::Send(hosted::Find(msg->hwnd), msg->message, msg->wParam, msg->lParam);
-}
-
-int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
-  hosted::NotWaiting();
-  if (owner != nullptr && hosted::Find(owner) == nullptr) return 0;  // invalid owner window
-  // The box's modal loop retrieves and dispatches what waits in the queue,
-  // as the real dialog loop does before and while it shows the box.
-  MSG msg;
-  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return hosted::CurrentDisplay().MessageBox(owner, text ? text : "", caption ? caption : "Error",
-                                             type);
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
-#include "platform/hosted/observation.h"
+#include "platform/hosted/hosted_view.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
-#include "platform/hosted/observation.h"
+#include "platform/hosted/hosted_view.h"
 #include "runtime/core/core.h"
 #include "tests/support/program.h"
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
-#include "platform/hosted/observation.h"
+#include "platform/hosted/hosted_view.h"
 #include "runtime/core/core.h"
 #include "runtime/core/hooks.h"
 #include "runtime/drawing/drawing.h"

@@ -13,7 +13,8 @@ using program::Options;
 
 bool Parse(std::vector<const char*> arguments, Options* options, std::string* problem) {
   arguments.insert(arguments.begin(), "cave");
-  return program::ParseOptions(static_cast<int>(arguments.size()), arguments.data(), options, problem);
+  return program::ParseOptions(static_cast<int>(arguments.size()), arguments.data(), options,
+                               problem);
 }
 
 TEST(Options, EachOptionSetsItsField) {

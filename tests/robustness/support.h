@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/hosted/observation.h"
+#include "platform/hosted/hosted_view.h"
 #include "runtime/screen/screen_view.h"
 #include "tests/support/game_screen.h"
 

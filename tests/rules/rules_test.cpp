@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "game/game.h"
-#include "platform/hosted/observation.h"
+#include "platform/hosted/hosted_view.h"
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/hosted/display/sdl/sdl_display.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
 #include "platform/hosted/process.h"
 

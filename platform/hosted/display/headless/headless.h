@@ -3,7 +3,7 @@
 //
 // The desktop is memory (1024 x 768 unless told otherwise) that tests read
 // through hosted::Desktop(); the hosted objects can be inspected as well
-// (platform/hosted/observation.h, included here). The clock is virtual: it
+// (platform/hosted/hosted_view.h, included here). The clock is virtual: it
 // starts at a chosen tick count, every read of the performance counter
 // advances it by 0.1 ms (1000 ticks of the 10 MHz counter), Sleep(n) by n ms,
 // and nothing else moves it. Keys come from a script, one entry per keyboard
@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "platform/hosted/display/display.h"
-#include "platform/hosted/observation.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/process.h"
 #include "platform/hosted/services.h"
 

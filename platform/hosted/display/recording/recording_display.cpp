@@ -5,6 +5,8 @@
 #include <cstring>
 #include <utility>
 
+#include "platform/hosted/dinput.h"
+
 namespace recording {
 namespace {
 
