@@ -240,11 +240,13 @@ class Surface final : public DirectDrawObject<IDirectDrawSurface7, kIidDirectDra
     return Intersect(client, bounds);
   }
 
+  void Present(const RECT& area) {
+    NotWaiting();
+    CurrentDisplay().Present(ClipWindow(), area);
+  }
   void PresentArea(const RECT& area) {
     RECT shown = Intersect(area, ClipArea());
-    if (EmptyRect(shown)) return;
-    NotWaiting();
-    CurrentDisplay().Present(ClipWindow(), shown);
+    if (!EmptyRect(shown)) Present(shown);
   }
 
   void Describe(LPDDSURFACEDESC2 desc) const {
@@ -324,10 +326,7 @@ HRESULT Surface::Blt(LPRECT destRect, IDirectDrawSurface7* source, LPRECT source
                (flags & DDBLT_KEYSRC) ? &from->sourceKey_.value : nullptr, nullptr, from == this,
                &State().scratch);
   }
-  if (Primary()) {
-    NotWaiting();
-    CurrentDisplay().Present(ClipWindow(), area);
-  }
+  if (Primary()) Present(area);
   return DD_OK;
 }
 
