@@ -11,11 +11,11 @@ source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: endings.sh path/to/cave path/to/cave-replay}
 replay=${2:?usage: endings.sh path/to/cave path/to/cave-replay}
 
-begin_test
-rec="$work_dir/game.rec"
 # The snapshots of the game without keys up to its box, on the headless display.
 at_box=$("$replay" --tick 7 | sed -n 's/^{"box":.*"snapshot":\([0-9]*\)}$/\1/p')
 [[ -n "$at_box" ]] || fail "cave-replay --tick 7 shows no box"
+begin_test
+rec="$work_dir/game.rec"
 
 snapshots() { grep -vc '^#' "$rec" 2>/dev/null; }
 playing() { (($(snapshots) >= 3)); }
