@@ -21,6 +21,7 @@ snapshots() { grep -vc '^#' "$rec" 2>/dev/null; }
 playing() { (($(snapshots) >= 3)); }
 # The children of the program that still run (zombies have ended).
 running() { for pid in "$@"; do ps -o stat= -p "$pid" | grep -qv '^Z' && echo "$pid"; done; }
+none_running() { [[ -z "$(running "$@")" ]]; }
 
 # what | when | exit code | snapshots | last line of the recording | standard error
 while IFS='|' read -r what when code kept last expected; do
@@ -33,7 +34,8 @@ while IFS='|' read -r what when code kept last expected; do
   case $when in
     play) wait_until 5 playing || fail "$row: no snapshots recorded" ;;
     pause)
-      xdotool windowfocus --sync "$window" && press P || fail "$row: cannot press P"
+      xdotool windowfocus --sync "$window" || fail "$row: cannot give the window the focus"
+      press P
       sleep 1.5 # longer than the fall to the box
       ;;
     box) wait_window 10 window_named "Game Over!" || fail "$row: no message box appeared" ;;
@@ -49,7 +51,7 @@ while IFS='|' read -r what when code kept last expected; do
   [[ "$exit_code" == "$code" ]] || fail "$row: exit code $exit_code, expected $code"
   [[ "$(cat "$work_dir/cave.err")" == "$expected" ]] || fail "$row: standard error differs"
   # shellcheck disable=SC2086 # the process ids are words
-  wait_until 2 test -z "$(running $children)" || fail "$row: left running: $(running $children)"
+  wait_until 2 none_running $children || fail "$row: left running: $(running $children)"
   case $kept in
     none) continue ;;
     some)
