@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Games recorded with --tick 7 --record that end from outside, on an X server
 # of their own: signals during play, pause and the "Game Over!" box, a
-# recording that cannot be written, and the X server going away. Each row
-# gives the exit code, the snapshots kept (some, or exactly those up to the
-# box) and the recording's last line; every kept recording replays as
-# recorded (cave-replay --check), standard error is exactly as given, and
-# no child of the program is left.
+# recording that cannot be written, and the X server going away in play and
+# at the box. Each row gives the exit code, the snapshots kept (some, or
+# exactly those up to the box) and the recording's last line; every kept
+# recording replays as recorded (cave-replay --check), standard error is
+# exactly as given, and no child of the program is left.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: endings.sh path/to/cave path/to/cave-replay}
@@ -29,6 +29,10 @@ while IFS='|' read -r what when code kept last expected; do
   file=$rec
   [[ "$what" == full ]] && file=/dev/full
   rm -f "$rec"
+  if ! kill -0 "$x_server_pid" 2>/dev/null; then
+    stop_x_server
+    start_x_server "$work_dir" || fail "the X server did not start again"
+  fi
   start_cave "$cave" --tick 7 --record "$file"
   wait_window 10 cave_window || fail "$row: no window of cave appeared"
   case $when in
@@ -74,5 +78,6 @@ INT|box|130|box|# signal SIGINT|
 KILL|box|137|box|# box {"title":"Game Over!"|
 full|box|1|none||cave: cannot write the recording '/dev/full': No space left on device
 X|play|1|some||cave: the display went away
+X|box|1|box|# box {"title":"Game Over!"|cave: the display went away
 END
 echo "PASS"
