@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
-# Games recorded with --tick 7 --record that end from outside, on an X server
-# of their own: signals during play, pause and the "Game Over!" box, a
-# recording that cannot be written, and the X server going away in play and
-# at the box. Each row gives the exit code, the snapshots kept (some, or
-# exactly those up to the box) and the recording's last line; every kept
-# recording replays as recorded (cave-replay --check), standard error is
-# exactly as given, and no child of the program is left.
+# Games recorded with --tick 7 that end from outside, on an X server of their
+# own: signals, /dev/full, the X server gone. Each row gives the exit code,
+# snapshots kept, last line and standard error; what is kept replays as
+# recorded (cave-replay --check), and no child of the program is left.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: endings.sh path/to/cave path/to/cave-replay}
@@ -26,8 +23,7 @@ none_running() { [[ -z "$(running "$@")" ]]; }
 # what | when | exit code | snapshots | last line of the recording | standard error
 while IFS='|' read -r what when code kept last expected; do
   row="$what during $when"
-  file=$rec
-  [[ "$what" == full ]] && file=/dev/full
+  file=$rec && [[ "$what" == full ]] && file=/dev/full
   rm -f "$rec"
   if ! kill -0 "$x_server_pid" 2>/dev/null; then
     stop_x_server

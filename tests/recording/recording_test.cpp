@@ -191,18 +191,13 @@ TEST(RecordingDisplay, AFileGetsEachLineAsItIsTaken) {
   std::string problem, text;
   ASSERT_TRUE(shown.RecordTo(file, 7, &problem)) << problem;
   std::vector<std::string> seen;
-  auto look = [&] {
+  for (int step = 0; step < 4; ++step) {
+    uint8_t state[256];
+    if (step == 1 || step == 2) shown.ReadKeyboard(state);
+    EXPECT_TRUE(step < 3 || shown.FinishInterrupted("SIGTERM"));
     recording::ReadFile(file, &text, &problem);
     seen.push_back(text.substr(std::string(kHeader).size()));
-  };
-  uint8_t state[256];
-  look();
-  shown.ReadKeyboard(state);
-  look();
-  shown.ReadKeyboard(state);
-  look();
-  EXPECT_TRUE(shown.FinishInterrupted("SIGTERM"));
-  look();
+  }
   std::remove(file.c_str());
   EXPECT_EQ(seen, (std::vector<std::string>{"", "200\n", "200\n\n", "200\n\n# signal SIGTERM\n"}));
   Recording read;
@@ -219,8 +214,6 @@ TEST(RecordingDisplay, AFailedWriteIsReportedOnce) {
   shown.OnWriteFailure([&](const std::string& problem) { reports.push_back(problem); });
   std::string problem;
   ASSERT_TRUE(shown.RecordTo("/dev/full", 7, &problem)) << problem;
-  uint8_t state[256];
-  shown.ReadKeyboard(state);
   EXPECT_FALSE(shown.Finish(0));
   EXPECT_EQ(reports, (std::vector<std::string>{
                          "cannot write the recording '/dev/full': No space left on device"}));
