@@ -71,9 +71,10 @@ class SdlDisplay final : public hosted::Display {
   // the process from now on, as described above. For the whole program:
   // the signals are caught once and for all.
   void EndOnSignals();
-  // When the connection to the screen breaks (the X server went away),
-  // `line` goes to standard error and the program exits at once with code 1,
-  // in place of the system's message: files written so far stay as they are.
+  // When the connection to the screen breaks (on X11: the X server went
+  // away), `line` goes to standard error and the program exits at once with
+  // code 1, in place of Xlib's message: files written so far stay as they
+  // are.
   void EndWhenScreenLost(const std::string& line);
 
   // ---- the full-screen switch of Alt+Enter and F11
