@@ -2,7 +2,7 @@
 // keyboard read through the recording display writing into a file, as
 // `cave --record` does, against the same read through the display that only
 // passes it on. The clock moves 33 ms per snapshot, as in a game at its
-// frame rate, so the lines go to the file about once a second.
+// frame rate; every snapshot's line goes to the file as it is taken.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>

@@ -1,8 +1,12 @@
 // The process entry of the hosted program on a real screen: the program's
 // own options are read, the SDL display is installed (at the scale and in
 // the window or full screen they ask for) and WinMain runs as a hosted
-// process, its result the exit code.
+// process, its result the exit code. SIGINT, SIGTERM and SIGHUP end the game
+// as the player would, with exit code 128 + the signal; a screen that goes
+// away ends it with exit code 1; a recording that cannot be written is said
+// when it fails, and the exit code is 1 then, where it would have been 0.
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/hosted/display/recording/recording_display.h"
@@ -43,6 +47,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   sdl::SdlDisplay display;
+  display.EndWhenScreenLost("cave: the display went away");
+  display.EndOnSignals();
   // The scale and full screen are the display's; the screen decides how
   // large a scale may be, before any window opens.
   if (!display.SetScale(options.scale)) {
@@ -53,13 +59,18 @@ int main(int argc, char** argv) {
   }
   if (options.fullscreen) display.StartInFullScreen();
   recording::RecordingDisplay shown(display);
+  shown.OnWriteFailure(
+      [](const std::string& failure) { std::fprintf(stderr, "cave: %s\n", failure.c_str()); });
   if (!SetUpRecording(options, &shown, &problem)) {
     std::fprintf(stderr, "cave: %s\n", problem.c_str());
     return 2;
   }
   int code = hosted::RunWinMain(shown, &shown);
-  if (!shown.Finish(code))
-    std::fprintf(stderr, "cave: the recording '%s' is incomplete: a write failed\n",
-                 options.record.c_str());
+  // A game that a signal ended has no end of its own: the recording stops
+  // with the signal's name.
+  int signal = display.EndingSignal();
+  bool written = signal != 0 ? shown.FinishInterrupted(std::string("SIG") + sigabbrev_np(signal))
+                             : shown.Finish(code);
+  if (!written && code == 0) code = 1;
   return code;
 }

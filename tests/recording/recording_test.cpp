@@ -4,6 +4,7 @@
 // start tick.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -178,6 +179,44 @@ TEST(RecordingDisplay, AFailedReadIsRecordedAsTheSnapshotTheGameKeeps) {
   headless::HeadlessDisplay replay;
   replay.SetKeyTimeline(recorded.snapshots);
   EXPECT_EQ(play(replay, [](int) {}), played);
+}
+
+// A file gets every line as it is taken, so that a program killed in the
+// middle of a game leaves all it showed; a signal's end is a comment.
+TEST(RecordingDisplay, AFileGetsEachLineAsItIsTaken) {
+  headless::HeadlessDisplay inner(7);
+  inner.SetKeyTimeline({{200}, {}});
+  RecordingDisplay shown(inner, &inner);
+  const std::string file = testing::TempDir() + "recording_test_each_line.rec";
+  std::string problem, text;
+  ASSERT_TRUE(shown.RecordTo(file, 7, &problem)) << problem;
+  std::vector<std::string> seen;
+  for (int step = 0; step < 4; ++step) {
+    uint8_t state[256];
+    if (step == 1 || step == 2) shown.ReadKeyboard(state);
+    EXPECT_TRUE(step < 3 || shown.FinishInterrupted("SIGTERM"));
+    recording::ReadFile(file, &text, &problem);
+    seen.push_back(text.substr(std::string(kHeader).size()));
+  }
+  std::remove(file.c_str());
+  EXPECT_EQ(seen, (std::vector<std::string>{"", "200\n", "200\n\n", "200\n\n# signal SIGTERM\n"}));
+  Recording read;
+  ASSERT_TRUE(recording::ParseRecording(text, &read, &problem)) << problem;
+  EXPECT_EQ(read.snapshots.size(), 2u);
+  EXPECT_FALSE(read.ended);
+}
+
+// The first write that fails is said once; the game goes on unrecorded.
+TEST(RecordingDisplay, AFailedWriteIsReportedOnce) {
+  headless::HeadlessDisplay inner(7);
+  RecordingDisplay shown(inner, &inner);
+  std::vector<std::string> reports;
+  shown.OnWriteFailure([&](const std::string& problem) { reports.push_back(problem); });
+  std::string problem;
+  ASSERT_TRUE(shown.RecordTo("/dev/full", 7, &problem)) << problem;
+  EXPECT_FALSE(shown.Finish(0));
+  EXPECT_EQ(reports, (std::vector<std::string>{
+                         "cannot write the recording '/dev/full': No space left on device"}));
 }
 
 TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscape) {

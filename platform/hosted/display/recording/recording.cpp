@@ -275,6 +275,10 @@ std::string ExitLine(int exitCode) {
   return std::string(kExit) + " " + std::to_string(exitCode) + "\n";
 }
 
+std::string SignalLine(std::string_view signalName) {
+  return "# signal " + std::string(signalName) + "\n";
+}
+
 std::string RecordingText(const Recording& recording) {
   std::string text = HeaderLines(recording.tick);
   for (const std::vector<uint8_t>& keys : recording.snapshots) text += KeysLine(keys);

@@ -15,7 +15,8 @@
 // tick; then come the snapshots, then one `# box` line per message box shown
 // (JSON, as cave-replay prints boxes), then `# exit` with the exit code. A
 // recording of a game that was interrupted simply stops after its last
-// snapshot. Lines that start with '#' are never snapshots: any other than
+// snapshot, or box, perhaps with a comment that says why (`# signal
+// SIGTERM`). Lines that start with '#' are never snapshots: any other than
 // these are comments. Every line ends with a newline (a carriage return
 // before it is allowed).
 //
@@ -65,6 +66,7 @@ std::string HeaderLines(uint32_t tick);
 std::string SnapshotLine(const uint8_t state[256]);  // the keys with bit 7 set
 std::string BoxLine(const Box& box);
 std::string ExitLine(int exitCode);
+std::string SignalLine(std::string_view signalName);  // "# signal SIGTERM": a comment
 // A whole recording as text; ParseRecording reads it back unchanged.
 std::string RecordingText(const Recording& recording);
 

@@ -19,7 +19,7 @@ RecordingDisplay::RecordingDisplay(hosted::Display& inner, hosted::ProcessHooks*
     : inner_(inner), innerHooks_(innerHooks) {}
 
 RecordingDisplay::~RecordingDisplay() {
-  if (writer_ && !pending_.empty()) writer_(pending_);
+  if (writer_ && !pending_.empty() && !writeFailed_) writer_(pending_);
   if (file_ != nullptr) std::fclose(file_);
 }
 
@@ -29,23 +29,38 @@ void RecordingDisplay::SetStartTick(uint32_t tick) {
   clockRunning_ = false;
 }
 
-void RecordingDisplay::Record(uint32_t tick, Writer writer) {
+void RecordingDisplay::Record(uint32_t tick, Writer writer, HandOver handOver) {
   writer_ = std::move(writer);
+  handOver_ = handOver;
   lastHandOver_ = inner_.TickCount();
   Write(HeaderLines(tick), true);
 }
 
+// Every line goes to the system as it is taken, which writes it to the disk
+// in its own time: what the program showed outlives the program, not a crash
+// of the whole system.
 bool RecordingDisplay::RecordTo(const std::string& path, uint32_t tick, std::string* problem) {
   file_ = std::fopen(path.c_str(), "wb");
   if (file_ == nullptr) {
     *problem = "cannot write the recording '" + path + "': " + std::strerror(errno);
     return false;
   }
-  Record(tick, [this](std::string_view text) {
-    return std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
-           std::fflush(file_) == 0;
-  });
+  path_ = path;
+  Record(
+      tick,
+      [this](std::string_view text) {
+        if (std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
+            std::fflush(file_) == 0)
+          return true;
+        fileError_ = errno;
+        return false;
+      },
+      HandOver::kEachLine);
   return true;
+}
+
+void RecordingDisplay::OnWriteFailure(std::function<void(const std::string& problem)> report) {
+  reportFailure_ = std::move(report);
 }
 
 void RecordingDisplay::Play(const Recording& recording) {
@@ -70,22 +85,50 @@ bool RecordingDisplay::PlayFrom(const std::string& path, std::string* problem) {
 bool RecordingDisplay::Finish(int exitCode) {
   if (!writer_) return true;
   Write(ExitLine(exitCode), true);
+  return Close();
+}
+
+bool RecordingDisplay::FinishInterrupted(std::string_view signalName) {
+  if (!writer_) return true;
+  Write(SignalLine(signalName), true);
+  return Close();
+}
+
+bool RecordingDisplay::Close() {
   writer_ = nullptr;
-  bool written = !writeFailed_;
-  if (file_ != nullptr && std::fclose(file_) != 0) written = false;
+  if (file_ != nullptr && std::fclose(file_) != 0 && !writeFailed_) {
+    fileError_ = errno;
+    file_ = nullptr;
+    WriteFailed();
+  }
   file_ = nullptr;
-  return written;
+  return !writeFailed_;
 }
 
 // Lines are held back until a second has passed since the last hand-over, by
-// the wrapped display's clock, or until `now`.
+// the wrapped display's clock, or until `now`; or not at all.
 void RecordingDisplay::Write(std::string_view text, bool now) {
+  if (writeFailed_) return;
+  if (handOver_ == HandOver::kEachLine) {
+    if (!writer_(text)) WriteFailed();
+    return;
+  }
   pending_ += text;
   uint32_t tick = inner_.TickCount();
   if (!now && tick - lastHandOver_ < kHandOverTicks) return;
-  if (!writer_(pending_)) writeFailed_ = true;
+  if (!writer_(pending_)) WriteFailed();
   pending_.clear();
   lastHandOver_ = tick;
+}
+
+// Said once; the lines after a lost one would replay another game, so none
+// are written.
+void RecordingDisplay::WriteFailed() {
+  writeFailed_ = true;
+  if (!reportFailure_) return;
+  reportFailure_(path_.empty()
+                     ? std::string("a write of the recording failed")
+                     : "cannot write the recording '" + path_ + "': " + std::strerror(fileError_));
 }
 
 bool RecordingDisplay::Available() { return inner_.Available(); }

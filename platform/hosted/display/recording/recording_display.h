@@ -10,11 +10,15 @@
 //     count before the game reads the counter, so the game gets exactly the
 //     cave of start tick N, as the headless display's virtual clock gives it;
 //   - recording: every keyboard snapshot and message box becomes a line of a
-//     recording (recording.h), handed to a writer at least once a second
-//     while snapshots are taken, before every message box and at the end. A
-//     read that fails (the window not in front) leaves the game's snapshot as
-//     it was, and is recorded as that snapshot again, which a replay reads
-//     with the same effect;
+//     recording (recording.h). A file (RecordTo) gets each line as it is
+//     taken, one short write per snapshot without waiting for the disk, so
+//     that a program that is killed loses at most the snapshot in progress; a
+//     writer of the caller's (Record) gets them each as taken or gathered, at
+//     least once a second while snapshots are taken, before every message box
+//     and at the end. A read that fails (the window not in front) leaves the
+//     game's snapshot as it was, and is recorded as that snapshot again, which
+//     a replay reads with the same effect. The first write that fails is
+//     reported, and nothing is written after it;
 //   - playing: the keys of snapshot k are those of the recording's snapshot k
 //     (none past its end), except that Escape comes from the player, so that
 //     the player can still end the game. A read that fails skips a snapshot
@@ -41,6 +45,8 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
  public:
   // Appends text to the recording's destination; false when that failed.
   using Writer = std::function<bool(std::string_view text)>;
+  // When lines reach the writer: each as it is written, or gathered.
+  enum class HandOver { kEachLine, kEverySecond };
 
   // Wraps `inner`, and the hooks of the process on it when it has any (run
   // the process with this display's hooks then: they pass on to those).
@@ -53,10 +59,14 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // The tick count reads `tick` until the first counter reading (see above).
   void SetStartTick(uint32_t tick);
   // Records the game; the header (with `tick`) is written at once.
-  void Record(uint32_t tick, Writer writer);
-  // Records into the file `path`, made empty first; false with a one-line
-  // problem when it cannot be written.
+  void Record(uint32_t tick, Writer writer, HandOver handOver = HandOver::kEverySecond);
+  // Records into the file `path`, made empty first, line by line; false with
+  // a one-line problem when it cannot be opened for writing.
   bool RecordTo(const std::string& path, uint32_t tick, std::string* problem);
+  // `report` learns, once, of the first write of the recording that fails,
+  // with a one-line problem ("cannot write the recording 'x.rec': No space
+  // left on device"). Set before Record or RecordTo.
+  void OnWriteFailure(std::function<void(const std::string& problem)> report);
   // Plays `recording`'s snapshots, and sets the start tick to its tick.
   void Play(const Recording& recording);
   // Plays the recording in the file `path`; false with a one-line problem
@@ -67,6 +77,10 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // Writes the exit code and whatever is still held back; false when any
   // write of the recording failed. Does nothing unless recording.
   bool Finish(int exitCode);
+  // Ends the recording of a game that a signal interrupted with a comment
+  // naming it (SignalLine) in place of an exit code: a recording without an
+  // end, which replays up to its last snapshot. False as Finish.
+  bool FinishInterrupted(std::string_view signalName);
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
@@ -79,6 +93,8 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
 
  private:
   void Write(std::string_view text, bool now);
+  void WriteFailed();
+  bool Close();
 
   hosted::Display& inner_;
   hosted::ProcessHooks* innerHooks_;
@@ -88,11 +104,15 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   int64_t clockBase_ = 0;  // the wrapped display's counter at the first reading
 
   Writer writer_;
+  HandOver handOver_ = HandOver::kEverySecond;
   std::string pending_;        // written lines not yet handed to the writer
   uint32_t lastHandOver_ = 0;  // the wrapped display's tick count then
   bool writeFailed_ = false;
+  std::function<void(const std::string&)> reportFailure_;
   std::string lastLine_ = "\n";  // the line of the last snapshot read
-  std::FILE* file_ = nullptr;    // RecordTo's file
+  std::FILE* file_ = nullptr;    // RecordTo's file, its name and its last error
+  std::string path_;
+  int fileError_ = 0;
 
   bool playing_ = false;
   std::vector<std::vector<uint8_t>> snapshots_;

@@ -8,6 +8,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/hosted/display/sdl/ending.h"
+
 namespace sdl {
 
 #if defined(SDL_VIDEO_DRIVER_X11) && defined(CAVE_X11)
@@ -44,10 +46,12 @@ int WatchBoxFocus(SDL_Window* parent) {
   if (parent == nullptr || !SDL_GetWindowWMInfo(parent, &info) || info.subsystem != SDL_SYSWM_X11)
     return 0;
   Window owner = info.info.x11.window;
+  pid_t program = getpid();
   pid_t watcher = fork();
   if (watcher != 0) return watcher > 0 ? watcher : 0;
-  // The child: nothing of the parent's state is touched, and it ends
-  // without running the parent's exit handlers.
+  // The child: nothing of the parent's state is touched, it ends without
+  // running the parent's exit handlers, and it never outlives the program.
+  TieToProgram(program);
   Display* display = XOpenDisplay(nullptr);
   for (int step = 0; display != nullptr && step < kWatchSteps; ++step) {
     if (Window box = BoxOver(display, owner)) {

@@ -12,7 +12,7 @@ namespace sdl {
 
 // Starts watching for the message box that is about to be shown over
 // `parent`; returns the watcher, 0 where there is none to start (no X11
-// screen, no parent).
+// screen, no parent). The watcher, a child process, dies with the program.
 int WatchBoxFocus(SDL_Window* parent);
 
 // Ends the watcher (0: none) once the box has been answered.

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "platform/hosted/display/sdl/box_focus.h"
+#include "platform/hosted/display/sdl/ending.h"
 #include "platform/hosted/display/sdl/scaling.h"
 #include "platform/hosted/display/sdl/sdl_keys.h"
 #include "platform/hosted/services.h"
@@ -142,8 +143,11 @@ bool SdlDisplay::StartVideo() {
   // anew for OpenGL at its first picture, losing its place and full screen,
   // and then copy the whole framebuffer into a texture for every present,
   // which without a graphics card costs more than the frame itself.
-  if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+  if (SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // After SDL's start, which may set Xlib's handlers of its own.
+    if (!lostLine_.empty()) EndWhenXConnectionBreaks(lostLine_.c_str());
+  }
   SDL_Rect bounds;
   if (SDL_GetDisplayBounds(0, &bounds) == 0) {
     originX_ = bounds.x;
@@ -160,6 +164,25 @@ bool SdlDisplay::StartVideo() {
   arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
   if (arrow_) SDL_SetCursor(arrow_);
   return true;
+}
+
+void SdlDisplay::EndOnSignals() {
+  if (!endOnSignals_) CatchEndingSignals();
+  endOnSignals_ = true;
+}
+
+void SdlDisplay::EndWhenScreenLost(const std::string& line) {
+  lostLine_ = line;
+  if (video_ == Video::kReady && SDL_strcmp(SDL_GetCurrentVideoDriver(), "x11") == 0)
+    EndWhenXConnectionBreaks(lostLine_.c_str());
+}
+
+// Once: the process is ending, and the platform may still ask the display
+// things on the way out.
+void SdlDisplay::EndIfSignalled() {
+  if (!endOnSignals_ || endingSignal_ != 0 || CaughtSignal() == 0) return;
+  endingSignal_ = CaughtSignal();
+  ExitProcess(static_cast<UINT>(128 + endingSignal_));
 }
 
 SdlDisplay::Shown* SdlDisplay::Find(HWND window) {
@@ -220,10 +243,14 @@ int64_t SdlDisplay::ReadCounter() { return answered_ = Now(); }
 uint32_t SdlDisplay::TickCount() { return static_cast<uint32_t>(Now() / 10000); }
 
 void SdlDisplay::Rest(int64_t foreseen) {
+  EndIfSignalled();
   if (hosted::RestInWait(answered_, Now(), foreseen)) ++rests_;
 }
 
-void SdlDisplay::Sleep(uint32_t milliseconds) { SDL_Delay(milliseconds); }
+void SdlDisplay::Sleep(uint32_t milliseconds) {
+  SDL_Delay(milliseconds);
+  EndIfSignalled();
+}
 
 void SdlDisplay::WindowChanged(HWND window, const hosted::TopWindow& view) {
   Shown* shown = Find(window);
@@ -347,6 +374,7 @@ void SdlDisplay::Present(HWND window, const RECT&) {
 }
 
 void SdlDisplay::Pump() {
+  EndIfSignalled();
   if (video_ != Video::kReady) return;
   SDL_Event event;
   while (SDL_PollEvent(&event)) {
@@ -388,6 +416,7 @@ void SdlDisplay::Pump() {
 }
 
 bool SdlDisplay::ReadKeyboard(uint8_t state[256]) {
+  EndIfSignalled();
   const Uint8* keys = nullptr;
   int count = 0;
   if (video_ == Video::kReady) {
@@ -402,6 +431,7 @@ bool SdlDisplay::ReadKeyboard(uint8_t state[256]) {
 int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
   std::string utf8Text = Utf8FromAnsi(text);
   std::string utf8Title = Utf8FromAnsi(title);
+  EndIfSignalled();
   if (video_ == Video::kReady) {
     SDL_Window* parent = GetForegroundWindow() == owner ? WindowOf(owner) : nullptr;
     // One OK button, which Return and Escape press too, as in MB_OK boxes.
@@ -417,8 +447,12 @@ int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint
     box.buttons = &button;
     int pressed = 0;
     int watcher = WatchBoxFocus(parent);
+    BeginChildBox();
     int shown = SDL_ShowMessageBox(&box, &pressed);
+    EndChildBox();
     EndBoxFocus(watcher);
+    // A signal ends the box at once (ending.h), and then the process.
+    EndIfSignalled();
     // However the box was closed, an MB_OK box answers IDOK.
     if (shown == 0) return IDOK;
   }

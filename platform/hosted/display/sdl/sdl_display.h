@@ -24,6 +24,14 @@
 // window where it was. The hosted platform learns of neither the scale nor
 // full screen: its windows keep their logical places.
 //
+// The program may have the display end it (EndOnSignals): on SIGINT, SIGTERM
+// or SIGHUP the process running on the display ends as the player would, by
+// ExitProcess(128 + the signal), at the display's next pump, keyboard read,
+// rest or sleep, and at once while a message box is shown; and when the
+// screen goes away (EndWhenScreenLost), with a line of the program's own.
+// Whatever runs beside the program for a message box (SDL's box and the
+// focus watcher, child processes on X11) ends with it, however it ends.
+//
 // Where SDL cannot open a screen (no X11 display, no Wayland), Available() is
 // false, so "DDRAW.DLL" cannot be loaded, the desktop is 1024 x 768 whatever
 // the scale, and message boxes are printed on standard error.
@@ -59,6 +67,15 @@ class SdlDisplay final : public hosted::Display {
   int32_t LargestScale();
   // The first window that is shown goes to full screen at once.
   void StartInFullScreen() { startFull_ = true; }
+  // SIGINT, SIGTERM and SIGHUP (not where it is ignored, as under nohup) end
+  // the process from now on, as described above. For the whole program:
+  // the signals are caught once and for all.
+  void EndOnSignals();
+  // When the connection to the screen breaks (on X11: the X server went
+  // away), `line` goes to standard error and the program exits at once with
+  // code 1, in place of Xlib's message: files written so far stay as they
+  // are.
+  void EndWhenScreenLost(const std::string& line);
 
   // ---- the full-screen switch of Alt+Enter and F11
   // Takes `window` to full screen, or, while a window is in full screen,
@@ -76,6 +93,8 @@ class SdlDisplay final : public hosted::Display {
   int PrintedMessageBoxes() const { return printedBoxes_; }
   // The rests taken in waits on the clock.
   int64_t Rests() const { return rests_; }
+  // The signal that ended the process (EndOnSignals); 0 when none did.
+  int EndingSignal() const { return endingSignal_; }
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
@@ -101,6 +120,7 @@ class SdlDisplay final : public hosted::Display {
   void Place(const Shown& shown);
   SDL_Rect Scaled(const RECT& client) const;
   void Paint(Shown& shown);
+  void EndIfSignalled();
 
   Video video_ = Video::kUntried;
   int32_t originX_ = 0;  // the primary screen's place among all screens
@@ -117,6 +137,9 @@ class SdlDisplay final : public hosted::Display {
   SDL_Cursor* arrow_ = nullptr;
   std::vector<Shown> shown_;
   int printedBoxes_ = 0;
+  bool endOnSignals_ = false;
+  int endingSignal_ = 0;
+  std::string lostLine_;  // EndWhenScreenLost's; empty: the system's
 };
 
 // `text` in the Windows ANSI code page (1252) as UTF-8, which SDL expects;
