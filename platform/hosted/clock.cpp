@@ -36,6 +36,7 @@ struct ClockState {
   // -1 while the next end is not foreseen.
   int64_t foreseenEnd = -1;
   bool longRest = false;  // the latest rest of this wait may have slept long
+  int64_t heldFor = 0;    // the time away so far, taken off every reading
 };
 
 ClockState& State() {
@@ -75,7 +76,12 @@ int64_t ReadClock(Display& display) {
     EndWait(clock);
   }
   clock.calledSinceReading = false;
-  clock.lastReading = display.ReadCounter();
+  if (display.Away()) {
+    int64_t left = display.ReadCounter();
+    display.WaitForReturn();
+    clock.heldFor += display.ReadCounter() - left;
+  }
+  clock.lastReading = display.ReadCounter() - clock.heldFor;
   return clock.lastReading;
 }
 

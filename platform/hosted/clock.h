@@ -28,6 +28,11 @@
 // sleeps until 1.5 ms before the foreseen end, then a tenth of a millisecond
 // at a time. The reading is taken after the rest, so it is always the true
 // time. A virtual clock does not rest, and its readings stay as they are.
+//
+// The hold. While the player is away (Display::Away), a reading waits until
+// the player is back (Display::WaitForReturn), and the time away is taken
+// off this and every later reading, so the program goes on as if no time had
+// passed: the same snapshots, the same frame rate.
 #pragma once
 
 #include <cstdint>

@@ -29,6 +29,10 @@
 //   from the rhythm of the waits before it, then a tenth of a millisecond
 //   at a time, so that a paced game does not keep a processor core busy;
 //   the reading is the true time;
+// - while the player is away (the program's window minimised or no longer in
+//   front, the page hidden), QueryPerformanceCounter does not return until
+//   the player is back, and the counter does not advance meanwhile: the
+//   game goes on where it was;
 // - handles (GDI objects, windows) are never reused within a process, and a
 //   released COM object answers an error instead of touching freed memory, so
 //   a stale handle or pointer fails the call rather than the program.

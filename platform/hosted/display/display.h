@@ -50,6 +50,16 @@ class Display {
   // stay exactly as they are. `foreseen` is how long after the previous
   // reading the wait is foreseen to end, in counter units; 0 when unknown.
   virtual void Rest(int64_t /*foreseen*/) {}
+  // The player is away: the program's window was minimised or lost the focus
+  // it had, or the page is hidden. The platform then holds the program at its
+  // next reading of the counter, and the counter does not advance until the
+  // player is back (platform/hosted/clock.h). A display that never had the
+  // player's attention (a window that never had the focus) is never away.
+  virtual bool Away() { return false; }
+  // Waits until the player is back, resting the processor and taking in the
+  // system's events meanwhile; keys and pointers held when the player left
+  // count as let go.
+  virtual void WaitForReturn() {}
 
   // A top-level window was created, moved, shown or hidden; or destroyed.
   virtual void WindowChanged(HWND window, const TopWindow& top) = 0;

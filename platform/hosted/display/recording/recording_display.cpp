@@ -157,6 +157,10 @@ void RecordingDisplay::Sleep(uint32_t milliseconds) { inner_.Sleep(milliseconds)
 
 void RecordingDisplay::Rest(int64_t foreseen) { inner_.Rest(foreseen); }
 
+bool RecordingDisplay::Away() { return inner_.Away(); }
+
+void RecordingDisplay::WaitForReturn() { inner_.WaitForReturn(); }
+
 void RecordingDisplay::WindowChanged(HWND window, const hosted::TopWindow& view) {
   inner_.WindowChanged(window, view);
 }

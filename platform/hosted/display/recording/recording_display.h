@@ -85,6 +85,8 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
+  bool Away() override;
+  void WaitForReturn() override;
 
   // ---- hosted::ProcessHooks: a keyboard read that failed without asking
   // the display is a snapshot as well (see above)

@@ -1,0 +1,32 @@
+// Pointers, gamepads and Space folded into the keyboard snapshot.
+#include "platform/hosted/display/keys/inputs.h"
+
+namespace keys {
+namespace {
+
+// The scan codes of the keys the game reads, and of Space.
+constexpr uint8_t kEscape = 0x01;
+constexpr uint8_t kP = 0x19;
+constexpr uint8_t kSpace = 0x39;
+constexpr uint8_t kUp = 0xC8;
+constexpr uint8_t kDown = 0x80;
+// A trigger counts as pressed past half way.
+constexpr float kTriggerPressed = 0.5f;
+
+bool Held(const Pad& pad, PadButton button) { return pad.buttons[static_cast<int>(button)]; }
+
+}  // namespace
+
+void FoldInputs(const Inputs& inputs, uint8_t state[256]) {
+  bool up = inputs.pointersDown > 0 || (state[kSpace] & kDown);
+  for (const Pad& pad : inputs.pads) {
+    up = up || Held(pad, PadButton::kA) || Held(pad, PadButton::kB) || Held(pad, PadButton::kX) ||
+         Held(pad, PadButton::kY) || Held(pad, PadButton::kDpadUp) ||
+         pad.leftTrigger > kTriggerPressed || pad.rightTrigger > kTriggerPressed;
+    if (Held(pad, PadButton::kStart)) state[kP] |= kDown;
+    if (Held(pad, PadButton::kBack)) state[kEscape] |= kDown;
+  }
+  if (up) state[kUp] |= kDown;
+}
+
+}  // namespace keys
