@@ -28,7 +28,7 @@ TEST(Strings, FormatIntExtremes) {
 
 // What the Win32 tables (tests/wine) leave out because Wine answers
 // otherwise, as the documentation has it: a precision is a least number of
-// digits, the sign apart, and the count is of the characters stored.
+// digits, the sign aside, and the count is of the characters stored.
 TEST(Strings, FormatTextPrecisionsAndItsLimit) {
   const struct {
     const char* format;

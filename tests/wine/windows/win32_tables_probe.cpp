@@ -238,11 +238,10 @@ void TextTable(IDirectDrawSurface7* surface) {
     // text's first pixel depends on the glyphs.
     const int32_t x0 = row.align == TA_UPDATECP ? 2 : row.x,
                   y0 = row.align == TA_UPDATECP ? 1 : row.y;
-    std::string where = "nowhere";
-    if (top < kHeight && row.mode == OPAQUE)
-      where = Printed("from (%d, %d)", left, top);
-    else if (top < kHeight)
-      where = left >= x0 && top >= y0 ? "right of and below the reference point" : "elsewhere";
+    const std::string where = top == kHeight            ? "nowhere"
+                              : row.mode == OPAQUE      ? Printed("from (%d, %d)", left, top)
+                              : left >= x0 && top >= y0 ? "right of and below the reference point"
+                                                        : "elsewhere";
     Line(
         "TextOutA %s %s at (%d, %d) \"%s\" = %d, align was %u, position moved (%s, %d), drawn %s, "
         "ink %s, paper %s",
@@ -281,7 +280,7 @@ void BlitTable(IDirectDrawSurface7* dest, IDirectDrawSurface7* source) {
       {"BltFast a column past the right edge", false, kFast, {5, 0, 0, 0}, all},
       {"BltFast a row past the bottom edge", false, kFast, {0, 3, 0, 0}, all},
       {"BltFast past the left edge", false, kFast, {-1, 0, 0, 0}, all},
-      {"BltFast part", false, kFast, {3, 1, 0, 0}, {1, 1, 5, 3}},
+      {"BltFast a piece of the source", false, kFast, {3, 1, 0, 0}, {1, 1, 5, 3}},
       {"BltFast from past the source's left edge", false, kFast, {3, 1, 0, 0}, {-1, 0, 3, 2}},
       {"BltFast keyed", false, kFastKeyed, {1, 1, 0, 0}, all},
       {"Blt", false, kBlt, {2, 1, 8, 5}, all},
