@@ -6,7 +6,12 @@
 //
 // Where it deliberately differs from DirectDraw:
 // - windowed only, with 32-bit XRGB surfaces in ordinary memory that are
-//   never lost; Blt stretches by nearest neighbour.
+//   never lost; Blt stretches by nearest neighbour;
+// - a source colour key may be a range (DDCKEY_COLORSPACE), where drivers
+//   without the capability refuse it (DDERR_NOCOLORKEYHW);
+// - a keyed copy of a surface onto itself reads the whole source before it
+//   writes, as unkeyed copies do everywhere (Wine's keyed copy reads pixels
+//   it has already written).
 #pragma once
 
 #include "platform/hosted/windows.h"

@@ -20,6 +20,8 @@
 //   flags only TA_UPDATECP applies;
 // - window frames have fixed metrics (those of the classic look); a window
 //   device context off the desktop draws into memory of its own, unseen;
+//   WS_CLIPSIBLINGS is added to overlapped windows only, not to popups (on
+//   Windows every top-level window has it; nothing here clips by it);
 // - no resources: only the system's own icon and cursor load; TranslateMessage
 //   makes no character messages;
 // - LoadLibraryA finds only the built-in "DDRAW.DLL" and "DINPUT.DLL";

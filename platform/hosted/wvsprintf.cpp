@@ -2,8 +2,12 @@
 //
 // Conversions: %d %i %u %x %X %c %s %%, with the flags '-' and '0', a width,
 // a precision, and the size prefixes 'l' and 'h'; no floating point, as on
-// Windows. The output is limited to 1024 bytes including the terminating
-// zero, as documented for the real function; longer output is cut there.
+// Windows. The sizes change nothing: numbers are 32-bit either way, and 'h'
+// marks narrow characters and strings, which all are here. A precision of 0
+// limits no string, as in the real formatter (Wine's, which tests/wine holds
+// this one against). The output is limited to 1024 bytes including the
+// terminating zero, as documented for the real function; longer output is cut
+// there.
 #include <cstdint>
 #include <cstring>
 
@@ -61,11 +65,7 @@ int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list arguments) {
       precision = 0;
       while (*p >= '0' && *p <= '9') precision = precision * 10 + (*p++ - '0');
     }
-    bool shortSize = false;
-    if (*p == 'l')
-      ++p;
-    else if (*p == 'h')
-      shortSize = true, ++p;
+    if (*p == 'l' || *p == 'h') ++p;
     if (width > kLimit) width = kLimit;
     char buffer[40];
     switch (*p) {
@@ -76,9 +76,6 @@ int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list arguments) {
       case 'X': {
         // Arguments are 32-bit on Windows for both int and long.
         uint32_t raw = va_arg(arguments, uint32_t);
-        if (shortSize)
-          raw = (*p == 'd' || *p == 'i') ? static_cast<uint32_t>(static_cast<int16_t>(raw))
-                                         : (raw & 0xFFFF);
         bool negative = (*p == 'd' || *p == 'i') && static_cast<int32_t>(raw) < 0;
         uint32_t magnitude = negative ? 0u - raw : raw;
         unsigned base = (*p == 'x' || *p == 'X') ? 16 : 10;
@@ -110,7 +107,7 @@ int WINAPI wvsprintfA(LPSTR out, LPCSTR format, va_list arguments) {
         const char* text = va_arg(arguments, const char*);
         if (text == nullptr) text = "(null)";
         int length = static_cast<int>(strnlen(text, kLimit));
-        if (precision >= 0 && precision < length) length = precision;
+        if (precision > 0 && precision < length) length = precision;
         PutPadded(output, text, length, width, left, ' ');
         break;
       }

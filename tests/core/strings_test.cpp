@@ -4,6 +4,7 @@
 #include <string>
 
 #include "runtime/core/core.h"
+#include "runtime/core/helpers.h"
 #include "tests/support/program.h"
 
 namespace {
@@ -23,6 +24,23 @@ TEST(Strings, FormatIntExtremes) {
       StringWorkPosition = mark;
     }
   });
+}
+
+// What the Win32 tables (tests/wine) leave out because Wine answers
+// otherwise, as the documentation has it: a precision is a least number of
+// digits, the sign aside, and the count is of the characters stored.
+TEST(Strings, FormatTextPrecisionsAndItsLimit) {
+  const struct {
+    const char* format;
+    int32_t value;
+    const char* text;
+  } cases[] = {{"%.3d", -7, "-007"}, {"%8.3d", -1, "    -001"}, {"%.3i", INT32_MIN, "-2147483648"}};
+  char buffer[2048];
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatText(buffer, c.format, c.value), static_cast<int>(std::strlen(c.text)));
+    EXPECT_STREQ(buffer, c.text) << c.format;
+  }
+  EXPECT_EQ(FormatText(buffer, "%s", std::string(1100, 'a').c_str()), 1023);
 }
 
 TEST(Strings, ExpressionsJoinAndThePositionIsRestored) {

@@ -11,6 +11,7 @@
 #   CAVE_ICON         the hosted cave-icon (the icon the window must show)
 #   CAVE_XTOOL        wine-xtool (screenshots, close requests, picture checks)
 #   CAVE_ELLIPSE_HOSTED  the hosted ellipse probe
+#   CAVE_WIN32_TABLES    what the win32-tables probe must print
 # Exit code 0 passed, 1 failed, 77 skipped (with the reason printed).
 
 source "${BASH_SOURCE[0]%/*}/../support/lib.sh" || exit 1
@@ -25,6 +26,7 @@ packages=${CAVE_PACKAGES:-}
 replay=${CAVE_REPLAY:-}
 icon=${CAVE_ICON:-}
 ellipse_hosted=${CAVE_ELLIPSE_HOSTED:-}
+win32_tables=${CAVE_WIN32_TABLES:-}
 install_hint="scripts/test installs them"
 
 note() { echo "$scenario: $*"; }
