@@ -6,6 +6,7 @@
 
 #include <bit>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
@@ -31,11 +32,14 @@ struct Played {
 };
 
 // Runs the game; `keys` says which keys are down in snapshot k, given the
-// game as it stands (so a test can steer). `each` sees every snapshot.
+// game as it stands (so a test can steer). `each` sees every snapshot. The
+// player is away for a minute after snapshot `absentAfter` (-1: never).
 Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const Frame&)>& keys,
-            const std::function<void(int)>& each = nullptr, int limit = 5000) {
+            const std::function<void(int)>& each = nullptr, int limit = 5000,
+            int absentAfter = -1) {
   Played run;
   headless::HeadlessDisplay display(tick);
+  display.SetAbsence(absentAfter, 60000);
   display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
     Frame frame{Ships(), Columns(), RockTint};
     if (snapshot >= limit) {
@@ -221,6 +225,42 @@ TEST(Game, ThePictureShowsTheColumns) {
       },
       60);
   EXPECT_EQ(inspected, 2);
+}
+
+// The player away in the middle of a game: the platform holds the game at its
+// next counter reading, and the game goes on as if no time had passed, with
+// the same counter readings at every snapshot and the same box.
+TEST(Game, AnAbsenceHoldsTheGameAndChangesNothing) {
+  auto play = [](int absentAfter) {
+    std::vector<int32_t> counts;
+    Played run = Play(
+        7, Autopilot, [&](int) { counts.push_back(ScreenInspect().lastCount); }, 5000, absentAfter);
+    return std::make_pair(run, counts);
+  };
+  auto [present, presentCounts] = play(-1);
+  auto [away, awayCounts] = play(100);
+  ASSERT_GT(presentCounts.size(), 100u);
+  EXPECT_EQ(awayCounts, presentCounts);
+  EXPECT_EQ(away.exitCode, present.exitCode);
+  ASSERT_EQ(away.boxes.size(), 1u);
+  ASSERT_EQ(present.boxes.size(), 1u);
+  EXPECT_EQ(away.boxes[0].text, present.boxes[0].text);
+  EXPECT_EQ(away.boxes[0].snapshot, present.boxes[0].snapshot);
+
+  // The readings on either side of the absence are one step of the virtual
+  // clock apart, while the minute away passed on the display's clock.
+  headless::HeadlessDisplay display;
+  display.SetAbsence(0, 60000);
+  hosted::RunProcess(display, [&] {
+    LARGE_INTEGER before, after;
+    uint8_t keys[256];
+    QueryPerformanceCounter(&before);
+    display.ReadKeyboard(keys);
+    QueryPerformanceCounter(&after);
+    EXPECT_EQ(after.QuadPart - before.QuadPart, 1000);
+    EXPECT_EQ(display.Counter(), 600003000);
+    EXPECT_FALSE(display.Away());
+  });
 }
 
 TEST(Game, EveryStartupFailureShowsItsNumber) {
