@@ -18,6 +18,7 @@ namespace {
 constexpr int32_t kFallbackWidth = 1024;  // the desktop when there is no screen
 constexpr int32_t kFallbackHeight = 768;
 constexpr uint64_t kCounterRate = 10000000;  // the hosted performance counter: 10 MHz
+constexpr int kAwayWait = 100;               // ms: the longest wait for an event while away
 
 // Code points of the bytes 0x80-0x9F in code page 1252; 0 where it has none.
 // clang-format off
@@ -105,6 +106,7 @@ SdlDisplay::SdlDisplay() {
 SdlDisplay::~SdlDisplay() {
   for (Shown& shown : shown_) SDL_DestroyWindow(shown.window);
   shown_.clear();
+  held_.ClosePads();
   if (arrow_) SDL_FreeCursor(arrow_);
   if (video_ == Video::kReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   SDL_Quit();
@@ -163,6 +165,7 @@ bool SdlDisplay::StartVideo() {
   if (scale_ == 0) scale_ = DefaultScale(screenWidth_, screenHeight_);
   arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
   if (arrow_) SDL_SetCursor(arrow_);
+  held_.OpenPads();
   return true;
 }
 
@@ -270,7 +273,7 @@ void SdlDisplay::WindowChanged(HWND window, const hosted::TopWindow& view) {
         SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
     // Without an SDL window the hosted window simply stays unseen.
     if (created == nullptr) return;
-    shown_.push_back({window, created, view.client, view.popup, false, nullptr});
+    shown_.push_back({window, created, view.client, view.popup, false, nullptr, false});
     shown = &shown_.back();
   } else {
     SDL_SetWindowTitle(shown->window, title.c_str());
@@ -377,41 +380,60 @@ void SdlDisplay::Pump() {
   EndIfSignalled();
   if (video_ != Video::kReady) return;
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-    if (event.type == SDL_KEYDOWN && !event.key.repeat && SwitchesFullScreen(event.key.keysym)) {
-      if (const Shown* shown = FindSdl(event.key.windowID)) ToggleFullScreen(shown->handle);
-      continue;
-    }
-    if (event.type != SDL_WINDOWEVENT) continue;
-    Shown* shown = FindSdl(event.window.windowID);
-    if (shown == nullptr) continue;
-    // Window procedures run below and may change the windows: keep only
-    // the handle.
-    HWND handle = shown->handle;
-    switch (event.window.event) {
-      case SDL_WINDOWEVENT_CLOSE:
-        hosted::PostQueued(handle, WM_CLOSE, 0, 0);
-        break;
-      case SDL_WINDOWEVENT_FOCUS_GAINED:
-        hosted::SetForeground(handle);
-        break;
-      case SDL_WINDOWEVENT_FOCUS_LOST:
-        // The focus may already have moved on to another of our windows.
-        if (GetForegroundWindow() == handle) hosted::SetForeground(nullptr);
-        break;
-      case SDL_WINDOWEVENT_EXPOSED:
-        // What was last presented, again; the picture itself changes only
-        // with a blit.
-        if (SDL_UpdateWindowSurface(shown->window) != 0) Paint(*shown);
-        break;
-      case SDL_WINDOWEVENT_SIZE_CHANGED:
-        // A window manager may give a size other than the one asked for:
-        // the picture is laid out again in the new framebuffer.
-        Paint(*shown);
-        break;
-      default:
-        break;
-    }
+  while (SDL_PollEvent(&event)) Handle(event);
+}
+
+void SdlDisplay::Handle(const SDL_Event& event) {
+  if (event.type == SDL_KEYDOWN && !event.key.repeat && SwitchesFullScreen(event.key.keysym)) {
+    if (const Shown* shown = FindSdl(event.key.windowID)) ToggleFullScreen(shown->handle);
+    return;
+  }
+  uint32_t pointerWindow = 0;  // where a pointer went down
+  if (event.type == SDL_MOUSEBUTTONDOWN) pointerWindow = event.button.windowID;
+  if (event.type == SDL_FINGERDOWN) pointerWindow = event.tfinger.windowID;
+  held_.Take(event, FindSdl(pointerWindow) != nullptr);
+  if (event.type != SDL_WINDOWEVENT) return;
+  Shown* shown = FindSdl(event.window.windowID);
+  if (shown == nullptr) return;
+  // Window procedures run below and may change the windows: keep only
+  // the handle.
+  HWND handle = shown->handle;
+  switch (event.window.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      hosted::PostQueued(handle, WM_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      focused_ = event.window.windowID;
+      attention_ = true;
+      hosted::SetForeground(handle);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      // The focus may already have moved on to another of our windows.
+      if (focused_ == event.window.windowID) {
+        focused_ = 0;
+        held_.LetGoOfPointers();
+      }
+      if (GetForegroundWindow() == handle) hosted::SetForeground(nullptr);
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      shown->minimised = true;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      shown->minimised = false;
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      // What was last presented, again; the picture itself changes only
+      // with a blit.
+      if (SDL_UpdateWindowSurface(shown->window) != 0) Paint(*shown);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // A window manager may give a size other than the one asked for:
+      // the picture is laid out again in the new framebuffer.
+      Paint(*shown);
+      break;
+    default:
+      break;
   }
 }
 
@@ -424,8 +446,32 @@ bool SdlDisplay::ReadKeyboard(uint8_t state[256]) {
     if (focus != nullptr && FindSdl(SDL_GetWindowID(focus)) != nullptr)
       keys = SDL_GetKeyboardState(&count);
   }
-  MapKeyboard(keys, count, state);
+  held_.Snapshot(keys, count, focused_ != 0, state);
   return true;
+}
+
+bool SdlDisplay::Away() {
+  if (!attention_) return false;
+  if (focused_ == 0) return true;
+  return std::any_of(shown_.begin(), shown_.end(),
+                     [](const Shown& shown) { return shown.visible && shown.minimised; });
+}
+
+void SdlDisplay::WaitForReturn() {
+  // SDL would read the game controllers every millisecond of its wait; they
+  // count for nothing meanwhile, and are read again on return.
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
+  while (Away()) {
+    EndIfSignalled();
+    SDL_Event event;
+    // A tenth of a second at most, for the signals, which SDL's wait does
+    // not notice.
+    if (SDL_WaitEventTimeout(&event, kAwayWait)) Handle(event);
+  }
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "1");
+  int count = 0;
+  const Uint8* keys = SDL_GetKeyboardState(&count);
+  held_.Forget(keys, count);
 }
 
 int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
@@ -451,6 +497,8 @@ int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint
     int shown = SDL_ShowMessageBox(&box, &pressed);
     EndChildBox();
     EndBoxFocus(watcher);
+    // The box took the focus; the player has not left for all that.
+    attention_ = false;
     // A signal ends the box at once (ending.h), and then the process.
     EndIfSignalled();
     // However the box was closed, an MB_OK box answers IDOK.
