@@ -18,7 +18,8 @@ namespace {
 constexpr int32_t kFallbackWidth = 1024;  // the desktop when there is no screen
 constexpr int32_t kFallbackHeight = 768;
 constexpr uint64_t kCounterRate = 10000000;  // the hosted performance counter: 10 MHz
-constexpr int kAwayWait = 100;               // ms: the longest wait for an event while away
+// ms: the longest wait for an event while the program waits for the player
+constexpr int kAwayWait = 100;
 
 // Code points of the bytes 0x80-0x9F in code page 1252; 0 where it has none.
 // clang-format off
@@ -474,11 +475,30 @@ void SdlDisplay::WaitForReturn() {
   held_.Forget(keys, count);
 }
 
+// SDL's box takes Return, Enter or Escape going up after going down as its
+// answer, and the screen's key repeat sends a key held down again and again:
+// a key held when the box came up would answer it without a new press. So
+// the box comes up once those keys are up, events handled meanwhile.
+void SdlDisplay::WaitForAnswerKeysUp() {
+  for (;;) {
+    EndIfSignalled();
+    SDL_PumpEvents();
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    if (focus == nullptr || FindSdl(SDL_GetWindowID(focus)) == nullptr) return;
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    if (!keys[SDL_SCANCODE_RETURN] && !keys[SDL_SCANCODE_KP_ENTER] && !keys[SDL_SCANCODE_ESCAPE])
+      return;
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, kAwayWait)) Handle(event);
+  }
+}
+
 int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
   std::string utf8Text = Utf8FromAnsi(text);
   std::string utf8Title = Utf8FromAnsi(title);
   EndIfSignalled();
   if (video_ == Video::kReady) {
+    WaitForAnswerKeysUp();
     SDL_Window* parent = GetForegroundWindow() == owner ? WindowOf(owner) : nullptr;
     // One OK button, which Return and Escape press too, as in MB_OK boxes.
     SDL_MessageBoxButtonData button{

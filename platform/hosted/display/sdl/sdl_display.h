@@ -13,8 +13,10 @@
 // moment in every reading of a wait (hosted::RestInWait), the keyboard SDL's
 // key state with the pointers held in our windows and SDL's game controllers
 // folded in (sdl_inputs.h; all up while none of our windows has the focus),
-// and message boxes are SDL's, owned by the window in front and given the
-// keyboard where no window manager does (box_focus.h). Close requests
+// and message boxes are SDL's, owned by the window in front, given the
+// keyboard where no window manager does (box_focus.h) and shown once Return,
+// Enter and Escape are up, so that only a new press answers them (a pointer
+// or Space never does). Close requests
 // become WM_CLOSE in the thread's queue; the focus moving to or away from one
 // of our windows moves the foreground.
 //
@@ -137,6 +139,7 @@ class SdlDisplay final : public hosted::Display {
   void Paint(Shown& shown);
   void EndIfSignalled();
   void Handle(const SDL_Event& event);
+  void WaitForAnswerKeysUp();
 
   Video video_ = Video::kUntried;
   int32_t originX_ = 0;  // the primary screen's place among all screens
