@@ -23,24 +23,21 @@ playing() { (($(snapshots) >= 3)); }
 running() { for pid in "$@"; do ps -o stat= -p "$pid" | grep -qv '^Z' && echo "$pid"; done; }
 none_running() { [[ -z "$(running "$@")" ]]; }
 
-# The processor time of the program so far, in clock ticks.
-cpu_ticks() { awk '{print $14 + $15}' "/proc/$cave_pid/stat"; }
-
 # The window minimised for 5 s: the game is held, without a snapshot and with
-# the processor at rest (at most 1 % of a core); once the window is back, the
-# game goes on to its box, which Return answers.
+# the processor at rest (at most 1 % of a core: utime + stime over the hold);
+# once the window is back, the game goes on to its box, which Return answers.
 away() {
   xdotool windowminimize --sync "$window" || fail "$row: cannot minimise the window"
   sleep 0.5 # the frame under way
   local before ticks start
-  before=$(snapshots) ticks=$(cpu_ticks) start=$(now_ms)
+  before=$(snapshots) start=$(now_ms) ticks=$(awk '{print $14 + $15}' "/proc/$cave_pid/stat")
   sleep 5
-  busy=$(awk -v t=$(($(cpu_ticks) - ticks)) -v hz="$(getconf CLK_TCK)" -v ms=$(($(now_ms) - start)) \
+  ticks=$(($(awk '{print $14 + $15}' "/proc/$cave_pid/stat") - ticks))
+  busy=$(awk -v t="$ticks" -v hz="$(getconf CLK_TCK)" -v ms=$(($(now_ms) - start)) \
     'BEGIN {printf "%.2f", t / hz * 100000 / ms}')
   [[ "$(snapshots)" == "$before" ]] || fail "$row: $before snapshots, then $(snapshots) while away"
   awk -v p="$busy" 'BEGIN {exit !(p <= 1)}' || fail "$row: $busy % of a core while away"
   echo "$row: held at $before snapshots for 5 s, $busy % of a core"
-  # xdotool may report a property it could not read while the window comes back.
   xdotool windowactivate --sync "$window" 2>/dev/null || fail "$row: cannot bring the window back"
   wait_window 10 window_named "Game Over!" || fail "$row: no message box appeared"
   xdotool windowfocus --sync "$window" key Return || fail "$row: cannot answer the box"

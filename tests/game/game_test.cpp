@@ -6,7 +6,6 @@
 
 #include <bit>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
@@ -227,28 +226,22 @@ TEST(Game, ThePictureShowsTheColumns) {
   EXPECT_EQ(inspected, 2);
 }
 
-// The player away in the middle of a game: the platform holds the game at its
-// next counter reading, and the game goes on as if no time had passed, with
-// the same counter readings at every snapshot and the same box.
+// A minute away in the middle of a game: the game goes on as if no time had
+// passed, with the same counter at every snapshot and the same box, and the
+// readings on either side of the absence are one step of the clock apart.
 TEST(Game, AnAbsenceHoldsTheGameAndChangesNothing) {
-  auto play = [](int absentAfter) {
-    std::vector<int32_t> counts;
-    Played run = Play(
-        7, Autopilot, [&](int) { counts.push_back(ScreenInspect().lastCount); }, 5000, absentAfter);
-    return std::make_pair(run, counts);
-  };
-  auto [present, presentCounts] = play(-1);
-  auto [away, awayCounts] = play(100);
-  ASSERT_GT(presentCounts.size(), 100u);
-  EXPECT_EQ(awayCounts, presentCounts);
-  EXPECT_EQ(away.exitCode, present.exitCode);
-  ASSERT_EQ(away.boxes.size(), 1u);
-  ASSERT_EQ(present.boxes.size(), 1u);
-  EXPECT_EQ(away.boxes[0].text, present.boxes[0].text);
-  EXPECT_EQ(away.boxes[0].snapshot, present.boxes[0].snapshot);
+  std::vector<int32_t> counts[2];
+  Played runs[2];
+  for (int away = 0; away < 2; ++away)
+    runs[away] = Play(
+        7, Autopilot, [&](int) { counts[away].push_back(ScreenInspect().lastCount); }, 5000,
+        away ? 100 : -1);
+  ASSERT_GT(counts[0].size(), 100u);
+  EXPECT_EQ(counts[1], counts[0]);
+  ASSERT_EQ(runs[1].boxes.size(), 1u);
+  EXPECT_EQ(runs[1].boxes[0].text, runs[0].boxes[0].text);
+  EXPECT_EQ(runs[1].boxes[0].snapshot, runs[0].boxes[0].snapshot);
 
-  // The readings on either side of the absence are one step of the virtual
-  // clock apart, while the minute away passed on the display's clock.
   headless::HeadlessDisplay display;
   display.SetAbsence(0, 60000);
   hosted::RunProcess(display, [&] {
@@ -258,8 +251,7 @@ TEST(Game, AnAbsenceHoldsTheGameAndChangesNothing) {
     display.ReadKeyboard(keys);
     QueryPerformanceCounter(&after);
     EXPECT_EQ(after.QuadPart - before.QuadPart, 1000);
-    EXPECT_EQ(display.Counter(), 600003000);
-    EXPECT_FALSE(display.Away());
+    EXPECT_EQ(display.Counter(), 600003000);  // the minute passed on the display's clock
   });
 }
 

@@ -360,115 +360,80 @@ TEST_F(SdlDisplayTest, CloseRequestsAreQueuedAndFocusMovesTheForeground) {
   });
 }
 
-void PushPointer(Uint32 type, Uint32 windowId, Uint8 button = SDL_BUTTON_LEFT) {
-  SDL_Event event{};
-  event.type = type;
-  if (type == SDL_FINGERDOWN || type == SDL_FINGERUP) {
-    event.tfinger.windowID = windowId;
-    event.tfinger.touchId = 1;
-    event.tfinger.fingerId = 7;
-  } else {
-    event.button.windowID = windowId;
-    event.button.button = button;
-  }
-  ASSERT_EQ(SDL_PushEvent(&event), 1);
-}
-
-// The scan codes down in the display's next snapshot, after its events.
-std::vector<int> Down(SdlDisplay& display) {
-  display.Pump();
-  uint8_t keys[256];
-  EXPECT_TRUE(display.ReadKeyboard(keys));
-  std::vector<int> down;
-  for (int i = 0; i < 256; ++i)
-    if (keys[i]) down.push_back(i);
-  return down;
+// Pushes a mouse button or finger event of window `window`.
+std::function<void()> Pointer(Uint32 type, Uint32 window, Uint8 button = SDL_BUTTON_LEFT) {
+  return [=] {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_FINGERDOWN || type == SDL_FINGERUP) {
+      event.tfinger.windowID = window;
+    } else {
+      event.button.windowID = window;
+      event.button.button = button;
+    }
+    SDL_PushEvent(&event);
+  };
 }
 
 // A game controller (SDL's virtual one), mouse buttons and fingers, with the
-// focus as SDL's window events tell it: Up is 0xC8, P 0x19, Escape 0x01. The
-// dummy driver gives no window SDL's own focus, which SDL's controllers
-// would otherwise wait for.
+// focus as SDL's window events tell it, in the snapshots after each step: Up
+// is 0xC8, P 0x19, Escape 0x01. The dummy driver gives no window SDL's own
+// focus, which SDL's controllers would otherwise wait for.
 TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
   setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
   SdlDisplay display;
   hosted::RunProcess(display, [&] {
-    HWND window = MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 16, 16);
-    SDL_Window* shown = display.WindowOf(window);
-    ASSERT_NE(shown, nullptr);
+    SDL_Window* shown = display.WindowOf(MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 16, 16));
     Uint32 ours = SDL_GetWindowID(shown);
     int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
                                           SDL_CONTROLLER_BUTTON_MAX, 0);
     SDL_Joystick* pad = SDL_JoystickOpen(index);
-    ASSERT_NE(pad, nullptr);
     auto button = [&](SDL_GameControllerButton which, bool down) {
-      SDL_JoystickSetVirtualButton(pad, which, down);
+      return [=] { SDL_JoystickSetVirtualButton(pad, which, down); };
     };
+    // A virtual trigger's whole range is SDL's axis range.
+    auto trigger = [&](Sint16 value) {
+      return [=] { SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, value); };
+    };
+    auto window = [&](Uint8 what) { return [=] { PushWindowEvent(shown, what); }; };
     const struct {
-      const char* what;
-      std::function<void()> act;
+      std::vector<std::function<void()>> acts;
       std::vector<int> down;
       bool away;
     } steps[] = {
-        {"A without the focus", [&] { button(SDL_CONTROLLER_BUTTON_A, true); }, {}, false},
-        {"the focus", [&] { PushWindowEvent(shown, SDL_WINDOWEVENT_FOCUS_GAINED); }, {0xC8}, false},
-        {"Start", [&] { button(SDL_CONTROLLER_BUTTON_START, true); }, {0x19, 0xC8}, false},
-        {"A and Start let go, Back",
-         [&] {
-           button(SDL_CONTROLLER_BUTTON_A, false);
-           button(SDL_CONTROLLER_BUTTON_START, false);
-           button(SDL_CONTROLLER_BUTTON_BACK, true);
-         },
+        {{button(SDL_CONTROLLER_BUTTON_A, true)}, {}, false},  // without the focus
+        {{window(SDL_WINDOWEVENT_FOCUS_GAINED)}, {0xC8}, false},
+        {{button(SDL_CONTROLLER_BUTTON_START, true)}, {0x19, 0xC8}, false},
+        {{button(SDL_CONTROLLER_BUTTON_A, false), button(SDL_CONTROLLER_BUTTON_START, false),
+          button(SDL_CONTROLLER_BUTTON_BACK, true)},
          {0x01},
          false},
-        {"Back let go, the right trigger all the way",
-         [&] {
-           button(SDL_CONTROLLER_BUTTON_BACK, false);
-           SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 32767);
-         },
-         {0xC8},
-         false},
-        // A virtual trigger's whole range is SDL's axis range.
-        {"the trigger at a third",
-         [&] { SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, -10923); },
-         {},
-         false},
-        {"a button in our window", [&] { PushPointer(SDL_MOUSEBUTTONDOWN, ours); }, {0xC8}, false},
-        {"a finger, the button up",
-         [&] {
-           PushPointer(SDL_FINGERDOWN, ours);
-           PushPointer(SDL_MOUSEBUTTONUP, ours);
-         },
-         {0xC8},
-         false},
-        {"the finger up", [&] { PushPointer(SDL_FINGERUP, ours); }, {}, false},
-        {"a button elsewhere", [&] { PushPointer(SDL_MOUSEBUTTONDOWN, 12345); }, {}, false},
-        {"minimised", [&] { PushWindowEvent(shown, SDL_WINDOWEVENT_MINIMIZED); }, {}, true},
-        {"restored", [&] { PushWindowEvent(shown, SDL_WINDOWEVENT_RESTORED); }, {}, false},
-        {"a button and A, then the focus lost",
-         [&] {
-           PushPointer(SDL_MOUSEBUTTONDOWN, ours, SDL_BUTTON_RIGHT);
-           button(SDL_CONTROLLER_BUTTON_A, true);
-           PushWindowEvent(shown, SDL_WINDOWEVENT_FOCUS_LOST);
-         },
+        {{button(SDL_CONTROLLER_BUTTON_BACK, false), trigger(32767)}, {0xC8}, false},
+        {{trigger(-10923), Pointer(SDL_MOUSEBUTTONDOWN, ours)}, {0xC8}, false},
+        {{Pointer(SDL_FINGERDOWN, ours), Pointer(SDL_MOUSEBUTTONUP, ours)}, {0xC8}, false},
+        {{Pointer(SDL_FINGERUP, ours), Pointer(SDL_MOUSEBUTTONDOWN, 12345)}, {}, false},
+        {{window(SDL_WINDOWEVENT_MINIMIZED)}, {}, true},
+        {{window(SDL_WINDOWEVENT_RESTORED)}, {}, false},
+        {{Pointer(SDL_MOUSEBUTTONDOWN, ours, SDL_BUTTON_RIGHT),
+          button(SDL_CONTROLLER_BUTTON_A, true), window(SDL_WINDOWEVENT_FOCUS_LOST)},
          {},
          true},
-        // Back, with A still held: A counts once let go and pressed anew.
-        {"back",
-         [&] {
-           PushWindowEvent(shown, SDL_WINDOWEVENT_FOCUS_GAINED);
-           display.WaitForReturn();
-         },
-         {},
-         false},
-        {"A let go", [&] { button(SDL_CONTROLLER_BUTTON_A, false); }, {}, false},
-        {"A again", [&] { button(SDL_CONTROLLER_BUTTON_A, true); }, {0xC8}, false},
-        {"unplugged while held", [&] { SDL_JoystickDetachVirtual(index); }, {}, false},
+        // Back with A and the button held: they count once pressed anew.
+        {{window(SDL_WINDOWEVENT_FOCUS_GAINED), [&] { display.WaitForReturn(); }}, {}, false},
+        {{button(SDL_CONTROLLER_BUTTON_A, false)}, {}, false},
+        {{button(SDL_CONTROLLER_BUTTON_A, true)}, {0xC8}, false},
+        {{[&] { SDL_JoystickDetachVirtual(index); }}, {}, false},  // unplugged while held
     };
     for (const auto& step : steps) {
-      step.act();
-      EXPECT_EQ(Down(display), step.down) << step.what;
-      EXPECT_EQ(display.Away(), step.away) << step.what;
+      for (const auto& act : step.acts) act();
+      display.Pump();
+      uint8_t keys[256];
+      EXPECT_TRUE(display.ReadKeyboard(keys));
+      std::vector<int> down;
+      for (int i = 0; i < 256; ++i)
+        if (keys[i]) down.push_back(i);
+      EXPECT_EQ(down, step.down) << "step " << &step - steps;
+      EXPECT_EQ(display.Away(), step.away) << "step " << &step - steps;
     }
     EXPECT_EQ(display.Held().Pads(), 0);
     SDL_JoystickClose(pad);
