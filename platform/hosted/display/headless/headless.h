@@ -6,11 +6,12 @@
 // (platform/hosted/hosted_view.h, included here). The clock is virtual: it
 // starts at a chosen tick count, every read of the performance counter
 // advances it by 0.1 ms (1000 ticks of the 10 MHz counter), Sleep(n) by n ms,
-// and nothing else moves it; an absence of the player (SetAbsence) moves it
-// as well, while the platform holds the program. Keys come from a script, one
-// entry per keyboard snapshot. Message boxes are recorded and answered OK. Any platform step can
-// be made to fail: the display is also the process's hooks, so run the
-// process with it as both (hosted::RunProcess(display, entry, &display)).
+// and nothing else moves it but an absence of the player (SetAbsence), which
+// passes while the platform holds the program. Keys come from a script, one
+// entry per keyboard snapshot. Message boxes are recorded and answered OK.
+// Any platform step can be made to fail: the display is also the process's
+// hooks, so run the process with it as both (hosted::RunProcess(display,
+// entry, &display)).
 #pragma once
 
 #include <cstdint>

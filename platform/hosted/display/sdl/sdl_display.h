@@ -16,9 +16,9 @@
 // and message boxes are SDL's, owned by the window in front, given the
 // keyboard where no window manager does (box_focus.h) and shown once Return,
 // Enter and Escape are up, so that only a new press answers them (a pointer
-// or Space never does). Close requests
-// become WM_CLOSE in the thread's queue; the focus moving to or away from one
-// of our windows moves the foreground.
+// or Space never does). Close requests become WM_CLOSE in the thread's
+// queue; the focus moving to or away from one of our windows moves the
+// foreground.
 //
 // The player is away (Away) once a window of ours that had the focus is
 // minimised or the focus has left our windows; a message box taking the
