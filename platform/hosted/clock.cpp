@@ -76,12 +76,16 @@ int64_t ReadClock(Display& display) {
     EndWait(clock);
   }
   clock.calledSinceReading = false;
+  int64_t now = display.ReadCounter();
   if (display.Away()) {
-    int64_t left = display.ReadCounter();
+    // The reading is the one taken when the player left: the time until the
+    // reading on return is held, and no step of the counter is counted twice.
     display.WaitForReturn();
-    clock.heldFor += display.ReadCounter() - left;
+    int64_t back = display.ReadCounter();
+    clock.heldFor += back - now;
+    now = back;
   }
-  clock.lastReading = display.ReadCounter() - clock.heldFor;
+  clock.lastReading = now - clock.heldFor;
   return clock.lastReading;
 }
 

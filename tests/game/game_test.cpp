@@ -31,11 +31,14 @@ struct Played {
 };
 
 // Runs the game; `keys` says which keys are down in snapshot k, given the
-// game as it stands (so a test can steer). `each` sees every snapshot.
+// game as it stands (so a test can steer). `each` sees every snapshot. The
+// player is away for a minute after snapshot `absentAfter` (-1: never).
 Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const Frame&)>& keys,
-            const std::function<void(int)>& each = nullptr, int limit = 5000) {
+            const std::function<void(int)>& each = nullptr, int limit = 5000,
+            int absentAfter = -1) {
   Played run;
   headless::HeadlessDisplay display(tick);
+  display.SetAbsence(absentAfter, 60000);
   display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
     Frame frame{Ships(), Columns(), RockTint};
     if (snapshot >= limit) {
@@ -221,6 +224,35 @@ TEST(Game, ThePictureShowsTheColumns) {
       },
       60);
   EXPECT_EQ(inspected, 2);
+}
+
+// A minute away in the middle of a game: the game goes on as if no time had
+// passed, with the same counter at every snapshot and the same box, and the
+// readings on either side of the absence are one step of the clock apart.
+TEST(Game, AnAbsenceHoldsTheGameAndChangesNothing) {
+  std::vector<int32_t> counts[2];
+  Played runs[2];
+  for (int away = 0; away < 2; ++away)
+    runs[away] = Play(
+        7, Autopilot, [&](int) { counts[away].push_back(ScreenInspect().lastCount); }, 5000,
+        away ? 100 : -1);
+  ASSERT_GT(counts[0].size(), 100u);
+  EXPECT_EQ(counts[1], counts[0]);
+  ASSERT_EQ(runs[1].boxes.size(), 1u);
+  EXPECT_EQ(runs[1].boxes[0].text, runs[0].boxes[0].text);
+  EXPECT_EQ(runs[1].boxes[0].snapshot, runs[0].boxes[0].snapshot);
+
+  headless::HeadlessDisplay display;
+  display.SetAbsence(0, 60000);
+  hosted::RunProcess(display, [&] {
+    LARGE_INTEGER before, after;
+    uint8_t keys[256];
+    QueryPerformanceCounter(&before);
+    display.ReadKeyboard(keys);
+    QueryPerformanceCounter(&after);
+    EXPECT_EQ(after.QuadPart - before.QuadPart, 1000);
+    EXPECT_EQ(display.Counter(), 600003000);  // the minute passed on the display's clock
+  });
 }
 
 TEST(Game, EveryStartupFailureShowsItsNumber) {

@@ -9,7 +9,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/hosted/display/sdl/sdl_display.h"
 #include "platform/hosted/hosted_view.h"
@@ -356,6 +358,87 @@ TEST_F(SdlDisplayTest, CloseRequestsAreQueuedAndFocusMovesTheForeground) {
     EXPECT_TRUE(display.ReadKeyboard(keys));
     for (int i = 0; i < 256; ++i) ASSERT_EQ(keys[i], 0) << i;
   });
+}
+
+// Pushes a mouse button or finger event of window `window`.
+std::function<void()> Pointer(Uint32 type, Uint32 window, Uint8 button = SDL_BUTTON_LEFT) {
+  return [=] {
+    SDL_Event event{};
+    event.type = type;
+    if (type == SDL_FINGERDOWN || type == SDL_FINGERUP) {
+      event.tfinger.windowID = window;
+    } else {
+      event.button.windowID = window;
+      event.button.button = button;
+    }
+    SDL_PushEvent(&event);
+  };
+}
+
+// A game controller (SDL's virtual one), mouse buttons and fingers, with the
+// focus as SDL's window events tell it, in the snapshots after each step: Up
+// is 0xC8, P 0x19, Escape 0x01. The dummy driver gives no window SDL's own
+// focus, which SDL's controllers would otherwise wait for.
+TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
+  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+  SdlDisplay display;
+  hosted::RunProcess(display, [&] {
+    SDL_Window* shown = display.WindowOf(MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 16, 16));
+    Uint32 ours = SDL_GetWindowID(shown);
+    int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                          SDL_CONTROLLER_BUTTON_MAX, 0);
+    SDL_Joystick* pad = SDL_JoystickOpen(index);
+    auto button = [&](SDL_GameControllerButton which, bool down) {
+      return [=] { SDL_JoystickSetVirtualButton(pad, which, down); };
+    };
+    // A virtual trigger's whole range is SDL's axis range.
+    auto trigger = [&](Sint16 value) {
+      return [=] { SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_TRIGGERRIGHT, value); };
+    };
+    auto window = [&](Uint8 what) { return [=] { PushWindowEvent(shown, what); }; };
+    const struct {
+      std::vector<std::function<void()>> acts;
+      std::vector<int> down;
+      bool away;
+    } steps[] = {
+        {{button(SDL_CONTROLLER_BUTTON_A, true)}, {}, false},  // without the focus
+        {{window(SDL_WINDOWEVENT_FOCUS_GAINED)}, {0xC8}, false},
+        {{button(SDL_CONTROLLER_BUTTON_START, true)}, {0x19, 0xC8}, false},
+        {{button(SDL_CONTROLLER_BUTTON_A, false), button(SDL_CONTROLLER_BUTTON_START, false),
+          button(SDL_CONTROLLER_BUTTON_BACK, true)},
+         {0x01},
+         false},
+        {{button(SDL_CONTROLLER_BUTTON_BACK, false), trigger(32767)}, {0xC8}, false},
+        {{trigger(-10923), Pointer(SDL_MOUSEBUTTONDOWN, ours)}, {0xC8}, false},
+        {{Pointer(SDL_FINGERDOWN, ours), Pointer(SDL_MOUSEBUTTONUP, ours)}, {0xC8}, false},
+        {{Pointer(SDL_FINGERUP, ours), Pointer(SDL_MOUSEBUTTONDOWN, 12345)}, {}, false},
+        {{window(SDL_WINDOWEVENT_MINIMIZED)}, {}, true},
+        {{window(SDL_WINDOWEVENT_RESTORED)}, {}, false},
+        {{Pointer(SDL_MOUSEBUTTONDOWN, ours, SDL_BUTTON_RIGHT),
+          button(SDL_CONTROLLER_BUTTON_A, true), window(SDL_WINDOWEVENT_FOCUS_LOST)},
+         {},
+         true},
+        // Back with A and the button held: they count once pressed anew.
+        {{window(SDL_WINDOWEVENT_FOCUS_GAINED), [&] { display.WaitForReturn(); }}, {}, false},
+        {{button(SDL_CONTROLLER_BUTTON_A, false)}, {}, false},
+        {{button(SDL_CONTROLLER_BUTTON_A, true)}, {0xC8}, false},
+        {{[&] { SDL_JoystickDetachVirtual(index); }}, {}, false},  // unplugged while held
+    };
+    for (const auto& step : steps) {
+      for (const auto& act : step.acts) act();
+      display.Pump();
+      uint8_t keys[256];
+      EXPECT_TRUE(display.ReadKeyboard(keys));
+      std::vector<int> down;
+      for (int i = 0; i < 256; ++i)
+        if (keys[i]) down.push_back(i);
+      EXPECT_EQ(down, step.down) << "step " << &step - steps;
+      EXPECT_EQ(display.Away(), step.away) << "step " << &step - steps;
+    }
+    EXPECT_EQ(display.Held().Pads(), 0);
+    SDL_JoystickClose(pad);
+  });
+  unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
 }
 
 TEST_F(SdlDisplayTest, AMessageBoxThatCannotBeShownIsPrintedAndAnsweredOk) {

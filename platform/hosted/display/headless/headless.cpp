@@ -54,6 +54,10 @@ void HeadlessDisplay::ClearFailures() {
   failHeapFrom_ = -1;
 }
 void HeadlessDisplay::SetAvailable(bool available) { available_ = available; }
+void HeadlessDisplay::SetAbsence(int snapshot, uint32_t milliseconds) {
+  absentAfter_ = snapshot;
+  absence_ = milliseconds;
+}
 
 void HeadlessDisplay::RequestClose(HWND window) { closeRequests_.push_back(window); }
 
@@ -79,6 +83,15 @@ void HeadlessDisplay::Sleep(uint32_t milliseconds) {
 
 void HeadlessDisplay::Rest(int64_t foreseen) {
   if (onRest) onRest(foreseen);
+}
+
+bool HeadlessDisplay::Away() { return absentAfter_ >= 0 && snapshots_ > absentAfter_; }
+
+// The absence passes on the virtual clock, once.
+void HeadlessDisplay::WaitForReturn() {
+  if (!Away()) return;
+  Sleep(absence_);
+  absentAfter_ = -1;
 }
 
 void HeadlessDisplay::WindowChanged(HWND, const hosted::TopWindow&) {}

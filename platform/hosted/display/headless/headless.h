@@ -6,10 +6,12 @@
 // (platform/hosted/hosted_view.h, included here). The clock is virtual: it
 // starts at a chosen tick count, every read of the performance counter
 // advances it by 0.1 ms (1000 ticks of the 10 MHz counter), Sleep(n) by n ms,
-// and nothing else moves it. Keys come from a script, one entry per keyboard
-// snapshot. Message boxes are recorded and answered OK. Any platform step can
-// be made to fail: the display is also the process's hooks, so run the
-// process with it as both (hosted::RunProcess(display, entry, &display)).
+// and nothing else moves it but an absence of the player (SetAbsence), which
+// passes while the platform holds the program. Keys come from a script, one
+// entry per keyboard snapshot. Message boxes are recorded and answered OK.
+// Any platform step can be made to fail: the display is also the process's
+// hooks, so run the process with it as both (hosted::RunProcess(display,
+// entry, &display)).
 #pragma once
 
 #include <cstdint>
@@ -57,6 +59,9 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   void ClearFailures();
   // Whether DDRAW.DLL can find a screen (default true).
   void SetAvailable(bool available);
+  // The player goes away once keyboard snapshot `snapshot` has been taken
+  // and is back `milliseconds` of virtual time later (Away, WaitForReturn).
+  void SetAbsence(int snapshot, uint32_t milliseconds);
 
   // ---- hooks, run inside the process
   // After every keyboard read, with the snapshot's number (0 first).
@@ -78,6 +83,8 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
+  bool Away() override;
+  void WaitForReturn() override;
 
   // ---- hosted::ProcessHooks: the failures asked for above, in force in a
   // process run with this display as its hooks
@@ -101,6 +108,8 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   int64_t heapAllocs_ = 0;
   int64_t failHeapFrom_ = -1;
   std::vector<HWND> closeRequests_;
+  int absentAfter_ = -1;  // the snapshot the player leaves after; -1: never
+  uint32_t absence_ = 0;  // in milliseconds
 };
 
 }  // namespace headless

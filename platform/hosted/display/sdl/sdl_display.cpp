@@ -18,28 +18,8 @@ namespace {
 constexpr int32_t kFallbackWidth = 1024;  // the desktop when there is no screen
 constexpr int32_t kFallbackHeight = 768;
 constexpr uint64_t kCounterRate = 10000000;  // the hosted performance counter: 10 MHz
-
-// Code points of the bytes 0x80-0x9F in code page 1252; 0 where it has none.
-// clang-format off
-constexpr uint16_t kWindows1252[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-// clang-format on
-
-void AppendUtf8(std::string& out, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | (codePoint >> 6));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (codePoint >> 12));
-    out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
+// ms: the longest wait for an event while the program waits for the player
+constexpr int kAwayWait = 100;
 
 bool Named(const char* variable) {
   const char* value = SDL_getenv(variable);
@@ -82,21 +62,6 @@ bool SwitchesFullScreen(const SDL_Keysym& key) {
 
 }  // namespace
 
-std::string Utf8FromAnsi(const char* text) {
-  std::string out;
-  if (text == nullptr) return out;
-  for (const char* p = text; *p; ++p) {
-    auto byte = static_cast<unsigned char>(*p);
-    uint32_t codePoint = byte;
-    if (byte >= 0x80 && byte < 0xA0) {
-      uint16_t mapped = kWindows1252[byte - 0x80];
-      codePoint = mapped ? mapped : 0xFFFD;
-    }
-    AppendUtf8(out, codePoint);
-  }
-  return out;
-}
-
 SdlDisplay::SdlDisplay() {
   uint64_t frequency = SDL_GetPerformanceFrequency();
   frequency_ = frequency ? frequency : 1;
@@ -105,6 +70,7 @@ SdlDisplay::SdlDisplay() {
 SdlDisplay::~SdlDisplay() {
   for (Shown& shown : shown_) SDL_DestroyWindow(shown.window);
   shown_.clear();
+  held_.ClosePads();
   if (arrow_) SDL_FreeCursor(arrow_);
   if (video_ == Video::kReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
   SDL_Quit();
@@ -163,6 +129,7 @@ bool SdlDisplay::StartVideo() {
   if (scale_ == 0) scale_ = DefaultScale(screenWidth_, screenHeight_);
   arrow_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
   if (arrow_) SDL_SetCursor(arrow_);
+  held_.OpenPads();
   return true;
 }
 
@@ -270,7 +237,7 @@ void SdlDisplay::WindowChanged(HWND window, const hosted::TopWindow& view) {
         SDL_CreateWindow(title.c_str(), place.x, place.y, place.w, place.h, flags);
     // Without an SDL window the hosted window simply stays unseen.
     if (created == nullptr) return;
-    shown_.push_back({window, created, view.client, view.popup, false, nullptr});
+    shown_.push_back({window, created, view.client, view.popup, false, nullptr, false});
     shown = &shown_.back();
   } else {
     SDL_SetWindowTitle(shown->window, title.c_str());
@@ -377,41 +344,60 @@ void SdlDisplay::Pump() {
   EndIfSignalled();
   if (video_ != Video::kReady) return;
   SDL_Event event;
-  while (SDL_PollEvent(&event)) {
-    if (event.type == SDL_KEYDOWN && !event.key.repeat && SwitchesFullScreen(event.key.keysym)) {
-      if (const Shown* shown = FindSdl(event.key.windowID)) ToggleFullScreen(shown->handle);
-      continue;
-    }
-    if (event.type != SDL_WINDOWEVENT) continue;
-    Shown* shown = FindSdl(event.window.windowID);
-    if (shown == nullptr) continue;
-    // Window procedures run below and may change the windows: keep only
-    // the handle.
-    HWND handle = shown->handle;
-    switch (event.window.event) {
-      case SDL_WINDOWEVENT_CLOSE:
-        hosted::PostQueued(handle, WM_CLOSE, 0, 0);
-        break;
-      case SDL_WINDOWEVENT_FOCUS_GAINED:
-        hosted::SetForeground(handle);
-        break;
-      case SDL_WINDOWEVENT_FOCUS_LOST:
-        // The focus may already have moved on to another of our windows.
-        if (GetForegroundWindow() == handle) hosted::SetForeground(nullptr);
-        break;
-      case SDL_WINDOWEVENT_EXPOSED:
-        // What was last presented, again; the picture itself changes only
-        // with a blit.
-        if (SDL_UpdateWindowSurface(shown->window) != 0) Paint(*shown);
-        break;
-      case SDL_WINDOWEVENT_SIZE_CHANGED:
-        // A window manager may give a size other than the one asked for:
-        // the picture is laid out again in the new framebuffer.
-        Paint(*shown);
-        break;
-      default:
-        break;
-    }
+  while (SDL_PollEvent(&event)) Handle(event);
+}
+
+void SdlDisplay::Handle(const SDL_Event& event) {
+  if (event.type == SDL_KEYDOWN && !event.key.repeat && SwitchesFullScreen(event.key.keysym)) {
+    if (const Shown* shown = FindSdl(event.key.windowID)) ToggleFullScreen(shown->handle);
+    return;
+  }
+  uint32_t pointerWindow = 0;  // where a pointer went down
+  if (event.type == SDL_MOUSEBUTTONDOWN) pointerWindow = event.button.windowID;
+  if (event.type == SDL_FINGERDOWN) pointerWindow = event.tfinger.windowID;
+  held_.Take(event, FindSdl(pointerWindow) != nullptr);
+  if (event.type != SDL_WINDOWEVENT) return;
+  Shown* shown = FindSdl(event.window.windowID);
+  if (shown == nullptr) return;
+  // Window procedures run below and may change the windows: keep only
+  // the handle.
+  HWND handle = shown->handle;
+  switch (event.window.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      hosted::PostQueued(handle, WM_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      focused_ = event.window.windowID;
+      attention_ = true;
+      hosted::SetForeground(handle);
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      // The focus may already have moved on to another of our windows.
+      if (focused_ == event.window.windowID) {
+        focused_ = 0;
+        held_.LetGoOfPointers();
+      }
+      if (GetForegroundWindow() == handle) hosted::SetForeground(nullptr);
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      shown->minimised = true;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
+      shown->minimised = false;
+      break;
+    case SDL_WINDOWEVENT_EXPOSED:
+      // What was last presented, again; the picture itself changes only
+      // with a blit.
+      if (SDL_UpdateWindowSurface(shown->window) != 0) Paint(*shown);
+      break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      // A window manager may give a size other than the one asked for:
+      // the picture is laid out again in the new framebuffer.
+      Paint(*shown);
+      break;
+    default:
+      break;
   }
 }
 
@@ -424,8 +410,50 @@ bool SdlDisplay::ReadKeyboard(uint8_t state[256]) {
     if (focus != nullptr && FindSdl(SDL_GetWindowID(focus)) != nullptr)
       keys = SDL_GetKeyboardState(&count);
   }
-  MapKeyboard(keys, count, state);
+  held_.Snapshot(keys, count, focused_ != 0, state);
   return true;
+}
+
+bool SdlDisplay::Away() {
+  if (!attention_) return false;
+  if (focused_ == 0) return true;
+  return std::any_of(shown_.begin(), shown_.end(),
+                     [](const Shown& shown) { return shown.visible && shown.minimised; });
+}
+
+void SdlDisplay::WaitForReturn() {
+  // SDL would read the game controllers every millisecond of its wait; they
+  // count for nothing meanwhile, and are read again on return.
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "0");
+  while (Away()) {
+    EndIfSignalled();
+    SDL_Event event;
+    // A tenth of a second at most, for the signals, which SDL's wait does
+    // not notice.
+    if (SDL_WaitEventTimeout(&event, kAwayWait)) Handle(event);
+  }
+  SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "1");
+  int count = 0;
+  const Uint8* keys = SDL_GetKeyboardState(&count);
+  held_.Forget(keys, count);
+}
+
+// SDL's box takes Return, Enter or Escape going up after going down as its
+// answer, and the screen's key repeat sends a key held down again and again:
+// a key held when the box came up would answer it without a new press. So
+// the box comes up once those keys are up, events handled meanwhile.
+void SdlDisplay::WaitForAnswerKeysUp() {
+  for (;;) {
+    EndIfSignalled();
+    SDL_PumpEvents();
+    SDL_Window* focus = SDL_GetKeyboardFocus();
+    if (focus == nullptr || FindSdl(SDL_GetWindowID(focus)) == nullptr) return;
+    const Uint8* keys = SDL_GetKeyboardState(nullptr);
+    if (!keys[SDL_SCANCODE_RETURN] && !keys[SDL_SCANCODE_KP_ENTER] && !keys[SDL_SCANCODE_ESCAPE])
+      return;
+    SDL_Event event;
+    if (SDL_WaitEventTimeout(&event, kAwayWait)) Handle(event);
+  }
 }
 
 int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
@@ -433,6 +461,7 @@ int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint
   std::string utf8Title = Utf8FromAnsi(title);
   EndIfSignalled();
   if (video_ == Video::kReady) {
+    WaitForAnswerKeysUp();
     SDL_Window* parent = GetForegroundWindow() == owner ? WindowOf(owner) : nullptr;
     // One OK button, which Return and Escape press too, as in MB_OK boxes.
     SDL_MessageBoxButtonData button{
@@ -451,6 +480,8 @@ int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint
     int shown = SDL_ShowMessageBox(&box, &pressed);
     EndChildBox();
     EndBoxFocus(watcher);
+    // The box took the focus; the player has not left for all that.
+    attention_ = false;
     // A signal ends the box at once (ending.h), and then the process.
     EndIfSignalled();
     // However the box was closed, an MB_OK box answers IDOK.

@@ -11,11 +11,21 @@
 // picture into its framebuffer, which is then shown once, so no half frame
 // is ever seen. The clock is SDL's performance counter, at rest for a
 // moment in every reading of a wait (hosted::RestInWait), the keyboard SDL's
-// key state (all keys up while none of our windows has the focus), and
-// message boxes are SDL's, owned by the window in front and given the
-// keyboard where no window manager does (box_focus.h). Close requests
-// become WM_CLOSE in the thread's queue; the focus moving to or away from one
-// of our windows moves the foreground.
+// key state with the pointers held in our windows and SDL's game controllers
+// folded in (sdl_inputs.h; all up while none of our windows has the focus),
+// and message boxes are SDL's, owned by the window in front, given the
+// keyboard where no window manager does (box_focus.h) and shown once Return,
+// Enter and Escape are up, so that only a new press answers them (a pointer
+// or Space never does). Close requests become WM_CLOSE in the thread's
+// queue; the focus moving to or away from one of our windows moves the
+// foreground.
+//
+// The player is away (Away) once a window of ours that had the focus is
+// minimised or the focus has left our windows; a message box taking the
+// focus does not count, nor does a window that never had it (no window
+// manager gives it). The program then waits for the player's return
+// (WaitForReturn) in SDL's event wait, handling events as Pump does, and
+// whatever is held on return counts as let go until pressed anew.
 //
 // Alt+Enter and F11 switch the window that has the keyboard between its
 // place and full screen: a borderless window over the whole screen, at the
@@ -42,11 +52,13 @@
 #include <vector>
 
 #include "platform/hosted/display/display.h"
+#include "platform/hosted/display/sdl/sdl_inputs.h"
 
 struct SDL_Window;
 struct SDL_Cursor;
 struct SDL_Surface;
 struct SDL_Rect;
+union SDL_Event;
 
 namespace sdl {
 
@@ -93,12 +105,16 @@ class SdlDisplay final : public hosted::Display {
   int PrintedMessageBoxes() const { return printedBoxes_; }
   // The rests taken in waits on the clock.
   int64_t Rests() const { return rests_; }
+  // Pointers held and game controllers open (sdl_inputs.h).
+  const HeldInputs& Held() const { return held_; }
   // The signal that ended the process (EndOnSignals); 0 when none did.
   int EndingSignal() const { return endingSignal_; }
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
+  bool Away() override;
+  void WaitForReturn() override;
 
  private:
   enum class Video { kUntried, kReady, kMissing };
@@ -111,6 +127,7 @@ class SdlDisplay final : public hosted::Display {
     // The framebuffer last painted black all over: around the picture it
     // stays black, so a present sends only the picture to the screen.
     SDL_Surface* blackened;
+    bool minimised;
   };
 
   bool StartVideo();
@@ -121,6 +138,8 @@ class SdlDisplay final : public hosted::Display {
   SDL_Rect Scaled(const RECT& client) const;
   void Paint(Shown& shown);
   void EndIfSignalled();
+  void Handle(const SDL_Event& event);
+  void WaitForAnswerKeysUp();
 
   Video video_ = Video::kUntried;
   int32_t originX_ = 0;  // the primary screen's place among all screens
@@ -140,6 +159,9 @@ class SdlDisplay final : public hosted::Display {
   bool endOnSignals_ = false;
   int endingSignal_ = 0;
   std::string lostLine_;  // EndWhenScreenLost's; empty: the system's
+  HeldInputs held_;
+  uint32_t focused_ = 0;    // the SDL window of ours with the focus; 0: none
+  bool attention_ = false;  // one of ours had the focus since the last message box
 };
 
 // `text` in the Windows ANSI code page (1252) as UTF-8, which SDL expects;

@@ -1,0 +1,48 @@
+// The inputs other than the keyboard folded into the keyboard snapshot, as
+// one table: the keys down before, pointers down, what a second pad holds,
+// and the keys down after (Escape 0x01, P 0x19, Space 0x39, Up 0xC8).
+#include "platform/hosted/display/keys/inputs.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+constexpr int kNone = -1, kA = 0, kB = 1, kX = 2, kY = 3, kDpadUp = 4, kStart = 5, kBack = 6;
+
+TEST(FoldInputs, EachSourceGivesItsKeys) {
+  const struct {
+    std::vector<int> before;
+    int32_t pointers;
+    int button;  // keys::PadButton
+    float left, right;
+    std::vector<int> after;
+  } cases[] = {
+      // clang-format off
+      {{}, 0, kNone, 0, 0, {}},           {{0xCB}, 0, kNone, 0, 0, {0xCB}},
+      {{0x39}, 0, kNone, 0, 0, {0x39, 0xC8}},  {{}, 3, kNone, 0, 0, {0xC8}},
+      {{}, 0, kA, 0, 0, {0xC8}},          {{}, 0, kB, 0, 0, {0xC8}},
+      {{}, 0, kX, 0, 0, {0xC8}},          {{}, 0, kY, 0, 0, {0xC8}},
+      {{}, 0, kDpadUp, 0, 0, {0xC8}},     {{}, 0, kStart, 0, 0, {0x19}},
+      {{}, 0, kBack, 0, 0, {0x01}},       {{}, 0, kNone, 0.5f, 0.5f, {}},
+      {{}, 0, kNone, 0.51f, 0, {0xC8}},   {{}, 0, kNone, 0, 1, {0xC8}},
+      {{0xC8}, 1, kBack, 1, 1, {0x01, 0xC8}},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    uint8_t state[256] = {};
+    for (int key : c.before) state[key] = 0x80;
+    keys::Pad pads[2];
+    if (c.button != kNone) pads[1].buttons[c.button] = true;
+    pads[1].leftTrigger = c.left;
+    pads[1].rightTrigger = c.right;
+    keys::FoldInputs({c.pointers, pads}, state);
+    std::vector<int> after;  // a value other than 0x80 shows as its negated key
+    for (int i = 0; i < 256; ++i)
+      if (state[i]) after.push_back(state[i] == 0x80 ? i : -i);
+    EXPECT_EQ(after, c.after) << "row " << &c - cases;
+  }
+}
+
+}  // namespace
