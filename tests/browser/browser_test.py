@@ -164,8 +164,8 @@ class Browser:
     def open(self, query=''):
         self.driver.get(self.address + query)
 
-    def run(self, script):
-        return self.driver.execute_script(script)
+    def run(self, script, *arguments):
+        return self.driver.execute_script(script, *arguments)
 
     def wait(self, script, what, timeout=10):
         end = time.monotonic() + timeout
@@ -189,6 +189,13 @@ class Browser:
         time.sleep(seconds)
         self.key(key, False)
 
+    def recording(self):
+        """The recording the page offers at the end of its last game."""
+        return self.driver.execute_async_script(
+            "const done = arguments[0];"
+            "fetch(document.getElementById('recording').href)"
+            ".then((r) => r.text()).then(done);")
+
     def status(self):
         return self.run("const s = document.getElementById('status');"
                         "return s.hidden ? '' : s.textContent;")
@@ -196,7 +203,7 @@ class Browser:
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      '.wasm': 'application/wasm'}
+                      '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json'}
 
     def log_message(self, *args):
         pass
@@ -373,6 +380,177 @@ class PerformanceTest(BrowserTest):
     def metrics(self):
         found = self.browser.driver.execute_cdp_cmd('Performance.getMetrics', {})['metrics']
         return {m['name']: m['value'] for m in found}
+
+
+def recorded_keys(recording):
+    """Every scan code held at some snapshot of a recording."""
+    return {int(code) for line in recording.splitlines() if not line.startswith('#')
+            for code in line.split()}
+
+
+def recorded_box(recording):
+    box = [line for line in recording.splitlines() if line.startswith('# box ')]
+    return json.loads(box[0][len('# box '):]) if box else None
+
+
+class DeviceTest(BrowserTest):
+    """The page on a phone (Chromium's mobile emulation, 390 x 844 at three
+    device pixels per CSS pixel, touch), with gamepads and while hidden.
+    Screenshots go to the folder CAVE_SHOTS names, when it is set."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.phone(390, 844)
+        cls.browser.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled',
+                                           {'enabled': True, 'maxTouchPoints': 5})
+
+    @classmethod
+    def phone(cls, width, height):
+        cls.browser.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
+            'width': width, 'height': height, 'deviceScaleFactor': 3, 'mobile': True})
+
+    def shot(self, name):
+        folder = os.environ.get('CAVE_SHOTS')
+        if folder:
+            os.makedirs(folder, exist_ok=True)
+            self.browser.driver.get_screenshot_as_file(os.path.join(folder, name + '.png'))
+
+    def touch(self, kind, x=195, y=700):
+        points = [] if kind == 'touchEnd' else [{'x': x, 'y': y}]
+        self.browser.driver.execute_cdp_cmd('Input.dispatchTouchEvent',
+                                            {'type': kind, 'touchPoints': points})
+
+    def tap(self, x=195, y=700):
+        self.touch('touchStart', x, y)
+        time.sleep(0.05)
+        self.touch('touchEnd')
+
+    def test_layout_upright_and_sideways(self):
+        b = self.browser
+        # The canvas's CSS size at the largest whole scale (3 and 4 device
+        # pixels a game pixel), and the controls' places clear of it.
+        for width, height, size, name in [(390, 844, [320, 240], 'upright'),
+                                          (844, 390, [426.66, 320], 'sideways')]:
+            with self.subTest(name):
+                self.phone(width, height)
+                b.open('?tick=4242')
+                self.first_picture()
+                self.assertEqual(b.run("return document.getElementById('hint').textContent"),
+                                 'Hold anywhere to rise')
+                found = b.run("const r = (id) => document.getElementById(id)"
+                              "  .getBoundingClientRect().toJSON();"
+                              "return [r('screen'), r('pause'), r('fullscreen')];")
+                screen = found[0]
+                self.assertEqual([round(screen['width'], 2), round(screen['height'], 2)], size)
+                for control in found[1:]:
+                    self.assertTrue(control['bottom'] <= screen['top'] or
+                                    control['left'] >= screen['right'], control)
+                self.shot(name)
+        self.phone(390, 844)
+
+    def test_touch_game_as_in_the_replay(self):
+        b = self.browser
+        b.open('?tick=4242')
+        self.first_picture()
+        # One finger, then a second one: still one Up; lifted, the ball falls.
+        self.touch('touchStart')
+        time.sleep(0.3)
+        b.driver.execute_cdp_cmd('Input.dispatchTouchEvent', {
+            'type': 'touchStart', 'touchPoints': [{'x': 195, 'y': 700}, {'x': 100, 'y': 100}]})
+        time.sleep(0.3)
+        self.shot('touch-game')
+        self.touch('touchEnd')
+        b.wait("return document.getElementById('box').open", 'the message box', 30)
+        title = b.run("return document.getElementById('box-title').textContent")
+        text = b.run("return document.getElementById('box-text').textContent")
+        self.tap()
+        b.wait("return !document.getElementById('status').hidden", 'the end')
+        self.assertIn('Tap to play again', b.status())
+        recording = b.recording()
+        self.assertEqual(recorded_keys(recording), {0xC8})
+        self.assertEqual(recorded_box(recording), {'title': title, 'text': text})
+        self.assertEqual(check(recording).returncode, 0)
+        # A tap starts the next game.
+        self.tap()
+        b.wait("return document.getElementById('status').hidden", 'the next game')
+
+    def test_gamepad(self):
+        b = self.browser
+        # A stand-in for the Gamepad API: one pad in the standard mapping,
+        # its buttons and triggers set by the test.
+        added = b.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
+            window.pad = Array.from({length: 17}, () => ({pressed: false, value: 0}));
+            navigator.getGamepads = () => [{index: 0, connected: true, mapping: 'standard',
+                                            buttons: window.pad}];"""})
+        press = "pad[arguments[0]] = {pressed: arguments[1] > 0, value: arguments[1]};"
+        # Button held, then let go; then Back (Escape) ends the game with its
+        # box, which the held Back does not answer, but a new press of Start does.
+        for button, value, keys in [(0, 1, {0xC8, 0x01}), (12, 1, {0xC8, 0x01}),
+                                    (7, 0.75, {0xC8, 0x01}), (6, 0.25, {0x01})]:
+            with self.subTest(button=button, value=value):
+                b.open('?tick=4242')
+                self.first_picture()
+                b.run(press, button, value)
+                time.sleep(0.2)
+                b.run(press, button, 0)
+                b.run(press, 8, 1)
+                b.wait("return document.getElementById('box').open", 'the message box')
+                time.sleep(0.3)
+                self.assertTrue(b.run("return document.getElementById('box').open"))
+                b.run(press, 8, 0)
+                b.run(press, 9, 1)
+                b.wait("return !document.getElementById('status').hidden", 'the end')
+                b.run(press, 9, 0)
+                self.assertEqual(recorded_keys(b.recording()), keys)
+        b.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', added)
+
+    def test_hidden_page_holds_the_game(self):
+        b = self.browser
+        expected = replay(4242)
+        b.open('?tick=4242')
+        self.first_picture()
+        b.run("Object.defineProperty(document, 'visibilityState', {value: 'hidden',"
+              " configurable: true});"
+              "document.dispatchEvent(new Event('visibilitychange'));")
+        time.sleep(0.2)
+        shown = b.run('return caveProbe.pictures.length')
+        time.sleep(1.5)
+        self.assertEqual(b.run('return caveProbe.pictures.length'), shown)
+        b.run("delete document.visibilityState;"
+              "document.dispatchEvent(new Event('visibilitychange'));")
+        b.wait("return document.getElementById('box').open", 'the message box', 30)
+        title = b.run("return document.getElementById('box-title').textContent")
+        text = b.run("return document.getElementById('box-text').textContent")
+        self.assertEqual((title, text), (expected['title'], expected['text']))
+
+
+class OfflineTest(BrowserTest):
+    def test_installable_and_offline(self):
+        b = self.browser
+        b.open()
+        b.driver.set_script_timeout(20)
+        b.driver.execute_async_script(
+            "navigator.serviceWorker.ready.then(() => arguments[0]())")
+        self.assertEqual(b.driver.execute_cdp_cmd('Page.getInstallabilityErrors', {}),
+                         {'installabilityErrors': []})
+        # No server and no network: the page and its game from the cache.
+        b.server.shutdown()
+        b.driver.execute_cdp_cmd('Network.enable', {})
+        b.driver.execute_cdp_cmd('Network.emulateNetworkConditions', {
+            'offline': True, 'latency': 0, 'downloadThroughput': -1, 'uploadThroughput': -1})
+        b.open('?tick=7')
+        self.first_picture()
+        self.assertEqual(b.driver.title, 'Cave')
+
+
+def check(recording):
+    """cave-replay --check of a recording."""
+    with tempfile.TemporaryDirectory(prefix='cave-rec-') as folder:
+        path = os.path.join(folder, 'game.rec')
+        with open(path, 'w') as f:
+            f.write(recording)
+        return subprocess.run([REPLAY, '--check', path], capture_output=True, text=True)
 
 
 def main():
