@@ -22,6 +22,7 @@ var CaveWeb = {
   letGo() {
     this.keys.fill(0);
     this.pointers.clear();
+    this.pulses = [];
   },
 
   mapKey(code, scanCode) {
