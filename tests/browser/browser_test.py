@@ -462,7 +462,8 @@ class DeviceTest(BrowserTest):
         b.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
             window.pad = Array.from({length: 17}, () => ({pressed: false, value: 0}));
             navigator.getGamepads = () => [{index: 0, connected: true, mapping: 'standard',
-                                            buttons: window.pad}];"""})
+                                            buttons: window.pad}];
+            addEventListener('load', () => dispatchEvent(new Event('gamepadconnected')));"""})
         press = lambda i, value: b.run('pad[%d] = {pressed: %s > 0, value: %s}' % (i, value, value))
         # A button held, then let go; Back (Escape) ends the game with its box,
         # which the held Back does not answer, but a new press of Start does.

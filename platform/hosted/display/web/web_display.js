@@ -68,8 +68,13 @@ var CaveWeb = {
     return count;
   },
 
+  // Browsers show a gamepad to the page once one of its buttons has been
+  // pressed (gamepadconnected); until then they are not asked, which spares
+  // them starting to watch the devices.
+  padsSeen: false,
+
   gamepads() {
-    if (!navigator.getGamepads || !document.hasFocus()) return [];
+    if (!this.padsSeen || !navigator.getGamepads || !document.hasFocus()) return [];
     return [...navigator.getGamepads()].filter((p) => p && p.connected && p.mapping === 'standard');
   },
 
@@ -236,6 +241,10 @@ for (const type of ['pointermove', 'pointerup']) {
   });
 }
 addEventListener('pointercancel', (event) => CaveWeb.pointers.delete(event.pointerId));
+
+addEventListener('gamepadconnected', () => {
+  CaveWeb.padsSeen = true;
+});
 
 // What is held when the player leaves counts as let go.
 addEventListener('focus', () => CaveWeb.notice());
