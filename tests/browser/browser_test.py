@@ -189,6 +189,13 @@ class Browser:
         time.sleep(seconds)
         self.key(key, False)
 
+    def recording(self):
+        """The recording the page offers at the end of its last game."""
+        return self.driver.execute_async_script(
+            "const done = arguments[0];"
+            "fetch(document.getElementById('recording').href)"
+            ".then((r) => r.text()).then(done);")
+
     def status(self):
         return self.run("const s = document.getElementById('status');"
                         "return s.hidden ? '' : s.textContent;")
@@ -196,7 +203,7 @@ class Browser:
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
-                      '.wasm': 'application/wasm'}
+                      '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json'}
 
     def log_message(self, *args):
         pass
@@ -373,6 +380,139 @@ class PerformanceTest(BrowserTest):
     def metrics(self):
         found = self.browser.driver.execute_cdp_cmd('Performance.getMetrics', {})['metrics']
         return {m['name']: m['value'] for m in found}
+
+
+def recorded_keys(recording):
+    return {int(code) for line in recording.splitlines() if not line.startswith('#')
+            for code in line.split()}
+
+
+class DeviceTest(BrowserTest):
+    """The page on a phone (390 x 844 at three device pixels a CSS pixel, touch),
+    with gamepads, hidden. Screenshots go to the folder CAVE_SHOTS, when set."""
+
+    BOX_OPEN = "return document.getElementById('box').open"
+    ENDED = "return !document.getElementById('status').hidden"
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.phone(390, 844)
+        cls.browser.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled',
+                                           {'enabled': True, 'maxTouchPoints': 5})
+
+    @classmethod
+    def phone(cls, width, height):
+        cls.browser.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
+            'width': width, 'height': height, 'deviceScaleFactor': 3, 'mobile': True})
+
+    def shot(self, name):
+        if os.environ.get('CAVE_SHOTS'):
+            self.browser.driver.get_screenshot_as_file(
+                os.path.join(os.environ['CAVE_SHOTS'], name + '.png'))
+
+    def touch(self, *points):
+        self.browser.driver.execute_cdp_cmd('Input.dispatchTouchEvent', {
+            'type': 'touchStart' if points else 'touchEnd',
+            'touchPoints': [{'x': x, 'y': y} for x, y in points]})
+
+    def test_layout_upright_and_sideways(self):
+        # The canvas at the largest whole scale (3 and 4 device pixels a game
+        # pixel), the controls clear of it.
+        for width, height, size, name in [(844, 390, [426.66, 320], 'sideways'),
+                                          (390, 844, [320, 240], 'upright')]:
+            with self.subTest(name):
+                self.phone(width, height)
+                self.browser.open('?tick=4242')
+                self.first_picture()
+                screen, *controls = self.browser.run(
+                    "return ['screen', 'pause', 'fullscreen'].map((id) =>"
+                    "  document.getElementById(id).getBoundingClientRect().toJSON());")
+                self.assertEqual([round(screen['width'], 2), round(screen['height'], 2)], size)
+                for c in controls:
+                    self.assertTrue(c['bottom'] <= screen['top'] or c['left'] >= screen['right'])
+                self.shot(name)
+
+    def test_touch_game_as_in_the_replay(self):
+        b = self.browser
+        b.open('?tick=4242')
+        self.first_picture()
+        # Two fingers: one Up, until both are lifted.
+        self.touch((195, 700), (100, 100))
+        time.sleep(0.3)
+        self.shot('touch-game')
+        self.touch()
+        b.wait(self.BOX_OPEN, 'the message box', 30)
+        self.touch((195, 700))
+        self.touch()
+        b.wait(self.ENDED, 'the end')
+        self.assertIn('Tap to play again', b.status())
+        recording = b.recording()
+        self.assertEqual(recorded_keys(recording), {0xC8})
+        checked = subprocess.run([REPLAY, '--check', '/dev/stdin'], input=recording,
+                                 capture_output=True, text=True)
+        self.assertEqual(checked.returncode, 0, checked.stderr)
+        # A tap starts the next game.
+        self.touch((195, 700))
+        self.touch()
+        b.wait("return document.getElementById('status').hidden", 'the next game')
+
+    def test_gamepad(self):
+        b = self.browser
+        b.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
+            window.pad = Array.from({length: 17}, () => ({pressed: false, value: 0}));
+            navigator.getGamepads = () => [{index: 0, connected: true, mapping: 'standard',
+                                            buttons: window.pad}];
+            addEventListener('load', () => dispatchEvent(new Event('gamepadconnected')));"""})
+        press = lambda i, value: b.run('pad[%d] = {pressed: %s > 0, value: %s}' % (i, value, value))
+        # A button held, then let go; Back (Escape) ends the game with its box,
+        # which the held Back does not answer, but a new press of Start does.
+        for button, value, keys in [(0, 1, {0xC8, 0x01}), (12, 1, {0xC8, 0x01}),
+                                    (7, 0.75, {0xC8, 0x01}), (6, 0.25, {0x01})]:
+            with self.subTest(button=button, value=value):
+                b.open('?tick=4242')
+                self.first_picture()
+                for pressed, value, wait in [(button, value, 0.2), (button, 0, 0), (8, 1, 0)]:
+                    press(pressed, value)
+                    time.sleep(wait)
+                b.wait(self.BOX_OPEN, 'the message box')
+                time.sleep(0.3)
+                self.assertTrue(b.run(self.BOX_OPEN))
+                press(8, 0)
+                press(9, 1)
+                b.wait(self.ENDED, 'the end')
+                self.assertEqual(recorded_keys(b.recording()), keys)
+
+    def test_hidden_page_holds_the_game(self):
+        b = self.browser
+        b.open('?tick=4242')
+        self.first_picture()
+        b.run("Object.defineProperty(document, 'visibilityState', {value: 'hidden',"
+              " configurable: true});"
+              "document.dispatchEvent(new Event('visibilitychange'));")
+        time.sleep(0.2)
+        shown = b.run('return caveProbe.pictures.length')
+        time.sleep(1.5)
+        self.assertEqual(b.run('return caveProbe.pictures.length'), shown)
+        b.run("delete document.visibilityState;"
+              "document.dispatchEvent(new Event('visibilitychange'));")
+        b.wait(self.BOX_OPEN, 'the message box', 30)
+        self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
+                         replay(4242)['text'])
+
+
+class OfflineTest(BrowserTest):
+    def test_installable_and_offline(self):
+        b = self.browser
+        b.open()
+        b.driver.set_script_timeout(20)
+        b.driver.execute_async_script("navigator.serviceWorker.ready.then(arguments[0])")
+        self.assertEqual(b.driver.execute_cdp_cmd('Page.getInstallabilityErrors', {}),
+                         {'installabilityErrors': []})
+        # No server any more: the page and its game from the cache.
+        b.server.shutdown()
+        b.open('?tick=7')
+        self.first_picture()
 
 
 def main():

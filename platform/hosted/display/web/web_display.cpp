@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
+#include "platform/hosted/display/keys/inputs.h"
 #include "platform/hosted/display/keys/keys.h"
 #include "platform/hosted/services.h"
 
@@ -18,6 +20,10 @@ EM_JS(void, PageMapKey, (const char* code, int scanCode),
       { CaveWeb.mapKey(UTF8ToString(code), scanCode); });
 EM_JS(void, PageReadKeys, (uint8_t * state),
       { CaveWeb.readKeys(HEAPU8.subarray(state, state + 256)); });
+EM_JS(int, PagePointersDown, (), { return CaveWeb.pointersDown(); });
+EM_JS(int, PageReadPads, (float* pads, int max), { return CaveWeb.readPads(pads >> 2, max); });
+EM_JS(int, PageAway, (), { return CaveWeb.away ? 1 : 0; });
+EM_ASYNC_JS(void, PageWaitForReturn, (), { await CaveWeb.waitForReturn(); });
 EM_JS(void, PagePresent,
       (const uint32_t* pixels, int width, int height, int x, int y, int w, int h),
       { CaveWeb.present(pixels, width, height, x, y, w, h); });
@@ -38,6 +44,14 @@ constexpr double kSliceMs = 1.0;
 constexpr double kMarginMs = 2.0;
 constexpr double kLateMs = 1.0;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
+
+// The gamepads read at most, and the numbers the page gives for each
+// (CaveWeb.readPads): A, B, X, Y, d-pad up, Start, Back, left and right trigger.
+constexpr int kMaxPads = 4;
+constexpr int kPadFields = 9;
+constexpr keys::PadButton kPadOrder[] = {
+    keys::PadButton::kA,      keys::PadButton::kB,     keys::PadButton::kX,   keys::PadButton::kY,
+    keys::PadButton::kDpadUp, keys::PadButton::kStart, keys::PadButton::kBack};
 
 }  // namespace
 
@@ -120,8 +134,28 @@ void WebDisplay::Paint(const RECT& area) {
 
 void WebDisplay::Pump() {}
 
+bool WebDisplay::Away() { return PageAway() != 0; }
+
+void WebDisplay::WaitForReturn() {
+  PageWaitForReturn();
+  lastTurn_ = PageNow();
+}
+
+// The keys, with the pointers held and the gamepads folded in.
 bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
   PageReadKeys(state);
+  float fields[kMaxPads * kPadFields];
+  keys::Pad pads[kMaxPads];
+  int count = PageReadPads(fields, kMaxPads);
+  for (int i = 0; i < count; ++i) {
+    const float* field = fields + i * kPadFields;
+    for (int b = 0; b < static_cast<int>(std::size(kPadOrder)); ++b)
+      pads[i].buttons[static_cast<int>(kPadOrder[b])] = field[b] > 0;
+    pads[i].leftTrigger = field[7];
+    pads[i].rightTrigger = field[8];
+  }
+  keys::FoldInputs({.pointersDown = PagePointersDown(), .pads = {pads, static_cast<size_t>(count)}},
+                   state);
   return true;
 }
 

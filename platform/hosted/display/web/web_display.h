@@ -8,10 +8,16 @@
 // the first reading of the performance counter, and until then the tick count
 // is the chosen one, as on the headless display, so that the program seeds its
 // random numbers with exactly that tick count. Sleep sleeps. Keys are the page's
-// key events mapped to DirectInput scan codes through the key table; every key
-// is up while the page does not have the focus. Message boxes are a modal
-// dialog in the page with the box's title, text and one OK button, answered by
-// Return, Space, Escape or a click.
+// key events mapped to DirectInput scan codes through the key table, with the
+// other inputs folded in (display/keys/inputs.h): pointers held anywhere on the
+// page but its controls and links, and the gamepads of the Gamepad API in the
+// standard mapping, read at every keyboard read. Everything is up while the
+// page does not have the focus. The player is away while the page is hidden,
+// or has lost the focus it had; the wait for the return yields to the browser,
+// and what was held when the player left counts as let go. Message boxes are
+// a modal dialog in the page with the box's title, text and one OK button,
+// answered by a press that begins after it appears (Return, Space, Escape, a
+// pointer or a gamepad's button), never by a key held from before.
 //
 // The program never returns to the browser while it runs: it paces its frames
 // by busy-waiting on the performance counter. Every reading of the clock in
@@ -47,6 +53,8 @@ class WebDisplay final : public hosted::Display {
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
+  bool Away() override;
+  void WaitForReturn() override;
 
  private:
   void Paint(const RECT& area);

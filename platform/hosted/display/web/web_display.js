@@ -1,17 +1,28 @@
 // The page's side of the web display (web_display.cpp): the canvas, the
-// keyboard, the browser's turns and the message box dialog. It is placed at
-// the top of cave.js, and finds in the page the canvas #screen and the dialog
-// #box with #box-title, #box-text and the button #box-ok.
+// keyboard, pointers and gamepads, whether the player is away, the browser's
+// turns and the message box dialog. It is placed at the top of cave.js, and
+// finds in the page the canvas #screen and the dialog #box with #box-title,
+// #box-text and the button #box-ok.
 var CaveWeb = {
   keys: new Uint8Array(256),  // DirectInput snapshot: 0x80 for a key that is down
   codes: new Map(),           // KeyboardEvent.code -> DirectInput scan code
+  pointers: new Set(),        // the pointerId of every pointer held down on the page
+  pulses: [],                 // scan codes pressed by the page's controls: [code, first read]
+  hadFocus: false,
   context: null,
   resume: null,               // settles the sleep that waits for its turn
   channel: new MessageChannel(),
 
-  // A new program: keys held from before count from their next press.
+  // A new program: keys and pointers held from before count from their next press.
   start() {
+    this.letGo();
+    this.notice();
+  },
+
+  letGo() {
     this.keys.fill(0);
+    this.pointers.clear();
+    this.pulses = [];
   },
 
   mapKey(code, scanCode) {
@@ -22,6 +33,78 @@ var CaveWeb = {
   readKeys(state) {
     if (document.hasFocus()) state.set(this.keys);
     else state.fill(0);
+    // A control's key is down for the reads of 150 ms from the first that
+    // sees it: long enough for a game that reads the keyboard ten times a second.
+    const now = performance.now();
+    this.pulses = this.pulses.filter((pulse) => {
+      if (pulse[1] === null) pulse[1] = now;
+      return pulse[1] > now - 150;
+    });
+    for (const pulse of this.pulses) state[pulse[0]] = 0x80;
+  },
+
+  // Presses and releases the key `scanCode`, for the page's own controls.
+  pulse(scanCode) {
+    this.pulses.push([scanCode, null]);
+  },
+
+  pointersDown() {
+    return document.hasFocus() ? this.pointers.size : 0;
+  },
+
+  // The gamepads in the standard mapping, kPadFields numbers each into
+  // `pads` (HEAPF32 indices): A, B, X, Y, d-pad up, Start, Back (1 when
+  // pressed), then the left and right triggers (0 ... 1). Returns how many.
+  readPads(pads, max) {
+    let count = 0;
+    for (const pad of this.gamepads()) {
+      if (count === max) break;
+      const b = pad.buttons;
+      const values = [0, 1, 2, 3, 12, 9, 8].map((i) => (b[i] && b[i].pressed ? 1 : 0));
+      values.push(b[6] ? b[6].value : 0, b[7] ? b[7].value : 0);
+      HEAPF32.set(values, pads + count * values.length);
+      ++count;
+    }
+    return count;
+  },
+
+  // Browsers show a gamepad to the page once one of its buttons has been
+  // pressed (gamepadconnected); until then they are not asked, which spares
+  // them starting to watch the devices.
+  padsSeen: false,
+
+  gamepads() {
+    if (!this.padsSeen || !navigator.getGamepads || !document.hasFocus()) return [];
+    return [...navigator.getGamepads()].filter((p) => p && p.connected && p.mapping === 'standard');
+  },
+
+  // The player is away: the page is hidden, or lost the focus it had. Asked
+  // at every reading of the clock, so kept up to date by the page's events
+  // (notice) rather than looked up.
+  away: false,
+
+  notice() {
+    const focused = document.hasFocus();
+    if (focused) this.hadFocus = true;
+    this.away = document.visibilityState === 'hidden' || (this.hadFocus && !focused);
+  },
+
+  // Settles once the player is back. Besides the events that bring them
+  // back, a slow look now and then, for a return that sends none.
+  waitForReturn() {
+    return new Promise((resolve) => {
+      const check = () => {
+        this.notice();
+        if (this.away) return;
+        clearInterval(timer);
+        removeEventListener('focus', check);
+        document.removeEventListener('visibilitychange', check);
+        resolve();
+      };
+      const timer = setInterval(check, 500);
+      addEventListener('focus', check);
+      document.addEventListener('visibilitychange', check);
+    });
   },
 
   // `pixels`: the whole canvas, width x height RGBA; the area x, y, w, h changed.
@@ -46,31 +129,73 @@ var CaveWeb = {
     });
   },
 
-  // A modal dialog with the box's title and text and one OK button; settles
-  // when it is answered by Return, Space, Escape or a click on OK.
-  messageBox(title, text) {
-    const box = document.getElementById('box');
-    const ok = document.getElementById('box-ok');
-    document.getElementById('box-title').textContent = title;
-    document.getElementById('box-text').textContent = text;
+  // Whether a pointer event is meant for one of the page's controls or links
+  // (or the dialog) rather than for the game.
+  onControl(event) {
+    return event.target instanceof Element && event.target.closest('a, button, dialog') !== null;
+  },
+
+  // Settles at the next press that begins after the call: a key for which
+  // `key(event)` says yes (never a key repeating because it was held), a
+  // pointer pressed outside the page's controls and links, or a gamepad's
+  // button. What is held already does not count until pressed again.
+  nextPress(key) {
+    const since = performance.now();
     return new Promise((resolve) => {
-      const answer = (event) => {
-        event.preventDefault();
-        box.removeEventListener('keydown', key);
-        box.removeEventListener('cancel', answer);
-        ok.removeEventListener('click', answer);
-        box.close();
+      let held = this.padButtons();
+      const done = () => {
+        clearInterval(timer);
+        removeEventListener('keydown', keyDown, true);
+        removeEventListener('pointerdown', pointerDown, true);
         resolve();
       };
-      const key = (event) => {
-        if (['Enter', 'NumpadEnter', 'Space', 'Escape'].includes(event.code)) answer(event);
+      const keyDown = (event) => {
+        if (event.timeStamp >= since && !event.repeat && key(event)) done();
       };
-      box.addEventListener('keydown', key);
-      box.addEventListener('cancel', answer);
-      ok.addEventListener('click', answer);
-      box.showModal();
-      ok.focus();
+      // In the dialog every pointer answers; elsewhere not those on controls and links.
+      const pointerDown = (event) => {
+        const inDialog = event.target instanceof Element && event.target.closest('dialog');
+        if (event.timeStamp >= since && (inDialog || !this.onControl(event))) done();
+      };
+      const timer = setInterval(() => {
+        const now = this.padButtons();
+        if ([...now].some((button) => !held.has(button))) done();
+        held = now;
+      }, 20);
+      addEventListener('keydown', keyDown, true);
+      addEventListener('pointerdown', pointerDown, true);
     });
+  },
+
+  // Every button pressed on every gamepad, as 'pad:button'.
+  padButtons() {
+    const pressed = new Set();
+    for (const pad of this.gamepads())
+      pad.buttons.forEach((b, i) => b.pressed && pressed.add(pad.index + ':' + i));
+    return pressed;
+  },
+
+  // A modal dialog with the box's title and text and one OK button; settles
+  // when it is answered by a new press: Return, Space or Escape, a pointer or
+  // a gamepad's button. A key or button held when it appears (the one that
+  // ended the game, say) does not answer it, nor do its repeats.
+  async messageBox(title, text) {
+    const box = document.getElementById('box');
+    document.getElementById('box-title').textContent = title;
+    document.getElementById('box-text').textContent = text;
+    // The dialog's own answers by key (the button's, Escape's cancel) would
+    // take repeats of held keys too: they are left to nextPress.
+    const quiet = (event) => event.preventDefault();
+    box.addEventListener('keydown', quiet);
+    box.addEventListener('keyup', quiet);
+    box.addEventListener('cancel', quiet);
+    box.showModal();
+    document.getElementById('box-ok').focus();
+    await this.nextPress((event) => ['Enter', 'NumpadEnter', 'Space', 'Escape'].includes(event.code));
+    box.removeEventListener('keydown', quiet);
+    box.removeEventListener('keyup', quiet);
+    box.removeEventListener('cancel', quiet);
+    box.close();
   },
 
   // A zero-terminated string in the Windows ANSI code page (1252).
@@ -104,4 +229,30 @@ addEventListener('keyup', (event) => {
   if (scanCode !== undefined) CaveWeb.keys[scanCode] = 0;
 });
 
-addEventListener('blur', () => CaveWeb.keys.fill(0));
+// A pointer is held from its press anywhere but on a control until no button
+// of it is down any more (a mouse's other buttons keep it held), or it is
+// cancelled.
+addEventListener('pointerdown', (event) => {
+  if (!CaveWeb.onControl(event)) CaveWeb.pointers.add(event.pointerId);
+});
+for (const type of ['pointermove', 'pointerup']) {
+  addEventListener(type, (event) => {
+    if (event.buttons === 0) CaveWeb.pointers.delete(event.pointerId);
+  });
+}
+addEventListener('pointercancel', (event) => CaveWeb.pointers.delete(event.pointerId));
+
+addEventListener('gamepadconnected', () => {
+  CaveWeb.padsSeen = true;
+});
+
+// What is held when the player leaves counts as let go.
+addEventListener('focus', () => CaveWeb.notice());
+addEventListener('blur', () => {
+  CaveWeb.letGo();
+  CaveWeb.notice();
+});
+document.addEventListener('visibilitychange', () => {
+  if (document.visibilityState === 'hidden') CaveWeb.letGo();
+  CaveWeb.notice();
+});
