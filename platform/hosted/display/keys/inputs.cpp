@@ -4,12 +4,9 @@
 namespace keys {
 namespace {
 
-// The scan codes of the keys the game reads, and of Space.
-constexpr uint8_t kEscape = 0x01;
-constexpr uint8_t kP = 0x19;
-constexpr uint8_t kSpace = 0x39;
-constexpr uint8_t kUp = 0xC8;
-constexpr uint8_t kDown = 0x80;
+// The scan codes of the keys the game reads, and of Space; bit 7 marks a key
+// that is down.
+enum ScanCode : uint8_t { kEscape = 0x01, kP = 0x19, kSpace = 0x39, kUp = 0xC8, kDown = 0x80 };
 // A trigger counts as pressed past half way.
 constexpr float kTriggerPressed = 0.5f;
 
