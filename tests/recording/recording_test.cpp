@@ -206,19 +206,6 @@ TEST(RecordingDisplay, AFileGetsEachLineAsItIsTaken) {
   EXPECT_FALSE(read.ended);
 }
 
-// The first write that fails is said once; the game goes on unrecorded.
-TEST(RecordingDisplay, AFailedWriteIsReportedOnce) {
-  headless::HeadlessDisplay inner(7);
-  RecordingDisplay shown(inner, &inner);
-  std::vector<std::string> reports;
-  shown.OnWriteFailure([&](const std::string& problem) { reports.push_back(problem); });
-  std::string problem;
-  ASSERT_TRUE(shown.RecordTo("/dev/full", 7, &problem)) << problem;
-  EXPECT_FALSE(shown.Finish(0));
-  EXPECT_EQ(reports, (std::vector<std::string>{
-                         "cannot write the recording '/dev/full': No space left on device"}));
-}
-
 TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscape) {
   headless::HeadlessDisplay inner;
   inner.SetKeyTimeline({{200}, {1, 25}, {}, {1}});

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 
 #include "platform/hosted/display/keys/inputs.h"
 #include "platform/hosted/display/keys/keys.h"
@@ -46,12 +45,11 @@ constexpr double kLateMs = 1.0;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
 
 // The gamepads read at most, and the numbers the page gives for each
-// (CaveWeb.readPads): A, B, X, Y, d-pad up, Start, Back, left and right trigger.
+// (CaveWeb.readPads): its buttons in the order of keys::PadButton (A, B, X,
+// Y, d-pad up, Start, Back), then the left and the right trigger.
 constexpr int kMaxPads = 4;
-constexpr int kPadFields = 9;
-constexpr keys::PadButton kPadOrder[] = {
-    keys::PadButton::kA,      keys::PadButton::kB,     keys::PadButton::kX,   keys::PadButton::kY,
-    keys::PadButton::kDpadUp, keys::PadButton::kStart, keys::PadButton::kBack};
+constexpr int kPadButtons = static_cast<int>(keys::PadButton::kCount);
+constexpr int kPadFields = kPadButtons + 2;
 
 }  // namespace
 
@@ -149,10 +147,9 @@ bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
   int count = PageReadPads(fields, kMaxPads);
   for (int i = 0; i < count; ++i) {
     const float* field = fields + i * kPadFields;
-    for (int b = 0; b < static_cast<int>(std::size(kPadOrder)); ++b)
-      pads[i].buttons[static_cast<int>(kPadOrder[b])] = field[b] > 0;
-    pads[i].leftTrigger = field[7];
-    pads[i].rightTrigger = field[8];
+    for (int b = 0; b < kPadButtons; ++b) pads[i].buttons[b] = field[b] > 0;
+    pads[i].leftTrigger = field[kPadButtons];
+    pads[i].rightTrigger = field[kPadButtons + 1];
   }
   keys::FoldInputs({.pointersDown = PagePointersDown(), .pads = {pads, static_cast<size_t>(count)}},
                    state);
