@@ -45,10 +45,12 @@ ClockState& State() {
 }
 
 // The previous reading was the last of a wait: the wait ended there. When
-// the long rest before it already went past the end, the waits have come
-// faster than foreseen (or the rest woke late): the rhythm is learnt anew.
+// the long rest before it already went past the end, and that end came
+// before the foreseen one, the waits have come faster than foreseen: the
+// rhythm is learnt anew. Past the foreseen end, the rest woke late (a busy
+// processor, a browser's timer), and the rhythm stands.
 void EndWait(ClockState& clock) {
-  if (clock.longRest) clock.seen = 0;
+  if (clock.longRest && clock.lastReading < clock.foreseenEnd) clock.seen = 0;
   if (clock.lastEnd >= 0)
     clock.intervals[clock.seen++ % clock.intervals.size()] = clock.lastReading - clock.lastEnd;
   clock.lastEnd = clock.lastReading;

@@ -16,8 +16,9 @@
 // ends each wait a whole period after the previous one ended, so with a fixed
 // frame rate the shortest of the last eight intervals between ends is never
 // longer than the true period, and foresees the next end. When a long rest is
-// followed at once by the end of its wait, it slept past the end (the frame
-// rate went up, or the rest woke late), and the rhythm is learnt anew.
+// followed at once by the end of its wait, it slept past the end: if that
+// reading is still short of the foreseen end, the frame rate went up, and the
+// rhythm is learnt anew; if not, the rest woke late, and the rhythm stands.
 //
 // The rest. Before a reading in a wait is taken, the display is asked to rest
 // (Display::Rest) with how long after the previous reading the wait is

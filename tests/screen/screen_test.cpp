@@ -317,10 +317,11 @@ TEST(ScreenFlip, TheDisplayMayRestInEveryWaitAndIsToldWhenItEnds) {
   headless::HeadlessDisplay display;
   std::vector<int64_t> rests;
   bool sleeping = false;  // a long rest sleeps the virtual clock, as a real one would
+  bool late = false;      // ... or wakes 2 ms after the foreseen end
   display.onRest = [&](int64_t foreseen) {
     rests.push_back(foreseen);
-    if (sleeping && foreseen > 16500)
-      display.Sleep(static_cast<uint32_t>((foreseen - 15000) / 10000));
+    if ((sleeping || late) && foreseen > 16500)
+      display.Sleep(static_cast<uint32_t>((foreseen + (late ? 20000 : -15000)) / 10000));
   };
   // The rests of one flip.
   auto Flip = [&] {
@@ -357,6 +358,11 @@ TEST(ScreenFlip, TheDisplayMayRestInEveryWaitAndIsToldWhenItEnds) {
     Sleep(40);
     EXPECT_EQ(Flip(), Unforeseen(0));
     EXPECT_EQ(Flip(), Unforeseen(322));
+    EXPECT_EQ(Flip(), Foreseen());
+    // A long rest that wakes late, past the foreseen end, keeps the rhythm.
+    late = true;
+    EXPECT_EQ(Flip(), std::vector<int64_t>{322000});
+    late = false;
     EXPECT_EQ(Flip(), Foreseen());
     // Faster frames: the first long rest sleeps past the end of its wait,
     // and the rhythm is learnt anew.

@@ -32,16 +32,9 @@ EM_ASYNC_JS(void, PageMessageBox, (const char* title, const char* text),
 namespace web {
 namespace {
 
-// The longest run of clock readings in a wait without a turn for the
-// browser: short enough for key events and paints to keep flowing, long
-// enough that the turns cost little.
-constexpr double kSliceMs = 1.0;
-// How long before the foreseen end of a wait a sleeping wait wakes up, so
-// that a late timer still leaves the frame on time. The wait goes on without
-// turns from then until this long after the foreseen end, so that nothing the
-// browser does makes the frame late.
-constexpr double kMarginMs = 2.0;
-constexpr double kLateMs = 1.0;
+// The browser's timers count whole milliseconds and fire a few tenths of one
+// late, more on a busy machine; a wait sleeps in steps of whole milliseconds.
+constexpr double kStepMs = 1.0;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
 
 // The gamepads read at most, and the numbers the page gives for each
@@ -67,27 +60,25 @@ void WebDisplay::DesktopSize(int32_t* width, int32_t* height) {
   *height = kHeight;
 }
 
-// A wait on the clock gives the browser a turn once a slice of time has
-// passed since the last one. While the wait's end is foreseen (from the
-// rhythm of the waits before it), the turn is a sleep until shortly before
-// that end, and close to it there is no turn at all; with nothing foreseen,
-// or once the foreseen end is well past, a bare yield.
+// A wait on the clock sleeps, and so gives the browser its turns. While the
+// wait's end is foreseen (from the rhythm of the waits before it), it sleeps
+// until about a step before that end, then a step at a time; the last part
+// of a step, which no timer can time, it waits out reading the clock. A late
+// timer makes the frame late by as much, and no later. With nothing foreseen
+// it sleeps a step at a time.
 void WebDisplay::Rest(int64_t foreseen) {
-  double now = PageNow();
-  if (now - lastTurn_ < kSliceMs) return;
-  double sleep = 0;
+  double sleep = kStepMs;
   if (foreseen > 0) {
-    double ahead = answered_ + static_cast<double>(foreseen) / kCounterPerMs - now;
-    if (ahead < kMarginMs + 1 && ahead > -kLateMs) return;
-    sleep = std::max(ahead - kMarginMs, 0.0);
+    double ahead = answered_ + static_cast<double>(foreseen) / kCounterPerMs - PageNow();
+    if (ahead < kStepMs) return;
+    sleep = std::max(std::floor(ahead) - kStepMs, kStepMs);
   }
   PageSleep(sleep);
-  lastTurn_ = PageNow();
 }
 
 int64_t WebDisplay::ReadCounter() {
   answered_ = PageNow();
-  if (origin_ < 0) origin_ = lastTurn_ = answered_;
+  if (origin_ < 0) origin_ = answered_;
   return static_cast<int64_t>(std::llround((answered_ - origin_) * kCounterPerMs));
 }
 
@@ -96,10 +87,7 @@ uint32_t WebDisplay::TickCount() {
   return startTick_ + static_cast<uint32_t>(static_cast<int64_t>(elapsed));
 }
 
-void WebDisplay::Sleep(uint32_t milliseconds) {
-  PageSleep(milliseconds);
-  lastTurn_ = PageNow();
-}
+void WebDisplay::Sleep(uint32_t milliseconds) { PageSleep(milliseconds); }
 
 void WebDisplay::WindowChanged(HWND, const hosted::TopWindow& view) {
   if (view.visible) Paint(view.client);
@@ -134,10 +122,7 @@ void WebDisplay::Pump() {}
 
 bool WebDisplay::Away() { return PageAway() != 0; }
 
-void WebDisplay::WaitForReturn() {
-  PageWaitForReturn();
-  lastTurn_ = PageNow();
-}
+void WebDisplay::WaitForReturn() { PageWaitForReturn(); }
 
 // The keys, with the pointers held and the gamepads folded in.
 bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
@@ -158,7 +143,6 @@ bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
 
 int WebDisplay::MessageBox(HWND, const char* text, const char* title, uint32_t) {
   PageMessageBox(title ? title : "", text ? text : "");
-  lastTurn_ = PageNow();
   return IDOK;
 }
 

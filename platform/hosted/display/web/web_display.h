@@ -61,7 +61,6 @@ class WebDisplay final : public hosted::Display {
 
   uint32_t startTick_;
   double origin_ = -1;          // browser time of the first counter reading, ms
-  double lastTurn_ = 0;         // when the browser last had a turn
   double answered_ = 0;         // browser time of the latest counter reading, ms
   std::vector<uint32_t> rgba_;  // the canvas's pixels, as the page takes them
 };

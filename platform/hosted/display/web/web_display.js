@@ -114,11 +114,12 @@ var CaveWeb = {
     this.context.putImageData(new ImageData(data, width, height), 0, 0, x, y, w, h);
   },
 
-  // Gives the browser a turn after `ms` milliseconds (0: at once). The program
-  // goes on from a message rather than from the timer itself: browsers stretch
-  // timers set from within timers that were set from within timers, but not
-  // those set from a message.
+  // Gives the browser a turn after `ms` whole milliseconds (0: at once). Where
+  // the browser has a task scheduler, one task that waits; otherwise a timer
+  // and then a message, as browsers stretch timers set from within timers
+  // that were set from within timers, but not those set from a message.
   sleep(ms) {
+    if (globalThis.scheduler && scheduler.postTask) return scheduler.postTask(() => {}, {delay: ms});
     return new Promise((resolve) => {
       const turn = () => {
         this.resume = resolve;
