@@ -20,14 +20,15 @@
 // pointer or a gamepad's button), never by a key held from before.
 //
 // The program never returns to the browser while it runs: it paces its frames
-// by busy-waiting on the performance counter. Every reading of the clock in
-// such a wait (Rest) therefore gives the browser a turn once a slice of time
-// has passed since the last one, so that the page paints and key events
-// arrive; Asyncify saves the program's stack meanwhile. Once the end of the
-// wait is foreseen from the rhythm of the waits before it, the turn is a
-// sleep until shortly before that end, so that a waiting game does not keep
-// a processor busy, and there is no turn at all close to it, so that the
-// frame is not late.
+// by busy-waiting on the performance counter. The readings of the clock in
+// such a wait (Rest) therefore sleep, and the page paints and key events
+// arrive meanwhile; Asyncify saves the program's stack. The browser's timers
+// count whole milliseconds, so a wait sleeps a millisecond at a time until
+// its end is foreseen from the rhythm of the waits before it, then until
+// about a millisecond before that end and a millisecond more while one is
+// left; only the last fraction of a millisecond is waited out reading the
+// clock. A waiting game so keeps no processor busy, and its frame is late
+// only by as much as a timer is.
 //
 // The page's side of this display is web_display.js; the page itself is
 // the web program's (programs/web/site/index.html).

