@@ -123,7 +123,8 @@ var CaveWeb = {
   // and then a message, as browsers stretch timers set from within timers
   // that were set from within timers, but not those set from a message.
   sleep(ms) {
-    if (globalThis.scheduler && scheduler.postTask) return scheduler.postTask(() => {}, {delay: ms});
+    const tasks = globalThis.scheduler;
+    if (tasks && tasks.postTask) return tasks.postTask(() => {}, {delay: ms});
     return new Promise((resolve) => {
       const turn = () => {
         this.resume = resolve;
