@@ -34,7 +34,10 @@ namespace {
 
 // The browser's timers count whole milliseconds and fire a few tenths of one
 // late, more on a busy machine; a wait sleeps in steps of whole milliseconds.
+// Less than half a step before the end, a step would make the frame later
+// than reading the clock until the end costs: the wait reads the clock.
 constexpr double kStepMs = 1.0;
+constexpr double kReadMs = 0.5;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
 
 // The gamepads read at most, and the numbers the page gives for each
@@ -70,7 +73,7 @@ void WebDisplay::Rest(int64_t foreseen) {
   double sleep = kStepMs;
   if (foreseen > 0) {
     double ahead = answered_ + static_cast<double>(foreseen) / kCounterPerMs - PageNow();
-    if (ahead < kStepMs) return;
+    if (ahead < kReadMs) return;
     sleep = std::max(std::floor(ahead) - kStepMs, kStepMs);
   }
   PageSleep(sleep);
