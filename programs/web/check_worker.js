@@ -25,3 +25,8 @@ Module['onRuntimeInitialized'] = () => {
   caveReady = true;
   caveCheckAll();
 };
+
+// A checker that cannot run (its wasm missing, say) still answers.
+Module['onAbort'] = (what) => {
+  postMessage('Not verified: the check could not run (' + what + ')');
+};

@@ -525,6 +525,11 @@ class OfflineTest(BrowserTest):
         b.server.shutdown()
         b.open('?tick=7')
         self.first_picture()
+        # and a run link, checked by the checker from the cache.
+        with open(os.path.join(RECORDINGS, 'escape.rec'), 'rb') as f:
+            b.open(run_link(f.read()))
+        self.assertEqual(b.wait(RunsTest.VERDICT, 'the verdict'),
+                         'Verified: no score (ended after 29 snapshots)')
 
 
 RECORDINGS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'recordings')
@@ -603,7 +608,7 @@ class RunsTest(BrowserTest):
         b.wait("return /^snapshot [0-9]+ of [0-9]+$/.test("
                "document.getElementById('progress').textContent)", 'the progress')
         b.run("document.querySelectorAll('#speed button')[3].click()")
-        self.assertEqual(b.run("return document.querySelector('#speed .on').textContent"), '\u00d78')
+        self.assertEqual(b.run("return document.querySelector('#speed .on').textContent"), '×8')
         b.wait("return document.getElementById('box').open", 'the watched message box', 30)
         self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
                          replay(4242)['text'])

@@ -42,7 +42,8 @@ var CaveRuns = (() => {
     request.onerror = () => reject(request.error);
   });
 
-  // The score line of the recording's last box, and its points; null when it has none.
+  // The score line of the recording's last box (its first "Player N: P
+  // Punkte" line, as the checker reads it) and P; null when it has none.
   function score(text) {
     const boxes = text.split('\n').filter((line) => line.startsWith('# box '));
     if (boxes.length === 0) return null;
@@ -52,7 +53,8 @@ var CaveRuns = (() => {
     } catch {
       return null;
     }
-    const found = typeof box?.text === 'string' && box.text.match(/^Player 1: (\d+) Punkte$/m);
+    const found = typeof box?.text === 'string' &&
+                  box.text.match(/^Player \d+: (\d{1,9}) Punkte$/m);
     return found ? {points: Number(found[1]), line: found[0]} : null;
   }
 
