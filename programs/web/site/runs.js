@@ -230,7 +230,10 @@ var CaveRuns = (() => {
         row.className = 'run';
         const date = new Date(run.date).toLocaleString([], {dateStyle: 'medium',
                                                             timeStyle: 'short'});
-        row.append(run.points + ' points \u00b7 ' + date + ' ',
+        const points = document.createElement('span');
+        points.className = 'points';
+        points.textContent = run.points + ' points';
+        row.append(points, date,
                    button('watch', 'Watch', () => resolve(new TextEncoder().encode(run.text))),
                    button('share', 'Share', () => share(run.text)));
         return row;
