@@ -2,9 +2,9 @@
 // best of them listed with a Watch and a Share button each, and run links.
 //
 // Kept runs live in IndexedDB, as the Linux program keeps them: the best 20
-// by score and the latest 20, the rest removed. A run's score is the
-// "Player 1: N Punkte" line of its recording's last box; a run without one
-// counts only among the latest.
+// by score and the latest 20, the rest removed. A run's score is the first
+// "Player N: P Punkte" line of its recording's last box, as the checker reads
+// it; a run without one (a game ended by Escape) counts only among the latest.
 //
 // A run link is the page's address with #run= and the recording's bytes,
 // raw DEFLATE, in base64url without padding. A page opened with one checks
@@ -42,8 +42,7 @@ var CaveRuns = (() => {
     request.onerror = () => reject(request.error);
   });
 
-  // The score line of the recording's last box (its first "Player N: P
-  // Punkte" line, as the checker reads it) and P; null when it has none.
+  // The points of the recording's score line; null when it has none.
   function score(text) {
     const boxes = text.split('\n').filter((line) => line.startsWith('# box '));
     if (boxes.length === 0) return null;
@@ -55,7 +54,7 @@ var CaveRuns = (() => {
     }
     const found = typeof box?.text === 'string' &&
                   box.text.match(/^Player \d+: (\d{1,9}) Punkte$/m);
-    return found ? {points: Number(found[1]), line: found[0]} : null;
+    return found ? Number(found[1]) : null;
   }
 
   // Best first: more points, then the earlier run.
@@ -65,8 +64,7 @@ var CaveRuns = (() => {
   // Keeps a finished game's recording, and drops what the policy no longer keeps.
   async function keep(text) {
     const store = await runs('readwrite');
-    const found = score(text);
-    await settled(store.add({text, points: found && found.points, date: Date.now()}));
+    await settled(store.add({text, points: score(text), date: Date.now()}));
     const all = await settled(store.getAll());  // oldest first
     const kept = new Set([...best(all).slice(0, kKeepBest), ...all.slice(-kKeepLatest)]);
     for (const run of all)
@@ -132,16 +130,23 @@ var CaveRuns = (() => {
   // there is no recording.
   async function opened() {
     if (!location.hash.startsWith(kLink)) return null;
-    const worker = new Worker('cave-check.js');
     const verdict = element('verdict');
     verdict.textContent = 'Checking the run\u2026';
     verdict.hidden = false;
-    const read = await unpack(location.hash.slice(kLink.length));
-    const said = read.problem ? (worker.terminate(), 'Not a recording: ' + read.problem)
-                              : await check(worker, read.bytes);
+    let said = '';
+    let read = {};
+    try {
+      const worker = new Worker('cave-check.js');
+      read = await unpack(location.hash.slice(kLink.length));
+      said = read.problem ? (worker.terminate(), 'Not a recording: ' + read.problem)
+                          : await check(worker, read.bytes);
+    } catch (error) {
+      // A browser without workers or without DEFLATE streams.
+      said = 'Not verified: this browser cannot check run links (' + error.message + ')';
+    }
     verdict.textContent = said;
     performance.mark('cave-verdict');
-    return said.startsWith('Not a recording') ? null : read.bytes;
+    return said.startsWith('Not a recording') ? null : read.bytes ?? null;
   }
 
   // Another run link in the address bar: the page starts again with it.
@@ -189,13 +194,14 @@ var CaveRuns = (() => {
   // not write to the clipboard.
   async function share(text) {
     const field = element('link');
-    const link = await address(text);
+    let link = '';
     try {
+      link = await address(text);
       await navigator.clipboard.writeText(link);
       field.hidden = true;
       element('shared').hidden = false;
-    } catch {
-      field.value = link;
+    } catch (error) {
+      field.value = link || 'No link: this browser cannot pack one (' + error.message + ')';
       field.hidden = false;
       field.select();
     }
