@@ -136,7 +136,7 @@ var CaveRuns = (() => {
     let said = '';
     let read = {};
     try {
-      const worker = new Worker('cave-check.js');
+      const worker = window.caveChecker ?? new Worker('cave-check.js');
       read = await unpack(location.hash.slice(kLink.length));
       said = read.problem ? (worker.terminate(), 'Not a recording: ' + read.problem)
                           : await check(worker, read.bytes);
