@@ -33,7 +33,7 @@ bool Digits(std::string_view text, int* value) {
 }
 
 // The scored runs best first, the earlier first on a tie; the others newest
-// first; the foreign files by name.
+// first; the files that are not runs by name.
 bool ListedBefore(const KeptRun& a, const KeptRun& b) {
   if (a.run != b.run) return a.run;
   if (!a.run) return a.name < b.name;
@@ -158,7 +158,7 @@ std::vector<KeptRun> ReadRuns(const std::string& folder) {
       run.problem = "foreign: not named as a run";
     } else if (!recording::ReadFile(folder + "/" + run.name, &text, &run.problem) ||
                !recording::ParseRecording(text, &read, &run.problem)) {
-      run.problem = "foreign: " + run.problem;
+      run.problem = "unreadable: " + run.problem;
     } else {
       run.run = true;
       run.scored = recording::Score(read, &run.points, &line);

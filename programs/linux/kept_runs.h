@@ -10,8 +10,9 @@
 // latest kKeepLatest by time are kept; the others are removed when the next
 // game starts. A run's score is the score line of its recording's last box;
 // a run without one (ended by Escape or a signal) counts only among the
-// latest. A file of the folder that is not named so, or that is no
-// recording, is not a run: it is never removed, and listed as foreign.
+// latest. A file of the folder that is not named so (foreign), or that is
+// no recording (unreadable), is not a run: it is never removed, and listed
+// as what it is.
 #pragma once
 
 #include <cstdint>
@@ -29,7 +30,7 @@ constexpr size_t kKeepLatest = 20;
 struct KeptRun {
   std::string name;     // the file's name in the folder
   bool run = false;     // named as a run and a well-formed recording
-  std::string problem;  // why it is not a run (foreign), when it is not
+  std::string problem;  // why it is not a run: "foreign: ..." or "unreadable: ..."
   bool scored = false;  // its last box has a score line
   int points = 0;
   size_t snapshots = 0;
@@ -42,12 +43,12 @@ std::string RunsFolder(const char* dataHome, const char* home);
 
 // Every file of `folder`, in the order of cave --runs: the runs with a score,
 // best first (the earlier first when two have the same points), then the
-// runs without one, newest first, then the foreign files by name. Empty when
-// the folder is missing or holds nothing.
+// runs without one, newest first, then the files that are not runs, by
+// name. Empty when the folder is missing or holds nothing.
 std::vector<KeptRun> ReadRuns(const std::string& folder);
 
 // The names of the runs of `runs` that are among neither the best kKeepBest
-// nor the latest kKeepLatest; never a foreign file.
+// nor the latest kKeepLatest; never a file that is not a run.
 std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& runs);
 
 // Removes what RunsToRemove names from `folder`; false with a one-line
@@ -67,7 +68,8 @@ bool RunStart(std::string_view name, int64_t* secondsSince1970);
 
 // The table that cave --runs prints, with a header line: rank, points, date
 // and time (local time), length (m:ss of the snapshots at the game's frame
-// rate) and file name; foreign files last, without rank, marked as such.
+// rate) and file name; the files that are not runs last, without rank, each
+// with what it is ("foreign: ..." or "unreadable: ...").
 std::string RunsTable(const std::vector<KeptRun>& runs);
 
 // The run that cave --watch names by `which`: "best" (rank 1), "last" (the

@@ -34,9 +34,10 @@ std::string KeptRunsFolder() {
 int ListRuns() {
   std::string folder = KeptRunsFolder();
   std::vector<program::KeptRun> runs = program::ReadRuns(folder);
-  if (runs.empty())
-    std::printf("no kept runs in %s\n",
-                folder.empty() ? "(no folder: HOME is not set)" : folder.c_str());
+  if (folder.empty())
+    std::printf("no kept runs: neither XDG_DATA_HOME nor HOME is set\n");
+  else if (runs.empty())
+    std::printf("no kept runs in %s\n", folder.c_str());
   else
     std::fputs(program::RunsTable(runs).c_str(), stdout);
   return 0;
