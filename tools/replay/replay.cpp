@@ -51,7 +51,6 @@
 #include "runtime/list/list_view.h"
 #include "runtime/screen/screen_view.h"
 #include "runtime/window/window.h"
-#include "tools/replay/check.h"
 #include "tools/replay/steering.h"
 
 namespace {
@@ -379,8 +378,14 @@ int main(int argc, char** argv) {
   std::printf("{\"exit\":%d,\"snapshots\":%d}\n", code, display.Snapshots());
   if (options.check.empty()) return code;
 
-  std::string difference =
-      FirstDifference(options.checked, display.MessageBoxes(), display.Snapshots(), code);
+  recording::Replayed replayed;
+  replayed.snapshots = display.Snapshots();
+  replayed.exitCode = code;
+  for (const headless::MessageBoxRecord& box : display.MessageBoxes())
+    replayed.boxes.push_back({box.title, box.text});
+  if (!display.MessageBoxes().empty())
+    replayed.firstBoxSnapshot = display.MessageBoxes().front().snapshot;
+  std::string difference = recording::FirstDifference(options.checked, replayed);
   if (!difference.empty()) {
     std::fprintf(stderr, "cave-replay: '%s' does not replay as recorded: %s\n",
                  options.check.c_str(), difference.c_str());
