@@ -173,8 +173,11 @@ int main(int argc, char** argv) {
   else
     shown.Finish(code);
   files.Close();
-  // A game that never took a snapshot (no screen to play on) is no run.
-  if (!keptPath.empty() && files.Snapshots() == 0) std::remove(keptPath.c_str());
+  // A game that never took a snapshot (no screen to play on) is no run, and
+  // a run cut short by a failed write would stay in the folder as a broken
+  // file for good.
+  if (!keptPath.empty() && (files.Snapshots() == 0 || files.Failed(keptPath)))
+    std::remove(keptPath.c_str());
   if (!options.record.empty() && files.Failed(options.record) && code == 0) code = 1;
   return code;
 }
