@@ -203,6 +203,8 @@ Options ParseOptions(int argc, char** argv) {
         Usage("--desktop needs WxH with both at least 1, got '" + value + "'");
       options.desktopWidth = static_cast<int32_t>(w);
       options.desktopHeight = static_cast<int32_t>(h);
+    } else if (option == "--link") {
+      Usage("--link takes one recording and no other options");
     } else {
       Usage("unknown option '" + option + "'");
     }
