@@ -138,7 +138,7 @@ std::string Usage() {
          "Every game played is kept (unless --no-keep) as a recording in\n"
          "$XDG_DATA_HOME/cave/runs/ (~/.local/share/cave/runs/ by default), named by\n"
          "its start time in UTC; the best 20 by score and the latest 20 stay, the\n"
-         "others go when the next game starts. Files of other names stay untouched.\n";
+         "others go when the next game starts. Files there that are not runs stay.\n";
 }
 
 std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }
