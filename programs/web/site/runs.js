@@ -87,10 +87,20 @@ var CaveRuns = (() => {
   }
 
   // The recording a link's data holds, as bytes, read no further than
-  // kLargest; or {problem} when it holds none.
+  // kLargest; or {problem} when it holds none, said as the Linux program
+  // says it (programs/linux/run_link.h).
   async function unpack(data) {
-    if (!/^[A-Za-z0-9_-]*$/.test(data) || data.length % 4 === 1)
-      return {problem: 'the link is not base64url'};
+    if (data.length % 4 === 1) {
+      return {problem: `bad base64url: ${data.length} characters, ` +
+                       'a length (4n+1) that no data has'};
+    }
+    const wrong = data.search(/[^A-Za-z0-9_-]/);
+    if (wrong >= 0) {
+      const c = data.charCodeAt(wrong);
+      const shown = c >= 0x20 && c < 0x7f ? data[wrong] : '\\x' + c.toString(16).padStart(2, '0');
+      return {problem: `bad base64url: character ${wrong + 1} is '${shown}'` +
+                       (shown === '=' ? ', padding, which run links leave out' : '')};
+    }
     const packed = Uint8Array.from(atob(data.replace(/-/g, '+').replace(/_/g, '/')),
                                    (c) => c.charCodeAt(0));
     const reader = new Blob([packed]).stream()
@@ -102,12 +112,12 @@ var CaveRuns = (() => {
         size += part.value.length;
         if (size > kLargest) {
           reader.cancel().catch(() => {});
-          return {problem: 'more than 1 MB (1,048,576 bytes) once inflated'};
+          return {problem: `more than ${kLargest} bytes once inflated`};
         }
         parts.push(part.value);
       }
     } catch {
-      return {problem: 'the link is not raw DEFLATE data'};
+      return {problem: 'bad DEFLATE data'};
     }
     const bytes = new Uint8Array(size);
     parts.reduce((at, part) => (bytes.set(part, at), at + part.length), 0);
