@@ -105,22 +105,22 @@ var CaveRuns = (() => {
                                    (c) => c.charCodeAt(0));
     const reader = new Blob([packed]).stream()
                        .pipeThrough(new DecompressionStream('deflate-raw')).getReader();
-    const parts = [];
+    const chunks = [];
     let size = 0;
     try {
-      for (let part = await reader.read(); !part.done; part = await reader.read()) {
-        size += part.value.length;
+      for (let chunk = await reader.read(); !chunk.done; chunk = await reader.read()) {
+        size += chunk.value.length;
         if (size > kLargest) {
           reader.cancel().catch(() => {});
           return {problem: `more than ${kLargest} bytes once inflated`};
         }
-        parts.push(part.value);
+        chunks.push(chunk.value);
       }
     } catch {
       return {problem: 'bad DEFLATE data'};
     }
     const bytes = new Uint8Array(size);
-    parts.reduce((at, part) => (bytes.set(part, at), at + part.length), 0);
+    chunks.reduce((at, chunk) => (bytes.set(chunk, at), at + chunk.length), 0);
     return {bytes};
   }
 
