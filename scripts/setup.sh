@@ -26,7 +26,7 @@ as_root() {
   fi
 }
 
-build_packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev)
+build_packages=(cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev zlib1g-dev)
 # The web build (emscripten) and the browser its tests drive (Chromium with
 # its driver, through Debian's Selenium).
 web_packages=(emscripten)

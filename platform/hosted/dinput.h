@@ -41,6 +41,10 @@
 // Scan codes, the indices of the keyboard snapshot, of the keys that the
 // displays and the tests name (the runtime names its keys by number).
 #define DIK_ESCAPE 0x01
+#define DIK_1 0x02
+#define DIK_2 0x03
+#define DIK_4 0x05
+#define DIK_8 0x09
 #define DIK_P 0x19
 #define DIK_UP 0xC8
 

@@ -5,28 +5,95 @@
 // as the player would, with exit code 128 + the signal; a screen that goes
 // away ends it with exit code 1; a recording that cannot be written is said
 // when it fails, and the exit code is 1 then, where it would have been 0.
+// Every game played is also kept among the kept runs (kept_runs.h), unless
+// --no-keep says not to; a kept run that cannot be written is said once, and
+// the game goes on as if nothing had happened.
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/sdl/sdl_display.h"
 #include "platform/hosted/process.h"
+#include "programs/linux/kept_runs.h"
 #include "programs/linux/options.h"
+#include "programs/linux/recording_files.h"
+#include "programs/linux/run_link.h"
 
 namespace {
 
-// --tick, --record and --watch, on the display around the SDL display: false
-// with a one-line problem when the file to record or to watch is unusable.
-bool SetUpRecording(const program::Options& options, recording::RecordingDisplay* shown,
-                    std::string* problem) {
-  if (!options.watch.empty()) return shown->PlayFrom(options.watch, problem);
-  if (!options.tickGiven && options.record.empty()) return true;
-  // A recording without --tick keeps the tick count that the game would
-  // have started with.
-  uint32_t tick = options.tickGiven ? options.tick : shown->TickCount();
-  shown->SetStartTick(tick);
-  return options.record.empty() || shown->RecordTo(options.record, tick, problem);
+std::string KeptRunsFolder() {
+  return program::RunsFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"));
+}
+
+// cave --runs: the table, or one line when there is nothing to list.
+int ListRuns() {
+  std::string folder = KeptRunsFolder();
+  std::vector<program::KeptRun> runs = program::ReadRuns(folder);
+  if (folder.empty())
+    std::printf("no kept runs: neither XDG_DATA_HOME nor HOME is set\n");
+  else if (runs.empty())
+    std::printf("no kept runs in %s\n", folder.c_str());
+  else
+    std::fputs(program::RunsTable(runs).c_str(), stdout);
+  return 0;
+}
+
+// The recording that --watch names: a file that exists, a run link, a kept
+// run (best, last, a rank), or else a file; false with a one-line problem.
+bool FindWatched(const std::string& which, recording::Recording* watched, std::string* problem) {
+  struct stat status;
+  bool exists = stat(which.c_str(), &status) == 0;
+  std::string path = which, text, wrong;
+  if (!exists && program::LooksLikeRunLink(which)) {
+    if (!program::DecodeRunLink(which, &text, problem)) return false;
+    return recording::ParseRecording(text, watched, problem);
+  }
+  if (!exists && program::IsRunChoice(which)) {
+    std::string folder = KeptRunsFolder(), name;
+    if (!program::ChooseRun(program::ReadRuns(folder), which, &name, problem)) return false;
+    path = folder + "/" + name;
+  }
+  if (!recording::ReadFile(path, &text, problem)) return false;
+  if (!recording::ParseRecording(text, watched, &wrong)) {
+    *problem = "'" + path + "' " + wrong;
+    return false;
+  }
+  return true;
+}
+
+// Opens the file that --record names and a new kept run (unless --no-keep),
+// removing the old runs first; false with a one-line problem when the file
+// of --record cannot be opened. A kept run that cannot be made is said on
+// standard error, and the game is played without it.
+bool OpenRecordings(const program::Options& options, program::RecordingFiles* files,
+                    std::string* keptPath, std::string* problem) {
+  if (!options.record.empty()) {
+    std::FILE* file = std::fopen(options.record.c_str(), "wbe");
+    if (file == nullptr) {
+      *problem = "cannot write the recording '" + options.record + "': " + std::strerror(errno);
+      return false;
+    }
+    files->Add(file, options.record);
+  }
+  if (!options.keep) return true;
+  std::string folder = KeptRunsFolder(), trouble;
+  if (!program::PruneRuns(folder, &trouble)) std::fprintf(stderr, "cave: %s\n", trouble.c_str());
+  auto now = std::chrono::system_clock::now().time_since_epoch();
+  std::FILE* kept =
+      program::CreateRun(folder, std::chrono::duration_cast<std::chrono::milliseconds>(now).count(),
+                         keptPath, &trouble);
+  if (kept == nullptr) {
+    std::fprintf(stderr, "cave: this game is not kept: %s\n", trouble.c_str());
+    keptPath->clear();
+    return true;
+  }
+  files->Add(kept, *keptPath);
+  return true;
 }
 
 }  // namespace
@@ -46,6 +113,14 @@ int main(int argc, char** argv) {
     std::printf("%s\n", program::VersionLine().c_str());
     return 0;
   }
+  if (options.action == program::Options::Action::kRuns) return ListRuns();
+  // What is watched is read before any window opens.
+  recording::Recording watched;
+  if (!options.watch.empty() && !FindWatched(options.watch, &watched, &problem)) {
+    std::fprintf(stderr, "cave: %s\n", problem.c_str());
+    return 2;
+  }
+
   sdl::SdlDisplay display;
   display.EndWhenScreenLost("cave: the display went away");
   display.EndOnSignals();
@@ -59,18 +134,50 @@ int main(int argc, char** argv) {
   }
   if (options.fullscreen) display.StartInFullScreen();
   recording::RecordingDisplay shown(display);
-  shown.OnWriteFailure(
-      [](const std::string& failure) { std::fprintf(stderr, "cave: %s\n", failure.c_str()); });
-  if (!SetUpRecording(options, &shown, &problem)) {
-    std::fprintf(stderr, "cave: %s\n", problem.c_str());
-    return 2;
+
+  // Watching records nothing; a game played is recorded into the file of
+  // --record and kept, both from the one recording.
+  program::RecordingFiles files([&options](const std::string& path, int error) {
+    std::fprintf(stderr, "cave: cannot write the %s '%s': %s\n",
+                 path == options.record ? "recording" : "kept run", path.c_str(),
+                 std::strerror(error));
+  });
+  std::string keptPath;
+  if (!options.watch.empty()) {
+    shown.Play(watched);
+    shown.SetSpeed(options.speed);
+  } else {
+    if (!OpenRecordings(options, &files, &keptPath, &problem)) {
+      std::fprintf(stderr, "cave: %s\n", problem.c_str());
+      return 2;
+    }
+    // A game without --tick keeps the tick count that it would have started with.
+    uint32_t tick = options.tickGiven ? options.tick : shown.TickCount();
+    if (options.tickGiven || !files.Empty()) shown.SetStartTick(tick);
+    if (!files.Empty())
+      shown.Record(
+          tick,
+          [&files](std::string_view text) {
+            files.Write(text);
+            return true;  // each file fails on its own, said by `files`
+          },
+          recording::RecordingDisplay::HandOver::kEachLine);
   }
+
   int code = hosted::RunWinMain(shown, &shown);
   // A game that a signal ended has no end of its own: the recording stops
   // with the signal's name.
   int signal = display.EndingSignal();
-  bool written = signal != 0 ? shown.FinishInterrupted(std::string("SIG") + sigabbrev_np(signal))
-                             : shown.Finish(code);
-  if (!written && code == 0) code = 1;
+  if (signal != 0)
+    shown.FinishInterrupted(std::string("SIG") + sigabbrev_np(signal));
+  else
+    shown.Finish(code);
+  files.Close();
+  // A game that never took a snapshot (no screen to play on) is no run, and
+  // a run cut short by a failed write would stay in the folder as a broken
+  // file for good.
+  if (!keptPath.empty() && (files.Snapshots() == 0 || files.Failed(keptPath)))
+    std::remove(keptPath.c_str());
+  if (!options.record.empty() && files.Failed(options.record) && code == 0) code = 1;
   return code;
 }

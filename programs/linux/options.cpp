@@ -20,6 +20,7 @@ bool Number(const std::string& text, uint64_t min, uint64_t max, uint64_t* out) 
 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem) {
   *options = Options{};
+  bool speedGiven = false;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     if (option == "--help") {
@@ -34,7 +35,16 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       options->fullscreen = true;
       continue;
     }
-    if (option != "--scale" && option != "--tick" && option != "--record" && option != "--watch") {
+    if (option == "--no-keep") {
+      options->keep = false;
+      continue;
+    }
+    if (option == "--runs") {
+      options->action = Options::Action::kRuns;
+      continue;
+    }
+    if (option != "--scale" && option != "--tick" && option != "--record" && option != "--watch" &&
+        option != "--speed") {
       *problem = "unknown option '" + option + "'";
       return false;
     }
@@ -58,6 +68,13 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       }
       options->tickGiven = true;
       options->tick = static_cast<uint32_t>(number);
+    } else if (option == "--speed") {
+      if (value != "1" && value != "2" && value != "4" && value != "8") {
+        *problem = "--speed needs 1, 2, 4 or 8, got '" + value + "'";
+        return false;
+      }
+      options->speed = value[0] - '0';
+      speedGiven = true;
     } else if (value.empty()) {
       *problem = option + " needs a file name";
       return false;
@@ -69,6 +86,15 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     *problem = "--record and --watch cannot be combined";
     return false;
   }
+  if (options->action == Options::Action::kRuns &&
+      (!options->record.empty() || !options->watch.empty() || options->tickGiven || speedGiven)) {
+    *problem = "--runs cannot be combined with --record, --watch, --tick or --speed";
+    return false;
+  }
+  if (speedGiven && options->watch.empty()) {
+    *problem = "--speed needs --watch: it sets how fast a recording is shown";
+    return false;
+  }
   if (!options->watch.empty() && options->tickGiven) {
     *problem = "--tick cannot be combined with --watch: the recording gives the tick";
     return false;
@@ -77,8 +103,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
 }
 
 std::string Usage() {
-  return "usage: cave [--scale N] [--fullscreen] [--tick N] [--record FILE | --watch FILE]\n"
-         "            [--help] [--version]\n"
+  return "usage: cave [--scale N] [--fullscreen] [--tick N] [--record FILE] [--no-keep]\n"
+         "       cave [--scale N] [--fullscreen] --watch WHAT [--speed N]\n"
+         "       cave --runs | --help | --version\n"
          "\n"
          "A ball hangs in a cave that scrolls past; gravity pulls it down. Stay in the\n"
          "open passage as long as you can: narrow passages score faster.\n"
@@ -89,6 +116,7 @@ std::string Usage() {
          "  P                 pause, and resume (when let go); a gamepad's Start\n"
          "  Escape            quit (when let go); a gamepad's Back\n"
          "  Alt+Enter, F11    switch between the window and full screen\n"
+         "  1, 2, 4, 8        while watching: show the game 1, 2, 4 or 8 times as fast\n"
          "\n"
          "Options:\n"
          "  --scale N         show every pixel as N x N pixels of the screen, from 1 to\n"
@@ -97,9 +125,20 @@ std::string Usage() {
          "  --fullscreen      start in full screen\n"
          "  --tick N          play the cave of start tick N (0-4294967295)\n"
          "  --record FILE     record the game into FILE as it is played\n"
-         "  --watch FILE      show the recording in FILE\n"
+         "  --no-keep         do not keep this game among the kept runs\n"
+         "  --runs            list the kept runs, best first, and exit\n"
+         "  --watch WHAT      show a recorded game: WHAT is a recording FILE, a run link\n"
+         "                    (https://...#run=..., #run=... or run=...), or a kept run:\n"
+         "                    best, last (the latest) or N (its rank in --runs); a file\n"
+         "                    of that name wins (--watch ./best always means the file)\n"
+         "  --speed N         show the watched game N times as fast: 1, 2, 4 or 8\n"
          "  --help            show this text\n"
-         "  --version         show the version\n";
+         "  --version         show the version\n"
+         "\n"
+         "Every game played is kept (unless --no-keep) as a recording in\n"
+         "$XDG_DATA_HOME/cave/runs/ (~/.local/share/cave/runs/ by default), named by\n"
+         "its start time in UTC; the best 20 by score and the latest 20 stay, the\n"
+         "others go when the next game starts. Files there that are not runs stay.\n";
 }
 
 std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }

@@ -2,8 +2,9 @@
 // as it does on Windows; these options belong to the hosted program around
 // it and are read before the game starts:
 //
-//   cave [--scale N] [--fullscreen] [--tick N] [--record FILE | --watch FILE]
-//        [--help] [--version]
+//   cave [--scale N] [--fullscreen] [--tick N] [--record FILE] [--no-keep]
+//   cave [--scale N] [--fullscreen] --watch WHAT [--speed N]
+//   cave --runs | --help | --version
 //
 // A bad command line gets one line naming the problem, then the usage, on
 // standard error, and exit code 2, before any window opens.
@@ -15,14 +16,16 @@
 namespace program {
 
 struct Options {
-  enum class Action { kPlay, kHelp, kVersion };
+  enum class Action { kPlay, kRuns, kHelp, kVersion };
   Action action = Action::kPlay;
   int32_t scale = 0;  // every logical pixel as scale x scale screen pixels; 0: the default
   bool fullscreen = false;
   bool tickGiven = false;  // the tick count reads `tick` when the game starts
   uint32_t tick = 0;
   std::string record;  // the file to record the game into; empty: none
-  std::string watch;   // the recording to show; empty: none
+  bool keep = true;    // keep the game among the kept runs (kept_runs.h)
+  std::string watch;   // what to show: a file, a run link, best, last or a rank; empty: none
+  int speed = 1;       // how many times as fast a watched game runs: 1, 2, 4 or 8
 };
 
 // Reads argv[1 ...]; false with a one-line `problem` when the command line is

@@ -1,9 +1,11 @@
 // The process entry of the hosted program in a browser: the page calls
 // CavePlay for every game, and the web display is installed, wrapped in the
 // recording display so that the page can offer the game as a recording,
-// while WinMain runs as a hosted process.
+// while WinMain runs as a hosted process. CaveWatch shows a recording again
+// the same way, the recording display playing it back.
 #include <emscripten.h>
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -13,7 +15,8 @@
 
 namespace {
 
-std::string lastRecording;  // the recording of the game played last
+std::string lastRecording;                       // the recording of the game played last
+recording::RecordingDisplay* watched = nullptr;  // while CaveWatch runs
 
 }  // namespace
 
@@ -38,3 +41,38 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick) {
 // The recording of the game that CavePlay played last, as text; empty
 // before the first game has ended.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveRecording() { return lastRecording.c_str(); }
+
+// Shows the recording in the `length` bytes at `text` on the page, at the
+// game's own pace, the player's Escape still ending it and the digit keys 1,
+// 2, 4 and 8 setting the speed; returns the exit code, or -1 at once when the
+// text is not a recording. Called through Asyncify, as CavePlay.
+extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatch(const char* text, size_t length) {
+  recording::Recording played;
+  std::string problem;
+  if (text == nullptr || !recording::ParseRecording({text, length}, &played, &problem)) return -1;
+  web::WebDisplay display(played.tick);
+  recording::RecordingDisplay shown(display);
+  shown.Play(played);
+  watched = &shown;
+  int code = hosted::RunWinMain(shown, &shown);
+  watched = nullptr;
+  return code;
+}
+
+// While CaveWatch runs: the snapshots of the recording played so far, and
+// how many it has; 0 otherwise.
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t CaveWatchPlayed() {
+  return watched != nullptr ? static_cast<uint32_t>(watched->Played()) : 0;
+}
+extern "C" EMSCRIPTEN_KEEPALIVE uint32_t CaveWatchLength() {
+  return watched != nullptr ? static_cast<uint32_t>(watched->Length()) : 0;
+}
+
+// While CaveWatch runs: sets the speed of the game shown to `speed` (1, 2, 4
+// or 8 times its own; other values change nothing) and returns the speed
+// now; 0 when nothing is being watched.
+extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatchSpeed(int speed) {
+  if (watched == nullptr) return 0;
+  watched->SetSpeed(speed);
+  return watched->Speed();
+}

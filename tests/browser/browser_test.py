@@ -22,6 +22,7 @@ import tempfile
 import threading
 import time
 import unittest
+import zlib
 
 try:
     from selenium import webdriver
@@ -556,6 +557,99 @@ class OfflineTest(BrowserTest):
         b.server.shutdown()
         b.open('?tick=7')
         self.first_picture()
+        # and a run link, checked by the checker from the cache.
+        with open(os.path.join(RECORDINGS, 'escape.rec'), 'rb') as f:
+            b.open(run_link(f.read()))
+        self.assertEqual(b.wait(RunsTest.VERDICT, 'the verdict'),
+                         'Verified: no score (ended after 29 snapshots)')
+
+
+RECORDINGS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'recordings')
+
+
+def run_link(data):
+    """The fragment of a run link to the recording `data` (bytes)."""
+    packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+    return '#run=' + base64.urlsafe_b64encode(packer.compress(data) + packer.flush()) \
+        .rstrip(b'=').decode()
+
+
+class RunsTest(BrowserTest):
+    VERDICT = ("const v = document.getElementById('verdict');"
+               "return !v.hidden && !v.textContent.startsWith('Checking') && v.textContent")
+
+    def verdict(self, fragment):
+        """The page's verdict on a link and when it came, in ms from navigation."""
+        b = self.browser
+        b.driver.get('about:blank')
+        b.open(fragment)
+        said = b.wait(self.VERDICT, 'the verdict')
+        return said, b.run("return performance.getEntriesByName('cave-verdict')[0].startTime")
+
+    def test_run_links(self):
+        def kept(name, change=lambda lines: None):
+            with open(os.path.join(RECORDINGS, name), 'rb') as f:
+                lines = f.read().split(b'\n')
+            change(lines)
+            return run_link(b'\n'.join(lines))
+
+        def flip(k):
+            return lambda lines: lines.__setitem__(2 + k, b'' if lines[2 + k] else b'200')
+
+        forge = lambda lines: lines.__setitem__(-3, lines[-3].replace(b'323', b'999'))
+        box = '{"title":"Game Over!","text":"Spielstand:\\n\\nPlayer 1: %d Punkte\\n"}'
+        for name, fragment, expected in [
+                ('steered', kept('steered.rec'), 'Verified: Player 1: 323 Punkte'),
+                ('pause', kept('pause.rec'), 'Verified: Player 1: 157 Punkte'),
+                ('played', kept('played.rec'), 'Verified: Player 1: 0 Punkte'),
+                ('escape', kept('escape.rec'), 'Verified: no score (ended after 29 snapshots)'),
+                ('snapshot changed', kept('steered.rec', flip(1000)),
+                 'Not verified: the game ended after snapshot 1056, the recording has 2117'),
+                ('score forged', kept('steered.rec', forge),
+                 'Not verified: box 1: recorded %s, replayed %s' % (box % 999, box % 323)),
+                ('bad base64', '#run=AB*D', "Not a recording: bad base64url: character 3 is '*'"),
+                ('bad DEFLATE', '#run=' + base64.urlsafe_b64encode(b'\xff' * 9).decode(),
+                 'Not a recording: bad DEFLATE data'),
+                ('too large', run_link(b'# cave recording 1\n# tick 1\n' + b'\n' * 1048576),
+                 'Not a recording: more than 1048576 bytes once inflated'),
+                ('malformed', run_link(b'# cave recording 1\n# tick 1\n300\n'),
+                 "Not a recording: line 3: '300' is not a scan code 0-255")]:
+            with self.subTest(name):
+                said, ms = self.verdict(fragment)
+                print('%s: verdict %.0f ms after navigation, link %d characters'
+                      % (name, ms, len(self.browser.address + fragment)))
+                self.assertEqual(said, expected)
+                if name == 'steered':
+                    self.assertLess(ms, 2000)
+
+    def test_kept_run_watched_and_shared(self):
+        b = self.browser
+        b.open('?tick=4242')
+        b.wait("return document.getElementById('box').open", 'the message box', 30)
+        b.press(Keys.RETURN, 0.05)
+        points = int(replay(4242)['text'].split('Player 1: ')[1].split()[0])
+        row = b.wait("return document.querySelector('#runs .run')?.textContent", 'the list')
+        length = sum(not line.startswith('#') for line in b.recording().splitlines())
+        self.assertTrue(row.startswith('%d points' % points), row)
+        # Share: the link in the field, where the clipboard is refused.
+        b.run("navigator.clipboard.writeText = () => Promise.reject(new Error('no'));"
+              "document.querySelector('#runs .share').click()")
+        link = b.wait("const l = document.getElementById('link'); return !l.hidden && l.value",
+                      'the link')
+        # Watch: the game again, its progress shown, faster on request.
+        b.run("document.querySelector('#runs .watch').click()")
+        b.wait("return /^snapshot [0-9]+ of %d$/.test("
+               "document.getElementById('progress').textContent)" % length, 'the progress')
+        b.run("document.querySelectorAll('#speed button')[3].click()")
+        self.assertEqual(b.run("return document.querySelector('#speed .on').textContent"), '×8')
+        b.wait("return document.getElementById('box').open", 'the watched message box', 30)
+        self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
+                         replay(4242)['text'])
+        b.press(Keys.RETURN, 0.05)
+        b.wait("return !document.getElementById('status').hidden", 'the end')
+        self.assertIn('The run has ended', b.status())
+        self.assertEqual(self.verdict(link[len(b.address):])[0],
+                         'Verified: Player 1: %d Punkte' % points)
 
 
 def main():

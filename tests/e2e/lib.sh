@@ -21,12 +21,20 @@ cleanup() {
   fi
 }
 
+# A scratch folder for the test, removed at exit, which holds the runs that
+# the program keeps of the games it plays (kept in the player's data folder
+# otherwise).
+begin_work_dir() {
+  work_dir=$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")
+  trap cleanup EXIT
+  export XDG_DATA_HOME="$work_dir/data"
+}
+
 # Sets up the test: a scratch folder, a private X server with a screen of $1
 # (WIDTHxHEIGHT; 1024x768 unless given), cleanup at exit.
 begin_test() {
   need_programs Xvfb xdotool xwininfo import convert
-  work_dir=$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")
-  trap cleanup EXIT
+  begin_work_dir
   start_x_server "$work_dir" "${1:-}" || fail "the X server did not start or does not answer"
 }
 

@@ -5,8 +5,7 @@ set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: no_display.sh path/to/cave}
 
-work_dir=$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")
-trap cleanup EXIT
+begin_work_dir
 env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$cave" 2>"$work_dir/cave.err" &
 cave_pid=$!
 wait_cave_exit 10

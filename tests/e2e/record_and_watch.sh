@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Recordings of the game on an X server of its own. Files that cannot serve
-# are refused before any window opens. A game played with Up held and let go
-# several times, with --tick and --record, until the "Game Over!" box is
-# answered, leaves a recording that cave-replay --check replays to the same
-# end on the headless display; --watch shows it to the same box, and the
-# player's Escape ends a --watch early.
+# Recordings of the game on an X server of its own. Files, links and kept
+# runs that cannot serve are refused before any window opens; cave --runs
+# lists the kept runs, best first, and the files that are not runs. A game
+# played with Up held and let go several times, with --tick and --record,
+# until the "Game Over!" box is answered, leaves a recording that cave-replay
+# --check replays to the same end on the headless display, and the same
+# recording among the kept runs; --watch last shows that to the same box, and
+# the player's Escape ends a --watch of its run link early.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -12,6 +14,28 @@ replay=${2:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
 
 begin_test
 rec="$work_dir/game.rec"
+
+# Kept runs: recordings under the names of runs, and files that are not runs.
+kept_runs="$XDG_DATA_HOME/cave/runs"
+recordings="${BASH_SOURCE[0]%/*}/../recordings"
+mkdir -p "$kept_runs/folder"
+cp "$recordings/steered.rec" "$kept_runs/20261201-100000-000.rec"
+cp "$recordings/pause.rec" "$kept_runs/20261202-100000-000.rec"
+cp "$recordings/escape.rec" "$kept_runs/20261203-100000-000.rec"
+cp "$recordings/played.rec" "$kept_runs/20261203-100000-000b.rec"
+echo "# cave recording 1" >"$kept_runs/20261204-100000-000.rec"
+echo "notes" >"$kept_runs/notes.txt"
+TZ=UTC "$cave" --runs >"$work_dir/runs.out" || fail "cave --runs: exit code $?"
+diff -u - "$work_dir/runs.out" <<'END' || fail "cave --runs lists other runs"
+rank  points  date        time      length  file
+   1     323  2026-12-01  10:00:00    1:08  20261201-100000-000.rec
+   2     157  2026-12-02  10:00:00    0:30  20261202-100000-000.rec
+   3       0  2026-12-03  10:00:00    0:02  20261203-100000-000b.rec
+   4       -  2026-12-03  10:00:00    0:01  20261203-100000-000.rec
+                                            20261204-100000-000.rec (unreadable: line 2: expected the start tick, '# tick N' with N 0-4294967295)
+                                            folder (foreign: not named as a run)
+                                            notes.txt (foreign: not named as a run)
+END
 
 # Without a display a game would start and report its error 1; a refusal
 # comes first, as one line and exit code 2.
@@ -26,6 +50,9 @@ done <<END
 --record $work_dir/none/game.rec|cave: cannot write the recording '$work_dir/none/game.rec': No such file or directory
 --watch $work_dir/bad.rec|cave: '$work_dir/bad.rec' line 4: '300' is not a scan code 0-255
 --watch $work_dir/none.rec|cave: cannot read '$work_dir/none.rec'
+--watch 5|cave: there is no kept run of rank 5: cave --runs lists 4
+--watch https://cave.example/#run=AB=C|cave: not a run link: bad base64url: character 3 is '=', padding, which run links leave out
+--watch #run=__8|cave: not a run link: bad DEFLATE data: invalid block type
 END
 
 # The box's picture, once it is up, to $1; sets box.
@@ -68,15 +95,19 @@ echo "recorded $(grep -vc '^#' "$rec") snapshots, $presses with Up held in $runs
 
 "$replay" --check "$rec" >"$work_dir/check.out" 2>"$work_dir/check.err" ||
   fail "cave-replay --check: $(cat "$work_dir/check.err")"
+# The one new kept run is the same recording; the others are all kept.
+kept=$(find "$kept_runs" -name '2026*.rec' -newer "$kept_runs/notes.txt")
+cmp "$rec" "$kept" || fail "the kept run '$kept' differs from the recording"
+(($(find "$kept_runs" -mindepth 1 | wc -l) == 8)) || fail "the kept runs were pruned: $(ls "$kept_runs")"
 
-start_cave "$cave" --watch "$rec"
+start_cave "$cave" --watch last --speed 8
 box_picture "$work_dir/watched.png"
 # The same text in the same box: the same picture.
 compare -metric AE "$work_dir/played.png" "$work_dir/watched.png" null: 2>/dev/null ||
   fail "the box shown by --watch differs from the one of the game played"
 answer_box
 
-start_cave "$cave" --watch "$rec"
+start_cave "$cave" --watch "https://cave.example/$("$replay" --link "$rec")"
 wait_window 10 cave_window || fail "no window of cave appeared"
 xdotool windowfocus --sync "$window" || true
 xdotool keydown Escape sleep 0.15 keyup Escape

@@ -1,6 +1,8 @@
 // libFuzzer target: the input is read as a recording. A malformed one must
 // be refused with a problem naming its line; a well-formed one, written back,
-// must read the same again and write the same text again.
+// must read the same again and write the same text again. The input is read
+// as a run link as well: refused as one, or a recording that links back to
+// the same text.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <string_view>
 
 #include "platform/hosted/display/recording/recording.h"
+#include "programs/linux/run_link.h"
 
 namespace {
 
@@ -23,7 +26,13 @@ void Check(bool condition, const char* what) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
   recording::Recording read;
-  std::string problem;
+  std::string problem, linked, fragment, back;
+  if (program::DecodeRunLink(text, &linked, &problem)) {
+    Check(program::EncodeRunLink(linked, &fragment, &problem), "what a link holds links again");
+    Check(program::DecodeRunLink(fragment, &back, &problem) && back == linked, "and reads back");
+  } else {
+    Check(problem.rfind("not a run link: ", 0) == 0, "a refused link says so");
+  }
   if (!recording::ParseRecording(text, &read, &problem)) {
     Check(problem.rfind("line ", 0) == 0, "a refusal names the line");
     return 0;

@@ -31,6 +31,13 @@ TEST(Options, EachOptionSetsItsField) {
   EXPECT_TRUE(o.tickGiven);
   EXPECT_EQ(o.tick, 4294967295u);
   EXPECT_EQ(o.record, "r.txt");
+  EXPECT_TRUE(o.keep);
+  ASSERT_TRUE(Parse({"--no-keep", "--watch", "best", "--speed", "8"}, &o, &problem));
+  EXPECT_FALSE(o.keep);
+  EXPECT_EQ(o.watch, "best");
+  EXPECT_EQ(o.speed, 8);
+  ASSERT_TRUE(Parse({"--runs"}, &o, &problem));
+  EXPECT_EQ(o.action, Options::Action::kRuns);
   ASSERT_TRUE(Parse({"--watch", "w.txt", "--tick", "0", "--help"}, &o, &problem));
   EXPECT_EQ(o.action, Options::Action::kHelp);  // wins over what follows, bad or not
   ASSERT_TRUE(Parse({"--version", "--bogus"}, &o, &problem));
@@ -57,6 +64,10 @@ TEST(Options, BadCommandLinesNameTheProblem) {
       {{"--record", "a", "--watch", "b"}, "--record and --watch cannot be combined"},
       {{"--watch", "b", "--tick", "5"},
        "--tick cannot be combined with --watch: the recording gives the tick"},
+      {{"--watch", "b", "--speed", "3"}, "--speed needs 1, 2, 4 or 8, got '3'"},
+      {{"--speed", "2"}, "--speed needs --watch: it sets how fast a recording is shown"},
+      {{"--runs", "--watch", "b"},
+       "--runs cannot be combined with --record, --watch, --tick or --speed"},
   };
   for (const auto& c : cases) {
     Options o;

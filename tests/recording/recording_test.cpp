@@ -56,6 +56,30 @@ TEST(RecordingFormat, WritesAndReadsBack) {
   EXPECT_EQ(read, interrupted);
 }
 
+TEST(RecordingFormat, ScoreIsTheFirstPlayerLineOfTheLastBox) {
+  struct Case {
+    std::vector<std::string> boxes;
+    int points;  // -1: no score
+    std::string line;
+  };
+  const Case cases[] = {
+      {{"Spielstand:\n\nPlayer 1: 125 Punkte\nPlayer 2: 3 Punkte\n"}, 125, "Player 1: 125 Punkte"},
+      {{"Spielstand:\n\nPlayer 1: 0 Punkte"}, 0, "Player 1: 0 Punkte"},
+      {{"Spielstand:\n\nPlayer 1: 5 Punkte\n", "Fehler Nr.1"}, -1, ""},
+      {{"Player 1:  Punkte\nPlayer 1: 1x Punkte\nPlayer 1: 1234567890 Punkte\n"}, -1, ""},
+      {{}, -1, ""},
+  };
+  for (const Case& c : cases) {
+    Recording game;
+    for (const std::string& text : c.boxes) game.boxes.push_back({"Game Over!", text});
+    int points = -1;
+    std::string line;
+    EXPECT_EQ(recording::Score(game, &points, &line), c.points >= 0) << c.line;
+    EXPECT_EQ(points, c.points);
+    EXPECT_EQ(line, c.line);
+  }
+}
+
 TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
   const std::string head = kHeader;
   struct Case {
@@ -206,9 +230,9 @@ TEST(RecordingDisplay, AFileGetsEachLineAsItIsTaken) {
   EXPECT_FALSE(read.ended);
 }
 
-TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscape) {
+TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscapeAndSpeed) {
   headless::HeadlessDisplay inner;
-  inner.SetKeyTimeline({{200}, {1, 25}, {}, {1}});
+  inner.SetKeyTimeline({{200}, {1, 25}, {5, 3}, {1}});  // 4 and 2 at once: the larger wins
   RecordingDisplay shown(inner, &inner);
   Recording game;
   game.tick = 99;
@@ -224,6 +248,18 @@ TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscape) {
   }
   EXPECT_EQ(read, (std::vector<std::vector<int>>{{}, {1, 25}, {200}, {1}}));
   EXPECT_EQ(shown.TickCount(), 99u);
+  EXPECT_EQ(std::vector<size_t>({shown.Played(), shown.Length()}), std::vector<size_t>({4, 3}));
+  // At four times the speed a sleep is a quarter as long on the wrapped
+  // clock, and the played clock runs four times as fast.
+  EXPECT_EQ(shown.Speed(), 4);
+  shown.SetSpeed(3);  // not a speed: ignored
+  int64_t start = shown.ReadCounter();
+  shown.Sleep(40);
+  EXPECT_EQ(shown.ReadCounter() - start, 4 * (100000 + 1000));
+  shown.SetSpeed(1);  // from the next reading on
+  int64_t changed = shown.ReadCounter();
+  EXPECT_EQ(changed - start, 4 * 102000);
+  EXPECT_EQ(shown.ReadCounter() - changed, 1000);
 }
 
 TEST(RecordingDisplay, StartTickHoldsUntilTheCounterIsReadThenRuns) {

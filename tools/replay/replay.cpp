@@ -12,6 +12,7 @@
 //               [--fail POINT] [--desktop WxH] [--steer N:FILE] [--record FILE]
 //   cave-replay --check FILE [--trace FILE] [--cave K:FILE] [--ball K:FILE]
 //               [--shot K:FILE] [--box-shot FILE] [--desktop WxH]
+//   cave-replay --link FILE
 //
 // --input reads a plain key file (one line of scan codes per snapshot) or a
 // recording (platform/hosted/display/recording/recording.h), whose start
@@ -21,6 +22,10 @@
 // --check FILE replays a recording and compares its end with the recorded
 // one: exit code 0 when they agree, 1 with the first difference on standard
 // error when they do not.
+//
+// --link FILE prints the fragment "#run=..." of the run link of the
+// recording in FILE (programs/linux/run_link.h), which the page's address
+// and cave --watch take; a file that is no recording is refused.
 //
 // --steer N:FILE lets an autopilot hold the first ship's key as needed in
 // snapshots 0 ... N - 1 (on top of the keys of --input) and writes every
@@ -41,11 +46,11 @@
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
+#include "programs/linux/run_link.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list_view.h"
 #include "runtime/screen/screen_view.h"
 #include "runtime/window/window.h"
-#include "tools/replay/check.h"
 #include "tools/replay/steering.h"
 
 namespace {
@@ -198,6 +203,8 @@ Options ParseOptions(int argc, char** argv) {
         Usage("--desktop needs WxH with both at least 1, got '" + value + "'");
       options.desktopWidth = static_cast<int32_t>(w);
       options.desktopHeight = static_cast<int32_t>(h);
+    } else if (option == "--link") {
+      Usage("--link takes one recording and no other options");
     } else {
       Usage("unknown option '" + option + "'");
     }
@@ -305,9 +312,22 @@ std::FILE* OpenForWriting(const std::string& file, const char* what) {
   return out;
 }
 
+// cave-replay --link FILE.
+int PrintLink(const std::string& file) {
+  std::string text, fragment, problem;
+  if (!recording::ReadFile(file, &text, &problem)) Usage(problem);
+  if (!program::EncodeRunLink(text, &fragment, &problem)) Usage("'" + file + "' is " + problem);
+  std::printf("#%s\n", fragment.c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 2 && std::string(argv[1]) == "--link") {
+    if (argc != 3) Usage("--link takes one recording and no other options");
+    return PrintLink(argv[2]);
+  }
   Options options = ParseOptions(argc, argv);
   std::FILE* trace = OpenForWriting(options.trace, "trace file");
   std::FILE* keys = OpenForWriting(options.steer.file, "key file");
@@ -360,8 +380,14 @@ int main(int argc, char** argv) {
   std::printf("{\"exit\":%d,\"snapshots\":%d}\n", code, display.Snapshots());
   if (options.check.empty()) return code;
 
-  std::string difference =
-      FirstDifference(options.checked, display.MessageBoxes(), display.Snapshots(), code);
+  recording::Replayed replayed;
+  replayed.snapshots = display.Snapshots();
+  replayed.exitCode = code;
+  for (const headless::MessageBoxRecord& box : display.MessageBoxes())
+    replayed.boxes.push_back({box.title, box.text});
+  if (!display.MessageBoxes().empty())
+    replayed.firstBoxSnapshot = display.MessageBoxes().front().snapshot;
+  std::string difference = recording::FirstDifference(options.checked, replayed);
   if (!difference.empty()) {
     std::fprintf(stderr, "cave-replay: '%s' does not replay as recorded: %s\n",
                  options.check.c_str(), difference.c_str());

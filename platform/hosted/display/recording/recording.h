@@ -75,4 +75,25 @@ std::string RecordingText(const Recording& recording);
 std::string BoxJson(const Box& box);
 std::string JsonString(std::string_view text);
 
+// What a replay of a recording came to: the boxes it showed, the snapshots
+// taken before its first box, all the snapshots it took and its exit code.
+struct Replayed {
+  std::vector<Box> boxes;
+  int firstBoxSnapshot = -1;
+  int snapshots = 0;
+  int exitCode = 0;
+};
+
+// The first way in which `replayed` differs from `recorded`, in the order of
+// the game: it ended before the recording's last snapshot, it went on after
+// it, a box differs or is missing or extra, or the exit code differs; "" when
+// they agree. Of a recording without an end (an interrupted game) only the
+// boxes shown up to its last snapshot are compared.
+std::string FirstDifference(const Recording& recorded, const Replayed& replayed);
+
+// The score of a recorded game: the first "Player N: P Punkte" line of its
+// last box, and P; false when it has no such line (a game ended by Escape or
+// interrupted).
+bool Score(const Recording& recording, int* points, std::string* line);
+
 }  // namespace recording

@@ -82,6 +82,10 @@ bool RecordingDisplay::PlayFrom(const std::string& path, std::string* problem) {
   return true;
 }
 
+void RecordingDisplay::SetSpeed(int speed) {
+  if (speed == 1 || speed == 2 || speed == 4 || speed == 8) wantedSpeed_ = speed;
+}
+
 bool RecordingDisplay::Finish(int exitCode) {
   if (!writer_) return true;
   Write(ExitLine(exitCode), true);
@@ -142,9 +146,16 @@ int64_t RecordingDisplay::ReadCounter() {
   if (!tickSet_) return count;
   if (!clockRunning_) {
     clockRunning_ = true;
-    clockBase_ = count;
+    clockBase_ = speedMark_ = count;
+    scaled_ = 0;
   }
-  return static_cast<int64_t>(startTick_) * kCounterPerTick + (count - clockBase_);
+  if (playing_ && wantedSpeed_ != speed_) {
+    scaled_ += (count - speedMark_) * speed_;
+    speedMark_ = count;
+    speed_ = wantedSpeed_;
+  }
+  int64_t elapsed = playing_ ? scaled_ + (count - speedMark_) * speed_ : count - clockBase_;
+  return static_cast<int64_t>(startTick_) * kCounterPerTick + elapsed;
 }
 
 uint32_t RecordingDisplay::TickCount() {
@@ -153,9 +164,13 @@ uint32_t RecordingDisplay::TickCount() {
   return static_cast<uint32_t>(ReadCounter() / kCounterPerTick);
 }
 
-void RecordingDisplay::Sleep(uint32_t milliseconds) { inner_.Sleep(milliseconds); }
+void RecordingDisplay::Sleep(uint32_t milliseconds) {
+  inner_.Sleep(playing_ ? milliseconds / static_cast<uint32_t>(speed_) : milliseconds);
+}
 
-void RecordingDisplay::Rest(int64_t foreseen) { inner_.Rest(foreseen); }
+void RecordingDisplay::Rest(int64_t foreseen) {
+  inner_.Rest(playing_ ? foreseen / speed_ : foreseen);
+}
 
 bool RecordingDisplay::Away() { return inner_.Away(); }
 
@@ -175,6 +190,12 @@ bool RecordingDisplay::ReadKeyboard(uint8_t state[256]) {
   bool read = inner_.ReadKeyboard(state);
   if (playing_) {
     uint8_t escape = read ? state[DIK_ESCAPE] & 0x80 : 0;
+    if (read) {
+      constexpr std::pair<uint8_t, int> kSpeedKeys[] = {
+          {DIK_1, 1}, {DIK_2, 2}, {DIK_4, 4}, {DIK_8, 8}};
+      for (auto [key, speed] : kSpeedKeys)
+        if (state[key] & 0x80) SetSpeed(speed);
+    }
     std::memset(state, 0, 256);
     if (next_ < snapshots_.size())
       for (uint8_t code : snapshots_[next_]) state[code] = 0x80;

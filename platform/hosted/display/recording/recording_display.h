@@ -72,6 +72,13 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // Plays the recording in the file `path`; false with a one-line problem
   // naming the file and the line when it is not a recording.
   bool PlayFrom(const std::string& path, std::string* problem);
+  // The speed of playing: 1, 2, 4 or 8 (others are ignored); it may change
+  // while the game runs, and takes effect at the next clock reading.
+  void SetSpeed(int speed);
+  int Speed() const { return wantedSpeed_; }
+  // The snapshots of the recording played so far, and how many it has.
+  size_t Played() const { return next_; }
+  size_t Length() const { return snapshots_.size(); }
 
   // ---- after RunProcess
   // Writes the exit code and whatever is still held back; false when any
@@ -104,6 +111,12 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   uint32_t startTick_ = 0;
   bool clockRunning_ = false;
   int64_t clockBase_ = 0;  // the wrapped display's counter at the first reading
+  // While playing, the counter runs `speed_` times as fast as the wrapped
+  // one: `scaled_` counts elapsed up to the wrapped reading `speedMark_`.
+  int speed_ = 1;
+  int wantedSpeed_ = 1;
+  int64_t scaled_ = 0;
+  int64_t speedMark_ = 0;
 
   Writer writer_;
   HandOver handOver_ = HandOver::kEverySecond;

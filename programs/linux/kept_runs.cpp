@@ -1,0 +1,260 @@
+// Kept runs: the folder, the names, what is kept, the list and the choice.
+#include "programs/linux/kept_runs.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "platform/hosted/display/recording/recording.h"
+
+namespace program {
+namespace {
+
+// The game asks its screen for 30 frames a second, which paces a frame as
+// just over 1/31 s (the counter's frequency divided by the rate + 1), and it
+// takes one keyboard snapshot a frame: 31 snapshots are a second of play.
+constexpr size_t kSnapshotsPerSecond = 31;
+
+// "20261209-051530-123" and ".rec", with an optional letter between.
+constexpr size_t kStampLength = 19;
+constexpr std::string_view kExtension = ".rec";
+
+bool Digits(std::string_view text, int* value) {
+  *value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    *value = *value * 10 + (c - '0');
+  }
+  return !text.empty();
+}
+
+// The scored runs best first, the earlier first on a tie; the others newest
+// first; the files that are not runs by name.
+bool ListedBefore(const KeptRun& a, const KeptRun& b) {
+  if (a.run != b.run) return a.run;
+  if (!a.run) return a.name < b.name;
+  if (a.scored != b.scored) return a.scored;
+  if (a.scored && a.points != b.points) return a.points > b.points;
+  return a.scored ? a.name < b.name : a.name > b.name;
+}
+
+// Makes `folder` and the folders above it that are missing, each for the
+// player alone, as the data folders of a desktop are.
+bool MakeFolders(const std::string& folder, std::string* problem) {
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    std::string part = folder.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      *problem = "cannot make the folder '" + part + "': " + std::strerror(errno);
+      return false;
+    }
+    if (slash == std::string::npos) return true;
+  }
+}
+
+// Columns padded to their widest cell, the numbers to the right; the last
+// column as it is.
+std::string Table(const std::vector<std::vector<std::string>>& rows,
+                  std::string_view rightAligned) {
+  std::vector<size_t> widths;
+  for (const auto& row : rows)
+    for (size_t column = 0; column < row.size(); ++column) {
+      widths.resize(std::max(widths.size(), column + 1));
+      widths[column] = std::max(widths[column], row[column].size());
+    }
+  std::string text;
+  for (const auto& row : rows) {
+    for (size_t column = 0; column < row.size(); ++column) {
+      std::string gap(widths[column] - row[column].size(), ' ');
+      bool last = column + 1 == row.size();
+      if (rightAligned.find(static_cast<char>('0' + column)) != std::string_view::npos)
+        text += gap + row[column];
+      else
+        text += row[column] + (last ? "" : gap);
+      text += last ? "\n" : "  ";
+    }
+  }
+  return text;
+}
+
+std::string LocalTime(int64_t secondsSince1970) {
+  time_t seconds = static_cast<time_t>(secondsSince1970);
+  struct tm local {};
+  char text[32];
+  if (localtime_r(&seconds, &local) == nullptr ||
+      std::strftime(text, sizeof text, "%Y-%m-%d  %H:%M:%S", &local) == 0)
+    return "?";
+  return text;
+}
+
+std::string Length(size_t snapshots) {
+  size_t seconds = (snapshots + kSnapshotsPerSecond / 2) / kSnapshotsPerSecond;
+  std::string secondsText = std::to_string(seconds % 60);
+  return std::to_string(seconds / 60) + ":" + (secondsText.size() < 2 ? "0" : "") + secondsText;
+}
+
+}  // namespace
+
+std::string RunsFolder(const char* dataHome, const char* home) {
+  if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/cave/runs";
+  if (home != nullptr && home[0] != 0) return std::string(home) + "/.local/share/cave/runs";
+  return "";
+}
+
+std::string RunName(int64_t millisecondsSince1970, char suffix) {
+  time_t seconds = static_cast<time_t>(millisecondsSince1970 / 1000);
+  struct tm utc {};
+  char stamp[32] = "";
+  if (gmtime_r(&seconds, &utc) != nullptr)
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
+  char milliseconds[8];
+  std::snprintf(milliseconds, sizeof milliseconds, "-%03d",
+                static_cast<int>(millisecondsSince1970 % 1000));
+  return stamp + std::string(milliseconds) + (suffix != 0 ? std::string(1, suffix) : "") +
+         std::string(kExtension);
+}
+
+bool RunStart(std::string_view name, int64_t* secondsSince1970) {
+  if (name.size() < kStampLength + kExtension.size() ||
+      name.substr(name.size() - kExtension.size()) != kExtension)
+    return false;
+  std::string_view suffix =
+      name.substr(kStampLength, name.size() - kExtension.size() - kStampLength);
+  if (suffix.size() > 1 || (suffix.size() == 1 && (suffix[0] < 'b' || suffix[0] > 'z')))
+    return false;
+  int year, month, day, hour, minute, second, millisecond;
+  if (name[8] != '-' || name[15] != '-' || !Digits(name.substr(0, 4), &year) ||
+      !Digits(name.substr(4, 2), &month) || !Digits(name.substr(6, 2), &day) ||
+      !Digits(name.substr(9, 2), &hour) || !Digits(name.substr(11, 2), &minute) ||
+      !Digits(name.substr(13, 2), &second) || !Digits(name.substr(16, 3), &millisecond) ||
+      month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
+    return false;
+  struct tm utc {};
+  utc.tm_year = year - 1900;
+  utc.tm_mon = month - 1;
+  utc.tm_mday = day;
+  utc.tm_hour = hour;
+  utc.tm_min = minute;
+  utc.tm_sec = second;
+  *secondsSince1970 = static_cast<int64_t>(timegm(&utc));
+  return true;
+}
+
+std::vector<KeptRun> ReadRuns(const std::string& folder) {
+  std::vector<KeptRun> runs;
+  DIR* directory = opendir(folder.c_str());
+  if (directory == nullptr) return runs;
+  while (const dirent* entry = readdir(directory)) {
+    KeptRun run;
+    run.name = entry->d_name;
+    if (run.name == "." || run.name == "..") continue;
+    std::string text;
+    recording::Recording read;
+    std::string line;
+    if (!RunStart(run.name, &run.started)) {
+      run.problem = "foreign: not named as a run";
+    } else if (!recording::ReadFile(folder + "/" + run.name, &text, &run.problem) ||
+               !recording::ParseRecording(text, &read, &run.problem)) {
+      run.problem = "unreadable: " + run.problem;
+    } else {
+      run.run = true;
+      run.scored = recording::Score(read, &run.points, &line);
+      run.snapshots = read.snapshots.size();
+    }
+    runs.push_back(std::move(run));
+  }
+  closedir(directory);
+  std::sort(runs.begin(), runs.end(), ListedBefore);
+  return runs;
+}
+
+std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& runs) {
+  std::vector<const KeptRun*> best, latest;
+  for (const KeptRun& run : runs) {
+    if (run.run) latest.push_back(&run);
+    if (run.run && run.scored) best.push_back(&run);
+  }
+  std::sort(best.begin(), best.end(), [](auto a, auto b) { return ListedBefore(*a, *b); });
+  std::sort(latest.begin(), latest.end(), [](auto a, auto b) { return a->name > b->name; });
+  best.resize(std::min(best.size(), kKeepBest));
+  std::vector<std::string> removed;
+  for (size_t age = kKeepLatest; age < latest.size(); ++age)
+    if (std::find(best.begin(), best.end(), latest[age]) == best.end())
+      removed.push_back(latest[age]->name);
+  return removed;
+}
+
+bool PruneRuns(const std::string& folder, std::string* problem) {
+  for (const std::string& name : RunsToRemove(ReadRuns(folder))) {
+    std::string path = folder + "/" + name;
+    if (std::remove(path.c_str()) != 0) {
+      *problem = "cannot remove the old run '" + path + "': " + std::strerror(errno);
+      return false;
+    }
+  }
+  return true;
+}
+
+std::FILE* CreateRun(const std::string& folder, int64_t millisecondsSince1970, std::string* path,
+                     std::string* problem) {
+  if (folder.empty()) {
+    *problem = "no folder for the runs: neither XDG_DATA_HOME nor HOME is set";
+    return nullptr;
+  }
+  if (!MakeFolders(folder, problem)) return nullptr;
+  for (char suffix = 'a'; suffix <= 'z'; ++suffix) {
+    *path = folder + "/" + RunName(millisecondsSince1970, suffix == 'a' ? 0 : suffix);
+    // "x": never a file that exists; "e": not inherited by the message box's process.
+    if (std::FILE* file = std::fopen(path->c_str(), "wbxe")) return file;
+    if (errno != EEXIST) break;
+  }
+  *problem = "cannot create the run '" + *path + "': " + std::strerror(errno);
+  return nullptr;
+}
+
+std::string RunsTable(const std::vector<KeptRun>& runs) {
+  std::vector<std::vector<std::string>> rows = {
+      {"rank", "points", "date        time", "length", "file"}};
+  int rank = 0;
+  for (const KeptRun& run : runs) {
+    if (!run.run) {
+      rows.push_back({"", "", "", "", run.name + " (" + run.problem + ")"});
+      continue;
+    }
+    rows.push_back({std::to_string(++rank), run.scored ? std::to_string(run.points) : "-",
+                    LocalTime(run.started), Length(run.snapshots), run.name});
+  }
+  return Table(rows, "013");
+}
+
+bool IsRunChoice(std::string_view which) {
+  int rank = 0;
+  return which == "best" || which == "last" || (which.size() <= 9 && Digits(which, &rank));
+}
+
+bool ChooseRun(const std::vector<KeptRun>& runs, std::string_view which, std::string* name,
+               std::string* problem) {
+  size_t count = std::count_if(runs.begin(), runs.end(), [](const KeptRun& r) { return r.run; });
+  int rank = which == "best" ? 1 : 0;
+  if (count == 0) {
+    *problem = "there are no kept runs to watch";
+  } else if (which == "last") {
+    *name = std::max_element(runs.begin(), runs.begin() + count, [](const auto& a, const auto& b) {
+              return a.name < b.name;
+            })->name;
+    return true;
+  } else if ((rank > 0 || Digits(which, &rank)) && rank >= 1 &&
+             static_cast<size_t>(rank) <= count) {
+    *name = runs[rank - 1].name;
+    return true;
+  } else {
+    *problem = "there is no kept run of rank " + std::string(which) + ": cave --runs lists " +
+               std::to_string(count);
+  }
+  return false;
+}
+
+}  // namespace program

@@ -1,0 +1,82 @@
+// Kept runs: the recording of every game the Linux program plays, kept in
+// the player's data folder so that the best and the latest can be listed
+// (cave --runs) and watched again (cave --watch best).
+//
+// The folder is $XDG_DATA_HOME/cave/runs/, or ~/.local/share/cave/runs/
+// when XDG_DATA_HOME is unset, empty or not an absolute path. Each game is
+// one recording named by the time it started, in UTC, to the millisecond:
+// 20261209-051530-123.rec, with a letter b to z before ".rec" when a name is
+// taken, so that the names sort by time. The best kKeepBest by score and the
+// latest kKeepLatest by time are kept; the others are removed when the next
+// game starts. A run's score is the score line of its recording's last box;
+// a run without one (ended by Escape or a signal) counts only among the
+// latest. A file of the folder that is not named so (foreign), or that is
+// no recording (unreadable), is not a run: it is never removed, and listed
+// as what it is.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace program {
+
+constexpr size_t kKeepBest = 20;
+constexpr size_t kKeepLatest = 20;
+
+// A file of the runs folder.
+struct KeptRun {
+  std::string name;     // the file's name in the folder
+  bool run = false;     // named as a run and a well-formed recording
+  std::string problem;  // why it is not a run: "foreign: ..." or "unreadable: ..."
+  bool scored = false;  // its last box has a score line
+  int points = 0;
+  size_t snapshots = 0;
+  int64_t started = 0;  // seconds since 1970 (UTC), from the name
+};
+
+// The runs folder for the values of XDG_DATA_HOME and HOME (either may be
+// none); empty when neither gives one.
+std::string RunsFolder(const char* dataHome, const char* home);
+
+// Every file of `folder`, in the order of cave --runs: the runs with a score,
+// best first (the earlier first when two have the same points), then the
+// runs without one, newest first, then the files that are not runs, by
+// name. Empty when the folder is missing or holds nothing.
+std::vector<KeptRun> ReadRuns(const std::string& folder);
+
+// The names of the runs of `runs` that are among neither the best kKeepBest
+// nor the latest kKeepLatest; never a file that is not a run.
+std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& runs);
+
+// Removes what RunsToRemove names from `folder`; false with a one-line
+// problem naming the first file that could not be removed.
+bool PruneRuns(const std::string& folder, std::string* problem);
+
+// Makes `folder` (and its parents) and creates a new, empty run in it, named
+// by `millisecondsSince1970`, for writing; none with a one-line problem
+// when that cannot be done. Never opens a file that exists.
+std::FILE* CreateRun(const std::string& folder, int64_t millisecondsSince1970, std::string* path,
+                     std::string* problem);
+
+// The run name for a game started at `millisecondsSince1970` (UTC), and the
+// start in seconds that a run name gives (false for other names).
+std::string RunName(int64_t millisecondsSince1970, char suffix = 0);
+bool RunStart(std::string_view name, int64_t* secondsSince1970);
+
+// The table that cave --runs prints, with a header line: rank, points, date
+// and time (local time), length (m:ss of the snapshots at the game's frame
+// rate) and file name; the files that are not runs last, without rank, each
+// with what it is ("foreign: ..." or "unreadable: ...").
+std::string RunsTable(const std::vector<KeptRun>& runs);
+
+// The run that cave --watch names by `which`: "best" (rank 1), "last" (the
+// latest) or a rank of cave --runs; false with a one-line problem when there
+// is none such. `which` must be one of these (IsRunChoice).
+bool ChooseRun(const std::vector<KeptRun>& runs, std::string_view which, std::string* name,
+               std::string* problem);
+bool IsRunChoice(std::string_view which);
+
+}  // namespace program
