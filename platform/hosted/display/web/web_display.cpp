@@ -34,8 +34,8 @@ namespace {
 
 // The browser's timers count whole milliseconds and fire a few tenths of one
 // late, more on a busy machine; a wait sleeps in steps of whole milliseconds.
-// Less than half a step before the end, a step would make the frame later
-// than reading the clock until the end costs: the wait reads the clock.
+// Within half a step of the end, a step would make the frame later than it is
+// worth: the wait reads the clock until the end instead.
 constexpr double kStepMs = 1.0;
 constexpr double kReadMs = 0.5;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
@@ -66,7 +66,7 @@ void WebDisplay::DesktopSize(int32_t* width, int32_t* height) {
 // A wait on the clock sleeps, and so gives the browser its turns. While the
 // wait's end is foreseen (from the rhythm of the waits before it), it sleeps
 // until about a step before that end, then a step at a time; the last part
-// of a step, which no timer can time, it waits out reading the clock. A late
+// of a step, which no timer can time, it may wait out reading the clock. A late
 // timer makes the frame late by as much, and no later. With nothing foreseen
 // it sleeps a step at a time.
 void WebDisplay::Rest(int64_t foreseen) {

@@ -26,9 +26,9 @@
 // count whole milliseconds, so a wait sleeps a millisecond at a time until
 // its end is foreseen from the rhythm of the waits before it, then until
 // about a millisecond before that end and a millisecond more while one is
-// left; only the last fraction of a millisecond is waited out reading the
-// clock. A waiting game so keeps no processor busy, and its frame is late
-// only by as much as a timer is.
+// left; at most the last half millisecond is waited out reading the clock.
+// A waiting game so keeps no processor busy, and its frame is late only by as
+// much as a timer is.
 //
 // The page's side of this display is web_display.js; the page itself is
 // the web program's (programs/web/site/index.html).
