@@ -171,10 +171,15 @@ var CaveRuns = (() => {
   async function watch(bytes) {
     const progress = element('progress');
     const buttons = element('speed').querySelectorAll('button');
+    // Once a second, and only what changed: every change to the page costs
+    // its main thread a new style, layout and paint.
+    let shownSpeed = 0;
     const show = () => {
       progress.textContent = 'snapshot ' + Module._CaveWatchPlayed() + ' of ' +
                              Module._CaveWatchLength();
       const speed = Module._CaveWatchSpeed(0);
+      if (speed === shownSpeed) return;
+      shownSpeed = speed;
       buttons.forEach((button, i) => button.classList.toggle('on', kSpeeds[i] === speed));
     };
     buttons.forEach((button, i) => {
@@ -186,7 +191,8 @@ var CaveRuns = (() => {
     });
     const at = Module._malloc(bytes.length + 1);
     Module.HEAPU8.set(bytes, at);
-    const timer = setInterval(show, 250);
+    show();
+    const timer = setInterval(show, 1000);
     element('watching').hidden = false;
     try {
       await Module.ccall('CaveWatch', 'number', ['number', 'number'], [at, bytes.length],
