@@ -48,7 +48,7 @@ int ListRuns() {
 bool FindWatched(const std::string& which, recording::Recording* watched, std::string* problem) {
   struct stat status;
   bool exists = stat(which.c_str(), &status) == 0;
-  std::string path = which, text, wrong;
+  std::string path = which, text;
   if (!exists && program::LooksLikeRunLink(which)) {
     if (!program::DecodeRunLink(which, &text, problem)) return false;
     return recording::ParseRecording(text, watched, problem);
@@ -58,12 +58,7 @@ bool FindWatched(const std::string& which, recording::Recording* watched, std::s
     if (!program::ChooseRun(program::ReadRuns(folder), which, &name, problem)) return false;
     path = folder + "/" + name;
   }
-  if (!recording::ReadFile(path, &text, problem)) return false;
-  if (!recording::ParseRecording(text, watched, &wrong)) {
-    *problem = "'" + path + "' " + wrong;
-    return false;
-  }
-  return true;
+  return recording::ReadRecording(path, watched, problem);
 }
 
 // Opens the file that --record names and a new kept run (unless --no-keep),

@@ -257,6 +257,14 @@ bool ReadFile(const std::string& path, std::string* text, std::string* problem) 
   return read;
 }
 
+bool ReadRecording(const std::string& path, Recording* recording, std::string* problem) {
+  std::string text, wrong;
+  if (!ReadFile(path, &text, problem)) return false;
+  if (ParseRecording(text, recording, &wrong)) return true;
+  *problem = "'" + path + "' " + wrong;
+  return false;
+}
+
 std::string HeaderLines(uint32_t tick) {
   return std::string(kFormat) + std::string(kVersion) + "\n" + std::string(kTick) +
          std::to_string(tick) + "\n";

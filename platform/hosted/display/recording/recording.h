@@ -60,6 +60,9 @@ bool ParseKeys(std::string_view line, std::vector<uint8_t>* keys, std::string* p
 
 // The whole file `path` into `text`; false with a problem naming the file.
 bool ReadFile(const std::string& path, std::string* text, std::string* problem);
+// The recording in the file `path`; false with a one-line problem naming the
+// file, and the line when it is not a well-formed recording.
+bool ReadRecording(const std::string& path, Recording* recording, std::string* problem);
 
 // The lines of a recording, each with its newline.
 std::string HeaderLines(uint32_t tick);

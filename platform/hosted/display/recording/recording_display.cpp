@@ -71,13 +71,8 @@ void RecordingDisplay::Play(const Recording& recording) {
 }
 
 bool RecordingDisplay::PlayFrom(const std::string& path, std::string* problem) {
-  std::string text, wrong;
   Recording recording;
-  if (!ReadFile(path, &text, problem)) return false;
-  if (!ParseRecording(text, &recording, &wrong)) {
-    *problem = "'" + path + "' " + wrong;
-    return false;
-  }
+  if (!ReadRecording(path, &recording, problem)) return false;
   Play(recording);
   return true;
 }
