@@ -10,12 +10,6 @@
 namespace runs {
 namespace {
 
-using internal::kBox;
-using internal::kExit;
-using internal::kFormat;
-using internal::kTick;
-using internal::kVersion;
-
 // A snapshot's line: the codes in their order, one space apart.
 std::string KeysLine(const std::vector<uint8_t>& keys) {
   std::string line;
@@ -29,8 +23,8 @@ std::string KeysLine(const std::vector<uint8_t>& keys) {
 }  // namespace
 
 std::string HeaderLines(uint32_t tick) {
-  return std::string(kFormat) + std::string(kVersion) + "\n" + std::string(kTick) +
-         std::to_string(tick) + "\n";
+  return std::string(internal::kFormat) + std::string(internal::kVersion) + "\n" +
+         std::string(internal::kTick) + std::to_string(tick) + "\n";
 }
 
 std::string SnapshotLine(const uint8_t state[256]) {
@@ -40,10 +34,12 @@ std::string SnapshotLine(const uint8_t state[256]) {
   return KeysLine(keys);
 }
 
-std::string BoxLine(const Box& box) { return std::string(kBox) + " " + BoxJson(box) + "\n"; }
+std::string BoxLine(const Box& box) {
+  return std::string(internal::kBox) + " " + BoxJson(box) + "\n";
+}
 
 std::string ExitLine(int exitCode) {
-  return std::string(kExit) + " " + std::to_string(exitCode) + "\n";
+  return std::string(internal::kExit) + " " + std::to_string(exitCode) + "\n";
 }
 
 std::string SignalLine(std::string_view signalName) {

@@ -120,6 +120,19 @@ TEST(RecordingDisplay, AFileGetsEachLineAsItIsTaken) {
   EXPECT_FALSE(read.ended);
 }
 
+// The scan codes down in each of the next `count` keyboard reads.
+std::vector<std::vector<int>> KeysRead(RecordingDisplay& shown, int count) {
+  std::vector<std::vector<int>> read;
+  for (int k = 0; k < count; ++k) {
+    uint8_t state[256];
+    shown.ReadKeyboard(state);
+    read.emplace_back();
+    for (int code = 0; code < 256; ++code)
+      if (state[code]) read.back().push_back(code);
+  }
+  return read;
+}
+
 TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscapeAndSpeed) {
   headless::HeadlessDisplay inner;
   inner.SetKeyTimeline({{200}, {1, 25}, {5, 3}, {1}});  // 4 and 2 at once: the larger wins
@@ -128,15 +141,7 @@ TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscapeAndSpeed) {
   game.tick = 99;
   game.snapshots = {{}, {25}, {200}};
   shown.Play(game);
-  std::vector<std::vector<int>> read;
-  for (int k = 0; k < 4; ++k) {
-    uint8_t state[256];
-    shown.ReadKeyboard(state);
-    read.emplace_back();
-    for (int code = 0; code < 256; ++code)
-      if (state[code]) read.back().push_back(code);
-  }
-  EXPECT_EQ(read, (std::vector<std::vector<int>>{{}, {1, 25}, {200}, {1}}));
+  EXPECT_EQ(KeysRead(shown, 4), (std::vector<std::vector<int>>{{}, {1, 25}, {200}, {1}}));
   EXPECT_EQ(shown.TickCount(), 99u);
   EXPECT_EQ(std::vector<size_t>({shown.Played(), shown.Length()}), std::vector<size_t>({4, 3}));
   // At four times the speed a sleep is a quarter as long on the wrapped
@@ -178,17 +183,11 @@ TEST(RecordingDisplay, AChecksEscapeFollowsTheLastSnapshot) {
   game.tick = 99;
   game.snapshots = {{25}, {200}};
   shown.Play(game, RecordingDisplay::Playback::kCheck);
-  std::vector<std::vector<int>> read;
-  for (int k = 0; k < 4; ++k) {
-    uint8_t state[256];
-    shown.ReadKeyboard(state);
-    read.emplace_back();
-    for (int code = 0; code < 256; ++code)
-      if (state[code]) read.back().push_back(code);
-    if (k >= 2) shown.MessageBox(nullptr, k == 2 ? "b" : "d", k == 2 ? "a" : "c", MB_OK);
-  }
+  EXPECT_EQ(KeysRead(shown, 3), (std::vector<std::vector<int>>{{25}, {200}, {DIK_ESCAPE}}));
+  shown.MessageBox(nullptr, "b", "a", MB_OK);
+  EXPECT_EQ(KeysRead(shown, 1), (std::vector<std::vector<int>>{{}}));
+  shown.MessageBox(nullptr, "d", "c", MB_OK);
   shown.Finish(7);
-  EXPECT_EQ(read, (std::vector<std::vector<int>>{{25}, {200}, {DIK_ESCAPE}, {}}));
   EXPECT_EQ(shown.TickCount(), 5u);
   runs::Replayed replayed = shown.Replayed();
   EXPECT_EQ(replayed.boxes, (std::vector<runs::Box>{{"a", "b"}, {"c", "d"}}));
