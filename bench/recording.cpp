@@ -11,6 +11,7 @@
 
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
+#include "platform/hosted/hosted_view.h"
 #include "runs/runs.h"
 
 namespace {

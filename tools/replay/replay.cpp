@@ -46,6 +46,7 @@
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
+#include "platform/hosted/hosted_view.h"
 #include "runs/runs.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list_view.h"
