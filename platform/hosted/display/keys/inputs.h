@@ -53,7 +53,9 @@ void FoldInputs(const Inputs& inputs, uint8_t state[256]);
 // snapshot it is applied to as held from before, and keeps each such key up
 // in that snapshot and the later ones until a snapshot shows it up. Keys that
 // go down after that snapshot count as they are. Being folded, Up held by any
-// source (Space, a pointer, a pad) stays up until no source holds it.
+// source (Space, a pointer, a pad) stays up until no source holds it. The
+// displays apply it to a snapshot of their own taken at the return, then to
+// every snapshot the game reads.
 class HeldLatch {
  public:
   void Arm() { armed_ = true; }

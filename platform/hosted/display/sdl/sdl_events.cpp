@@ -113,7 +113,12 @@ void WaitForPlayer(Driver& driver) {
     if (SDL_WaitEventTimeout(&event, kLongestEventWait)) HandleEvent(driver, event);
   }
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "1");
+  SDL_GameControllerUpdate();
+  // The latch takes what is held at this moment, not at the game's next
+  // read: whatever is pressed after the return counts.
   driver.latch.Arm();
+  uint8_t held[256];
+  ReadKeys(driver, held);
 }
 
 }  // namespace sdl

@@ -125,9 +125,13 @@ void WebDisplay::Pump() {}
 
 bool WebDisplay::Away() { return PageAway() != 0; }
 
+// The latch takes what is held at the return, not at the game's next read: a
+// key pressed or a control used after the return counts.
 void WebDisplay::WaitForReturn() {
   PageWaitForReturn();
   latch_.Arm();
+  uint8_t held[256];
+  ReadKeyboard(held);
 }
 
 // The keys, with the pointers held and the gamepads folded in, and what was
