@@ -88,7 +88,7 @@ var CaveRuns = (() => {
 
   // The recording a link's data holds, as bytes, read no further than
   // kLargest; or {problem} when it holds none, said as the Linux program
-  // says it (programs/linux/run_link.h).
+  // says it (runs/runs.h).
   async function unpack(data) {
     if (data.length % 4 === 1) {
       return {problem: `bad base64url: ${data.length} characters, ` +
