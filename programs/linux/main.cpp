@@ -131,7 +131,9 @@ int main(int argc, char** argv) {
     std::printf("%s\n", runs::VerdictLine(recording::Check(checker, &checker, watched)).c_str());
     std::fflush(stdout);
   }
-  recording::RecordingDisplay shown(display);
+  // The SDL display is the process's hooks as well: it asks for the end on a
+  // signal.
+  recording::RecordingDisplay shown(display, &display);
 
   // Watching records nothing; a game played is recorded into the file of
   // --record and kept, both from the one recording.

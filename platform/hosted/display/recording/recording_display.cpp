@@ -167,4 +167,8 @@ bool RecordingDisplay::Fails(hosted::FailPoint point, const char* detail, int32_
   return innerHooks_ && innerHooks_->Fails(point, detail, width, height);
 }
 
+bool RecordingDisplay::EndRequested(UINT* exitCode) {
+  return innerHooks_ && innerHooks_->EndRequested(exitCode);
+}
+
 }  // namespace recording

@@ -2,8 +2,8 @@
 // game being played, plays a recording back, or checks one.
 //
 // It forwards every question to the display it wraps (windows, pictures,
-// message boxes), and to that display's process hooks (failures), and adds,
-// on request:
+// message boxes), and to that display's process hooks (failures, the end of
+// the process), and adds, on request:
 //   - a start tick: the tick count reads N until the performance counter is
 //     first read, and from then on both clocks run on from N with the wrapped
 //     display's clock. The start-up seeds the random numbers from the tick
@@ -99,6 +99,7 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // the display is a snapshot as well (see above)
   bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
   void KeyboardUnread() override;
+  bool EndRequested(UINT* exitCode) override;
 
  private:
   hosted::Display& inner_;
