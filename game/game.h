@@ -86,11 +86,24 @@ int32_t UpdateShips();
 // Draws every ship keyed on the back buffer.
 void DrawShips();
 
+// ---- line-up
+constexpr int32_t kMaxPlayers = 4;
+// The number of players that the command line asks for with "--players N",
+// N from 1 to 4; 1 for any other command line, a bad or missing N included.
+int32_t LineUp(const char* commandLine);
+// Player n's (1 ... kMaxPlayers) ball colour and thrust key: player 1 the red
+// ball on Up, then blue on W, yellow on I and green on the keypad's 8.
+// Numbers outside the line-up give player 1's.
+Colour PlayerColour(int32_t player);
+int32_t PlayerKey(int32_t player);
+
 // ---- main sequence
 // Zeroes the game's globals, as at process load: the program's GameReset.
 void ClearGameGlobals();
 // Everything before the frame loop: tint, brightness, both lists, screen and
-// keyboard (error 1), the display, the one red ship steered with Up.
+// keyboard (error 1), the display, and a ship for every player that the
+// command line lines up (LineUp): one red ship steered with Up when it asks
+// for nothing.
 void StartGame();
 // Window (error 2), screen (error 3) and the cave.
 void OpenDisplay();
@@ -99,7 +112,9 @@ void OpenDisplay();
 // the head-up display.
 void PlayFrame(int32_t frames, uint32_t fpsStart);
 // The head-up display on the back buffer: the red frame, "FPS: " with the
-// rate measured since fpsStart over `frames` frames, the last ship's score.
+// rate measured since fpsStart over `frames` frames, the last ship's score;
+// with several ships, every ship's score in its colour, the last one's at
+// the bottom.
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);
 // The frame loop; returns when the player quits.
 void RunGame();

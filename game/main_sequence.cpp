@@ -27,6 +27,8 @@ namespace {
 constexpr int32_t kFrameRate = 30;
 constexpr int32_t kFpsWindow = 500;  // frames over which the rate is measured
 constexpr int32_t kPauseSleep = 100;
+constexpr int32_t kScoreRow = 190;     // the score's text cursor, at x = 270
+constexpr int32_t kScoreSpacing = 16;  // one text line, between the scores of several ships
 
 // The measured frame rate; 0 while no millisecond has passed since the
 // measurement restarted.
@@ -45,6 +47,23 @@ void DrawNumber(const char* prefix, int32_t value) {
   StringWorkPosition = mark;
 }
 
+// Every ship's score in its colour, one above the other, the last ship's
+// in the one-player score's place; the walk leaves the last ship current, as
+// DrawShips does.
+void DrawScores() {
+  int32_t row = kScoreRow - kScoreSpacing * (ListCount(&ShipList) - 1);
+  ListReset(&ShipList);
+  while (ListNext(&ShipList)) {
+    const Ship& ship = *ListCurrent<Ship>(ShipList);
+    DrawingColour(static_cast<int32_t>(RedOf(ship.colour)),
+                  static_cast<int32_t>(GreenOf(ship.colour)),
+                  static_cast<int32_t>(BlueOf(ship.colour)));
+    TextCursor(270, row);
+    DrawNumber("", ship.score / 1000);
+    row += kScoreSpacing;
+  }
+}
+
 }  // namespace
 
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
@@ -56,10 +75,14 @@ void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
   int32_t elapsed = static_cast<int32_t>(GetTickCount() - fpsStart);
   TextCursor(10, 10);
   DrawNumber("FPS: ", FrameRate(frames, elapsed));
-  TextCursor(270, 190);
-  // After DrawShips the last ship of the list is current.
-  const Ship* ship = ListCurrent<Ship>(ShipList);
-  DrawNumber("", ship ? ship->score / 1000 : 0);
+  if (ListCount(&ShipList) > 1) {
+    DrawScores();
+  } else {
+    TextCursor(270, kScoreRow);
+    // After DrawShips the last ship of the list is current.
+    const Ship* ship = ListCurrent<Ship>(ShipList);
+    DrawNumber("", ship ? ship->score / 1000 : 0);
+  }
   DrawingStop();
 }
 
@@ -71,7 +94,9 @@ void StartGame() {
   ListNew(&ColumnList, sizeof(CaveColumn));
   if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
   OpenDisplay();
-  CreateShip(10, 1.0f, Rgb(255, 0, 0), kKeyUp);
+  int32_t players = LineUp(RuntimeCommandLine());
+  for (int32_t player = 1; player <= players; ++player)
+    CreateShip(10, 1.0f, PlayerColour(player), PlayerKey(player));
 }
 
 void OpenDisplay() {

@@ -62,10 +62,10 @@ class ProcessHooks {
 // when given; returns the exit code.
 int RunProcess(Display& display, const std::function<void()>& entry, ProcessHooks* hooks = nullptr);
 
-// Runs the program's process entry (WinMain, with an empty command line: the
-// game ignores its command line, as on Windows) as RunProcess does; returns
-// the exit code. The executable must link the entry (the runtime's
-// runtime_entry).
-int RunWinMain(Display& display, ProcessHooks* hooks = nullptr);
+// Runs the program's process entry (WinMain, with `commandLine` as its
+// command line, the program's name left out as Windows leaves it out) as
+// RunProcess does; returns the exit code. The executable must link the entry
+// (the runtime's runtime_entry).
+int RunWinMain(Display& display, ProcessHooks* hooks = nullptr, const char* commandLine = "");
 
 }  // namespace hosted

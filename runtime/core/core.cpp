@@ -37,6 +37,10 @@ int FormatText(char* output, const char* format, ...) {
 
 void RuntimeSetStopHooks(void (*stopHooks)()) { core.stopHooks = stopHooks; }
 
+void RuntimeSetCommandLine(const char* commandLine) { core.commandLine = commandLine; }
+
+const char* RuntimeCommandLine() { return core.commandLine ? core.commandLine : ""; }
+
 void RuntimeEnd() {
   if (core.stopHooks) core.stopHooks();
   if (RuntimeHeap) HeapDestroy(RuntimeHeap);

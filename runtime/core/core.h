@@ -37,6 +37,9 @@ extern char* StringWorkPosition;   // where the next piece of an expression goes
 
 // Ends the program: stop hooks, heap, exit code 0. Does not return.
 [[noreturn]] void RuntimeEnd();
+// The command line the program was started with, without the program's own
+// name (WinMain's), as the process entry handed it over; "" when it had none.
+const char* RuntimeCommandLine();
 
 // Copies text and its zero to StringWorkPosition and leaves the position on
 // the copied zero. Null appends nothing.

@@ -13,8 +13,9 @@ struct RandomGenerator {
 
 // The library's state, zero at process load.
 struct CoreState {
-  RandomGenerator random;  // random.cpp; RandomReset zeroes it
-  void (*stopHooks)();     // core.cpp: run first by RuntimeEnd, set by RuntimeStart
+  RandomGenerator random;   // random.cpp; RandomReset zeroes it
+  void (*stopHooks)();      // core.cpp: run first by RuntimeEnd, set by RuntimeStart
+  const char* commandLine;  // core.cpp: the process entry's, set by RuntimeStart
 };
 
 extern CoreState core;

@@ -33,3 +33,6 @@ void WindowStop();
 // Hands RuntimeEnd the function that runs the stop hooks. The core stands
 // below the libraries whose hooks they are, so RuntimeStart tells it.
 void RuntimeSetStopHooks(void (*stopHooks)());
+// Hands the core the process entry's command line (kept, not copied: it
+// lives as long as the process), for RuntimeCommandLine.
+void RuntimeSetCommandLine(const char* commandLine);

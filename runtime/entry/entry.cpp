@@ -3,4 +3,4 @@
 #include "platform/win32.h"
 #include "runtime/start/start.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { RuntimeStart(); }
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) { RuntimeStart(commandLine); }

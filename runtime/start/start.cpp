@@ -15,10 +15,10 @@ void StopHooks() {
 
 }  // namespace
 
-void RuntimeStart() {
+void RuntimeStart(const char* commandLine) {
   RuntimeSetStopHooks(StopHooks);
-  // The command line is ignored. Everything starts at zero, as the globals of
-  // a freshly loaded program are.
+  RuntimeSetCommandLine(commandLine);
+  // Everything starts at zero, as the globals of a freshly loaded program are.
   RuntimeHeap = nullptr;
   RuntimeInstance = nullptr;
   StringWorkArea = nullptr;

@@ -9,8 +9,9 @@
 // window) first thing, so that every way out runs them.
 #pragma once
 
-// The process entry's one call. Does not return.
-[[noreturn]] void RuntimeStart();
+// The process entry's one call, with the command line it was given (which
+// the game may ask for: RuntimeCommandLine). Does not return.
+[[noreturn]] void RuntimeStart(const char* commandLine);
 
 // Provided by the program: its main sequence, run once the runtime is ready
 // (if it returns, RuntimeEnd follows), and the zeroing of its globals, run

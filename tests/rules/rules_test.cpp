@@ -86,6 +86,33 @@ TEST(UpdateShips, ADeadShipDriftsWithTheCaveAndNothingElse) {
   });
 }
 
+// The line-up a command line asks for: "--players N" with N from 1 to 4 as a
+// word of its own; anything else is one player.
+TEST(LineUp, OnlyAWholeLineUpOfOneToFourCounts) {
+  const std::pair<const char*, int32_t> cases[] = {
+      {"", 1},
+      {"--players 2", 2},
+      {"  --tick 5 --players\t4 ", 4},
+      {"--players 1", 1},
+      {"--players 0", 1},
+      {"--players 5", 1},
+      {"--players x", 1},
+      {"--players 02", 1},
+      {"--players 2x", 1},
+      {"--players", 1},
+      {"--players=3", 1},
+      {"x--players 3", 1},
+  };
+  for (const auto& [line, players] : cases) EXPECT_EQ(LineUp(line), players) << line;
+  EXPECT_EQ(LineUp(nullptr), 1);
+  EXPECT_EQ(PlayerKey(1), kKeyUp);
+  EXPECT_EQ(PlayerColour(1), Rgb(255, 0, 0));
+  EXPECT_EQ(PlayerKey(2), 17);  // W
+  EXPECT_EQ(PlayerKey(3), 23);  // I
+  EXPECT_EQ(PlayerKey(4), 72);  // the keypad's 8
+  EXPECT_EQ(PlayerKey(5), kKeyUp);
+}
+
 // The white pixels of the head-up display's frame-rate line, (10, 10) onwards.
 std::vector<bool> FigurePixels() {
   hosted::SurfaceInfo back = hosted::InspectSurface(ScreenInspect().backBuffer);
