@@ -62,6 +62,8 @@ bool RunStart(std::string_view name, int64_t* secondsSince1970) {
   return true;
 }
 
+// The best are ranked within each line-up size: a game of four players is
+// not held against one of one.
 std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs) {
   std::vector<size_t> best, latest;
   for (size_t i = 0; i < runs.size(); ++i) {
@@ -69,17 +71,21 @@ std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs) {
     if (runs[i].scored) best.push_back(i);
   }
   std::sort(best.begin(), best.end(), [&runs](size_t a, size_t b) {
+    if (runs[a].players != runs[b].players) return runs[a].players < runs[b].players;
     if (runs[a].points != runs[b].points) return runs[a].points > runs[b].points;
     return runs[a].ageOrder < runs[b].ageOrder;
   });
   std::sort(latest.begin(), latest.end(),
             [&runs](size_t a, size_t b) { return runs[a].ageOrder > runs[b].ageOrder; });
-  best.resize(std::min(best.size(), kKeepBest));
+  std::vector<bool> kept(runs.size(), false);
+  for (size_t rank = 0, i = 0; i < best.size(); ++i) {
+    rank = i > 0 && runs[best[i]].players == runs[best[i - 1]].players ? rank + 1 : 0;
+    if (rank < kKeepBest) kept[best[i]] = true;
+  }
+  for (size_t age = 0; age < std::min(latest.size(), kKeepLatest); ++age) kept[latest[age]] = true;
   std::vector<size_t> dropped;
-  for (size_t age = kKeepLatest; age < latest.size(); ++age)
-    if (std::find(best.begin(), best.end(), latest[age]) == best.end())
-      dropped.push_back(latest[age]);
-  std::sort(dropped.begin(), dropped.end());
+  for (size_t i = 0; i < runs.size(); ++i)
+    if (!kept[i]) dropped.push_back(i);
   return dropped;
 }
 
