@@ -24,6 +24,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A key held in turns: in snapshot k < until when (k + phase) % period < held.
+struct Pulse {
+  int key;
+  int period, held, phase, until;
+};
+
 struct Case {
   const char* name;
   unsigned tick;
@@ -31,16 +37,31 @@ struct Case {
   std::vector<std::pair<int, const char*>> presses;
   int steerUntil;             // the autopilot holds Up as needed before this snapshot; 0: never
   std::vector<int> pictures;  // snapshots whose cave and window pictures are kept
+  int players = 1;            // the line-up, given to cave-replay as --players
+  std::vector<Pulse> pulses = {};
 };
 
 // Held against a run without keys; a long flight through narrow passages that
 // ends in a crash; a pause (P let go in 32, again in 46) in a steered flight
-// that ends with Escape; a steered flight ended by Escape.
+// that ends with Escape; a steered flight ended by Escape. Two players, on Up
+// and W, each key held in turns of its own: the blue ball sinks to the floor
+// and dies in 82, the red one hovers, then sinks, and dies in 160. Four
+// players, the yellow (I) and the green (keypad 8) rising: yellow dies on the
+// ceiling in 61, blue on the floor in 82, green on the ceiling in 95, red in
+// 216.
 const Case kCases[] = {
     {"fall", 0, {}, 0, {0, 14, 28}},
     {"steer", 1, {}, 1600, {0, 501, 502, 800, 1613}},
     {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}},
     {"escape", 3, {{40, "1"}}, 40, {0, 20, 41}},
+    {"two_players", 4, {}, 0, {0, 40, 83, 160}, 2, {{200, 5, 3, 0, 161}, {17, 7, 4, 3, 161}}},
+    {"four_players",
+     6,
+     {},
+     0,
+     {0, 30, 62, 96, 216},
+     4,
+     {{200, 5, 3, 0, 217}, {17, 7, 4, 3, 217}, {23, 4, 3, 1, 217}, {72, 6, 4, 2, 217}}},
 };
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
@@ -218,6 +239,12 @@ std::string InputText(const Case& c) {
     if (lines.size() <= static_cast<size_t>(snapshot)) lines.resize(snapshot + 1);
     lines[snapshot] = keys;
   }
+  for (const Pulse& pulse : c.pulses) {
+    lines.resize(std::max<size_t>(lines.size(), pulse.until));
+    for (int k = 0; k < pulse.until; ++k)
+      if ((k + pulse.phase) % pulse.period < pulse.held)
+        lines[k] += (lines[k].empty() ? "" : " ") + std::to_string(pulse.key);
+  }
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
   return text;
@@ -235,8 +262,9 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
   for (int k : c.pictures)
     for (const char* kind : {"cave", "shot"})
       pictures.push_back({kind, k, dir / (std::string(kind) + "_" + std::to_string(k) + ".ppm")});
-  std::string arguments = "--tick " + std::to_string(c.tick) + " --input " + keys.string() +
-                          " --trace " + (dir / "trace.jsonl").string();
+  std::string arguments = "--tick " + std::to_string(c.tick) + " --players " +
+                          std::to_string(c.players) + " --input " + keys.string() + " --trace " +
+                          (dir / "trace.jsonl").string();
   for (const PictureFile& p : pictures)
     arguments += " --" + p.kind + " " + std::to_string(p.snapshot) + ":" + p.file.string();
   std::vector<std::string> lines;
