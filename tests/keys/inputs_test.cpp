@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -57,6 +58,62 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
       if (state[i]) after.push_back(state[i] == 0x80 ? i : -i);
     EXPECT_EQ(after, c.after) << "row " << &c - cases;
   }
+}
+
+// With several players each pad flies the player of its slot and each
+// zone's pointers the zone's player (W 0x11, I 0x17, the keypad's 8 0x48);
+// Space stays player 1's Up, the keys are themselves, and Start and Back
+// count on every pad.
+TEST(FoldInputs, SeveralPlayersFlyEachTheirOwnKey) {
+  const struct {
+    int32_t players;
+    std::vector<std::pair<int32_t, int>> pads;  // slot, button held
+    std::vector<int32_t> zones;                 // pointers down per zone
+    std::vector<int> before, after;
+  } cases[] = {
+      {2, {{0, kA}}, {}, {}, {0xC8}},
+      {2, {{1, kB}}, {}, {}, {0x11}},
+      {4, {{3, kDpadUp}, {2, kY}}, {}, {}, {0x17, 0x48}},
+      {2, {{2, kA}, {3, kX}}, {}, {}, {}},  // pads past the line-up fly nobody
+      {2, {{2, kStart}, {5, kBack}}, {}, {}, {0x01, 0x19}},
+      {1, {{1, kA}}, {}, {}, {0xC8}},  // one player: every pad flies it
+      {2, {}, {0, 2}, {}, {0x11}},
+      {3, {}, {1, 0, 1, 1}, {}, {0x17, 0xC8}},  // a zone past the line-up counts for nobody
+      {3, {}, {}, {0x39, 0x11, 0x48}, {0x11, 0x39, 0x48, 0xC8}},
+      {5, {{1, kA}}, {0, 1}, {}, {0xC8}},  // a line-up that is none: one player
+  };
+  for (const auto& c : cases) {
+    uint8_t state[256] = {};
+    for (int key : c.before) state[key] = 0x80;
+    std::vector<keys::Pad> pads(c.pads.size());
+    for (size_t i = 0; i < pads.size(); ++i) {
+      pads[i].slot = c.pads[i].first;
+      pads[i].buttons[c.pads[i].second] = true;
+    }
+    keys::FoldInputs({1, pads, c.players, c.zones}, state);
+    std::vector<int> after;
+    for (int i = 0; i < 256; ++i)
+      if (state[i]) after.push_back(i);
+    EXPECT_EQ(after, c.after) << "row " << &c - cases;
+  }
+}
+
+// The zones split the area evenly, player 1's leftmost; the strips a display
+// shows for them start where their pointers start to count.
+TEST(FoldInputs, ZonesAreSideBySideAndOfEqualWidth) {
+  const struct {
+    int32_t x, width, players, zone;
+  } cases[] = {{-5, 640, 2, 0},  {319, 640, 2, 0}, {320, 640, 2, 1}, {700, 640, 2, 1},
+               {106, 320, 3, 0}, {107, 320, 3, 1}, {214, 320, 3, 2}, {500, 640, 1, 0},
+               {9, 0, 2, 0},     {959, 960, 4, 3}};
+  for (const auto& c : cases)
+    EXPECT_EQ(keys::PointerZone(c.x, c.width, c.players), c.zone) << c.x << " of " << c.width;
+  for (int32_t players = 2; players <= keys::kMaxPlayers; ++players)
+    for (int32_t width : {320, 321, 1280, 1919})
+      for (int32_t zone = 0, x = 0; x < width; ++x) {
+        while (x >= keys::ZoneLeft(zone + 1, width, players)) ++zone;
+        ASSERT_EQ(keys::PointerZone(x, width, players), zone) << x << " of " << width;
+      }
 }
 
 }  // namespace

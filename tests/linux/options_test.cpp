@@ -24,8 +24,11 @@ TEST(Options, EachOptionSetsItsField) {
   EXPECT_EQ(o.action, Options::Action::kPlay);
   EXPECT_EQ(o.scale, 0);
   EXPECT_FALSE(o.fullscreen || o.tickGiven);
-  ASSERT_TRUE(Parse({"--scale", "3", "--fullscreen", "--tick", "4294967295", "--record", "r.txt"},
+  EXPECT_EQ(o.players, 1);
+  ASSERT_TRUE(Parse({"--scale", "3", "--fullscreen", "--tick", "4294967295", "--record", "r.txt",
+                     "--players", "4"},
                     &o, &problem));
+  EXPECT_EQ(o.players, 4);
   EXPECT_EQ(o.scale, 3);
   EXPECT_TRUE(o.fullscreen);
   EXPECT_TRUE(o.tickGiven);
@@ -68,6 +71,12 @@ TEST(Options, BadCommandLinesNameTheProblem) {
       {{"--speed", "2"}, "--speed needs --watch: it sets how fast a recording is shown"},
       {{"--runs", "--watch", "b"},
        "--runs cannot be combined with --record, --watch, --tick or --speed"},
+      {{"--players", "0"}, "--players needs 1, 2, 3 or 4, got '0'"},
+      {{"--players", "5"}, "--players needs 1, 2, 3 or 4, got '5'"},
+      {{"--players", "x"}, "--players needs 1, 2, 3 or 4, got 'x'"},
+      {{"--players", "2", "--watch", "b"},
+       "--players cannot be combined with --watch: the recording gives the line-up"},
+      {{"--runs", "--players", "2"}, "--players cannot be combined with --runs"},
   };
   for (const auto& c : cases) {
     Options o;

@@ -450,6 +450,102 @@ TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
   unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
 }
 
+// Two players: the second pad flies player 2 (W, 0x11) and the first player
+// 1 (Up, 0xC8); unplugged, each pad takes back its own slot, whichever
+// returns first, and a third flies nobody. A pointer flies the player of the
+// zone where it went down, a mouse's place in the window's pixels, a
+// finger's a fraction of its width, in full screen of the centred picture.
+// The zones show in the players' colours along the picture's bottom first.
+TEST_F(SdlDisplayTest, WithTwoPlayersEachPadAndZoneFliesItsPlayer) {
+  setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
+  SdlDisplay display;
+  display.SetPlayers(2);
+  hosted::RunProcess(display, [&] {
+    HWND handle = MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 32, 32);
+    SDL_Window* shown = display.WindowOf(handle);
+    EXPECT_EQ(
+        std::vector<uint32_t>({FramebufferPixel(shown, 15, 29), FramebufferPixel(shown, 16, 31),
+                               FramebufferPixel(shown, 16, 28)}),
+        std::vector<uint32_t>({0xFF0000, 0x0072FF, 0}));
+    PushWindowEvent(shown, SDL_WINDOWEVENT_FOCUS_GAINED);
+    auto plug = [](Uint16 product) {
+      SDL_VirtualJoystickDesc pad{};
+      pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+      pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+      pad.naxes = SDL_CONTROLLER_AXIS_MAX;
+      pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+      pad.vendor_id = 0x1209;
+      pad.product_id = product;
+      return SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&pad));
+    };
+    auto unplug = [](SDL_Joystick* pad) {
+      for (int index = 0; index < SDL_NumJoysticks(); ++index)
+        if (SDL_JoystickGetDeviceInstanceID(index) == SDL_JoystickInstanceID(pad))
+          SDL_JoystickDetachVirtual(index);
+      SDL_JoystickClose(pad);
+    };
+    auto thrust = [](SDL_Joystick* pad) {
+      SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, 1);
+    };
+    auto pointer = [&](Uint32 type, int x) {
+      SDL_Event event{};
+      event.type = type;
+      if (type == SDL_FINGERDOWN) {
+        event.tfinger.windowID = SDL_GetWindowID(shown);
+        event.tfinger.x = static_cast<float>(x) / 1024;
+      } else {
+        event.button.windowID = SDL_GetWindowID(shown);
+        event.button.x = x;
+      }
+      SDL_PushEvent(&event);
+    };
+
+    auto down = [&] {
+      display.Pump();
+      uint8_t keys[256];
+      display.ReadKeyboard(keys);
+      std::vector<int> held;
+      for (int i = 0; i < 256; ++i)
+        if (keys[i]) held.push_back(i);
+      return held;
+    };
+    SDL_Joystick* first = plug(1);
+    SDL_Joystick* second = plug(2);
+    thrust(second);
+    EXPECT_EQ(down(), std::vector<int>({0x11}));
+    thrust(first);
+    EXPECT_EQ(down(), std::vector<int>({0x11, 0xC8}));
+    unplug(first);
+    unplug(second);
+    EXPECT_EQ(down(), std::vector<int>());
+    second = plug(2);
+    thrust(second);
+    EXPECT_EQ(down(), std::vector<int>({0x11}));
+    first = plug(1);
+    SDL_Joystick* third = plug(3);
+    thrust(third);
+    EXPECT_EQ(down(), std::vector<int>({0x11}));
+    thrust(first);
+    EXPECT_EQ(down(), std::vector<int>({0x11, 0xC8}));
+    EXPECT_EQ(display.Held().Pads(), 3);
+    for (SDL_Joystick* pad : {first, second, third}) unplug(pad);
+
+    pointer(SDL_MOUSEBUTTONDOWN, 15);
+    EXPECT_EQ(down(), std::vector<int>({0xC8}));
+    pointer(SDL_MOUSEBUTTONUP, 0);
+    pointer(SDL_MOUSEBUTTONDOWN, 16);
+    EXPECT_EQ(down(), std::vector<int>({0x11}));
+    // Full screen: 32 x 32 at the scale 24, 768 x 768 from x 128.
+    display.ToggleFullScreen(handle);
+    pointer(SDL_MOUSEBUTTONUP, 0);
+    pointer(SDL_MOUSEBUTTONDOWN, 511);
+    EXPECT_EQ(down(), std::vector<int>({0xC8}));
+    pointer(SDL_FINGERDOWN, 512);
+    EXPECT_EQ(down(), std::vector<int>({0x11, 0xC8}));
+  });
+  unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
+}
+
 TEST_F(SdlDisplayTest, AMessageBoxThatCannotBeShownIsPrintedAndAnsweredOk) {
   SdlDisplay display;
   ASSERT_TRUE(display.Available());
