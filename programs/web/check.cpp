@@ -1,8 +1,8 @@
 // The page's run checker: a second program, on the headless display, that
 // replays a recording as fast as the game can run, without drawing to the
-// page, and says whether it ends as recorded. The page runs it in a Web
-// Worker (check_worker.js, the bottom of cave-check.js) for the run links it
-// opens; it replays as cave-replay --check does.
+// page, and says whether it ends as recorded. The page runs it in a module
+// worker (site/check_worker.js) for the run links it opens; it replays as
+// cave-replay --check does.
 #include <emscripten.h>
 
 #include <cstddef>
