@@ -11,6 +11,8 @@
 
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
+#include "platform/hosted/hosted_view.h"
+#include "runs/runs.h"
 
 namespace {
 
@@ -24,10 +26,12 @@ void BM_KeyboardRead(benchmark::State& state, bool record) {
   const std::string file =
       (std::filesystem::temp_directory_path() / "cave_bench_recording.rec").string();
   std::string problem;
-  if (record && !shown.RecordTo(file, 0, &problem)) {
+  runs::RecordingWriter writer;
+  if (record && !writer.Open(file, &problem)) {
     state.SkipWithError(problem.c_str());
     return;
   }
+  if (record) shown.Record(writer, 0);
   uint8_t keys[256];
   for (auto _ : state) {
     inner.Sleep(33);
@@ -35,6 +39,7 @@ void BM_KeyboardRead(benchmark::State& state, bool record) {
     benchmark::DoNotOptimize(keys);
   }
   shown.Finish(0);
+  writer.Close();
   if (record) std::remove(file.c_str());
 }
 // A million snapshots, nine hours of play: a recording of about 3 MB.

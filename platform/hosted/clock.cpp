@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/hosted/services.h"
+#include "platform/hosted/internal.h"
 
 namespace hosted {
 namespace {
@@ -62,11 +62,21 @@ void EndWait(ClockState& clock) {
   clock.longRest = false;
 }
 
+// Once the hooks ask for it, the process ends here, as ExitProcess ends it.
+void EndIfRequested() {
+  UINT code = 0;
+  if (CurrentHooks().EndRequested(&code)) ExitProcess(code);
+}
+
 }  // namespace
 
-void NotWaiting() { State().calledSinceReading = true; }
+void NotWaiting() {
+  EndIfRequested();
+  State().calledSinceReading = true;
+}
 
 int64_t ReadClock(Display& display) {
+  EndIfRequested();
   ClockState& clock = State();
   if (!clock.calledSinceReading) {
     clock.waiting = true;
@@ -83,6 +93,7 @@ int64_t ReadClock(Display& display) {
     // The reading is the one taken when the player left: the time until the
     // reading on return is held, and no step of the counter is counted twice.
     display.WaitForReturn();
+    EndIfRequested();
     int64_t back = display.ReadCounter();
     clock.heldFor += back - now;
     now = back;

@@ -12,6 +12,14 @@
 // reading in a wait. The first reading of every frame's wait follows the
 // frame's present and message pump, so it never counts as one.
 //
+// The end on request. As every platform call passes through the clock, the
+// clock is where the process hooks are asked whether the process is to end
+// (ProcessHooks::EndRequested, process.h): at every NotWaiting, at every
+// reading, and again once the program is back from a hold. Calls of the
+// display that may block (Sleep, MessageBoxA) tell the clock again when they
+// return, so that a request made meanwhile ends the process before the
+// program goes on.
+//
 // The rhythm. The clock notes the reading that ended each wait. The runtime
 // ends each wait a whole period after the previous one ended, so with a fixed
 // frame rate the shortest of the last eight intervals between ends is never
@@ -43,12 +51,13 @@
 namespace hosted {
 
 // The program asked the platform for something other than a reading of the
-// counter: the next reading is not one in a wait.
+// counter: the next reading is not one in a wait. Ends the process when the
+// hooks ask for it.
 void NotWaiting();
 
 // A reading of the performance counter from `display` (the installed one),
 // as QueryPerformanceCounter returns it, after a rest when it is a reading
-// in a wait.
+// in a wait. Ends the process when the hooks ask for it.
 int64_t ReadClock(Display& display);
 
 // Forgets the rhythm, at the start and the end of a process.

@@ -4,9 +4,8 @@
 // platform (the hosted modules call a few of them among themselves: IsWindow,
 // IsWindowVisible, SendMessageA, IID_IUnknown); then what the hosted objects
 // hold right now, through the platform's inspection calls, which neither the
-// runtime nor a display makes. The headless display's header brings all of it
-// along for its users; the desktop picture itself is the display's (Desktop()
-// in display/display.h).
+// runtime nor a display makes. Tests and tools include it themselves; the
+// desktop picture itself is the display's (Desktop() in services.h).
 //
 // The COM methods that only the tests call stay in their interfaces in
 // ddraw.h, marked "tests only": a method cannot be declared apart from its

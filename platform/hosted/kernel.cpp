@@ -190,6 +190,7 @@ DWORD WINAPI GetTickCount() {
 void WINAPI Sleep(DWORD milliseconds) {
   hosted::NotWaiting();
   hosted::CurrentDisplay().Sleep(milliseconds);
+  hosted::NotWaiting();  // an end asked for meanwhile comes before the program goes on
 }
 
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* frequency) {

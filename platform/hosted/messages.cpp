@@ -87,6 +87,10 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
-  return hosted::CurrentDisplay().MessageBox(owner, text ? text : "", caption ? caption : "Error",
-                                             type);
+  int answer = hosted::CurrentDisplay().MessageBox(owner, text ? text : "",
+                                                   caption ? caption : "Error", type);
+  // A box ended by a request to end the process (a signal) ends it here, not
+  // wherever the program next calls the platform.
+  hosted::NotWaiting();
+  return answer;
 }

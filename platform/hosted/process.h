@@ -8,8 +8,9 @@
 // reentrant.
 //
 // Tests and recordings may also look inside the process through hooks, which
-// a plain program goes without: they make chosen platform steps fail, and
-// learn of keyboard reads that never reached the display.
+// a plain program goes without: they make chosen platform steps fail, learn
+// of keyboard reads that never reached the display, and may end the process
+// (a program's display that caught a signal).
 #pragma once
 
 #include <cstdint>
@@ -50,6 +51,11 @@ class ProcessHooks {
   // device was not acquired, or its window was not in front): the reader
   // keeps the snapshot it had.
   virtual void KeyboardUnread() {}
+  // Whether the process is to end now, and with which exit code. Asked at
+  // every platform call that reaches the display or the hooks, and after
+  // every call of the display that may block (clock.h); on a yes the process
+  // ends there, as by ExitProcess(*exitCode).
+  virtual bool EndRequested(UINT* /*exitCode*/) { return false; }
 };
 
 // Runs `entry` as a hosted process with `display` installed, and `hooks`

@@ -1,7 +1,7 @@
 // What the hosted platform offers its display backends: the desktop picture
 // they show, the message queue they feed, the foreground window they learn
-// from the system, and the rest of the processor while the program waits on
-// the clock. Only displays call these (platform/hosted/display/display.h).
+// from the system and read back, and the rest of the processor while the
+// program waits on the clock. Only displays call these (platform/hosted/display/display.h).
 #pragma once
 
 #include <cstdint>
@@ -28,6 +28,8 @@ void PostQueued(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // display when it learns the focus from the system; hosted windows become
 // foreground when they are shown.
 void SetForeground(HWND window);
+// The foreground window, as GetForegroundWindow returns it; null for none.
+HWND Foreground();
 
 // How a display on real time rests in a wait (Display::Rest), as described in
 // platform/hosted/clock.h. `answered` and `now` are readings of the counter

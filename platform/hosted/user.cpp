@@ -190,6 +190,8 @@ bool WindowRects(HWND handle, RECT* outer, RECT* client) {
 
 void SetForeground(HWND window) { Activate(Find(window) ? window : nullptr); }
 
+HWND Foreground() { return State().active; }
+
 WindowInfo InspectWindow(HWND handle) {
   WindowInfo info{};
   Window* window = Find(handle);
@@ -454,7 +456,7 @@ int WINAPI GetSystemMetrics(int index) {
 
 HWND WINAPI GetActiveWindow() { return hosted::State().active; }
 
-HWND WINAPI GetForegroundWindow() { return hosted::State().active; }
+HWND WINAPI GetForegroundWindow() { return hosted::Foreground(); }
 
 // The program carries no resources, so only the system's own icon and
 // cursor can be loaded.

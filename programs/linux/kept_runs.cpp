@@ -1,4 +1,4 @@
-// Kept runs: the folder, the names, what is kept, the list and the choice.
+// Kept runs: the folder, what is removed from it, the list and the choice.
 #include "programs/linux/kept_runs.h"
 
 #include <dirent.h>
@@ -9,7 +9,7 @@
 #include <cstring>
 #include <ctime>
 
-#include "platform/hosted/display/recording/recording.h"
+#include "runs/runs.h"
 
 namespace program {
 namespace {
@@ -18,10 +18,6 @@ namespace {
 // just over 1/31 s (the counter's frequency divided by the rate + 1), and it
 // takes one keyboard snapshot a frame: 31 snapshots are a second of play.
 constexpr size_t kSnapshotsPerSecond = 31;
-
-// "20261209-051530-123" and ".rec", with an optional letter between.
-constexpr size_t kStampLength = 19;
-constexpr std::string_view kExtension = ".rec";
 
 bool Digits(std::string_view text, int* value) {
   *value = 0;
@@ -104,86 +100,45 @@ std::string RunsFolder(const char* dataHome, const char* home) {
   return "";
 }
 
-std::string RunName(int64_t millisecondsSince1970, char suffix) {
-  time_t seconds = static_cast<time_t>(millisecondsSince1970 / 1000);
-  struct tm utc {};
-  char stamp[32] = "";
-  if (gmtime_r(&seconds, &utc) != nullptr)
-    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &utc);
-  char milliseconds[8];
-  std::snprintf(milliseconds, sizeof milliseconds, "-%03d",
-                static_cast<int>(millisecondsSince1970 % 1000));
-  return stamp + std::string(milliseconds) + (suffix != 0 ? std::string(1, suffix) : "") +
-         std::string(kExtension);
-}
-
-bool RunStart(std::string_view name, int64_t* secondsSince1970) {
-  if (name.size() < kStampLength + kExtension.size() ||
-      name.substr(name.size() - kExtension.size()) != kExtension)
-    return false;
-  std::string_view suffix =
-      name.substr(kStampLength, name.size() - kExtension.size() - kStampLength);
-  if (suffix.size() > 1 || (suffix.size() == 1 && (suffix[0] < 'b' || suffix[0] > 'z')))
-    return false;
-  int year, month, day, hour, minute, second, millisecond;
-  if (name[8] != '-' || name[15] != '-' || !Digits(name.substr(0, 4), &year) ||
-      !Digits(name.substr(4, 2), &month) || !Digits(name.substr(6, 2), &day) ||
-      !Digits(name.substr(9, 2), &hour) || !Digits(name.substr(11, 2), &minute) ||
-      !Digits(name.substr(13, 2), &second) || !Digits(name.substr(16, 3), &millisecond) ||
-      month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60)
-    return false;
-  struct tm utc {};
-  utc.tm_year = year - 1900;
-  utc.tm_mon = month - 1;
-  utc.tm_mday = day;
-  utc.tm_hour = hour;
-  utc.tm_min = minute;
-  utc.tm_sec = second;
-  *secondsSince1970 = static_cast<int64_t>(timegm(&utc));
-  return true;
-}
-
 std::vector<KeptRun> ReadRuns(const std::string& folder) {
-  std::vector<KeptRun> runs;
+  std::vector<KeptRun> files;
   DIR* directory = opendir(folder.c_str());
-  if (directory == nullptr) return runs;
+  if (directory == nullptr) return files;
   while (const dirent* entry = readdir(directory)) {
     KeptRun run;
     run.name = entry->d_name;
     if (run.name == "." || run.name == "..") continue;
     std::string text;
-    recording::Recording read;
+    runs::Recording read;
     std::string line;
-    if (!RunStart(run.name, &run.started)) {
+    if (!runs::RunStart(run.name, &run.started)) {
       run.problem = "foreign: not named as a run";
-    } else if (!recording::ReadFile(folder + "/" + run.name, &text, &run.problem) ||
-               !recording::ParseRecording(text, &read, &run.problem)) {
+    } else if (!runs::ReadFile(folder + "/" + run.name, &text, &run.problem) ||
+               !runs::ParseRecording(text, &read, &run.problem)) {
       run.problem = "unreadable: " + run.problem;
     } else {
       run.run = true;
-      run.scored = recording::Score(read, &run.points, &line);
+      run.scored = runs::Score(read, &run.points, &line);
       run.snapshots = read.snapshots.size();
     }
-    runs.push_back(std::move(run));
+    files.push_back(std::move(run));
   }
   closedir(directory);
-  std::sort(runs.begin(), runs.end(), ListedBefore);
-  return runs;
+  std::sort(files.begin(), files.end(), ListedBefore);
+  return files;
 }
 
-std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& runs) {
-  std::vector<const KeptRun*> best, latest;
-  for (const KeptRun& run : runs) {
-    if (run.run) latest.push_back(&run);
-    if (run.run && run.scored) best.push_back(&run);
-  }
-  std::sort(best.begin(), best.end(), [](auto a, auto b) { return ListedBefore(*a, *b); });
-  std::sort(latest.begin(), latest.end(), [](auto a, auto b) { return a->name > b->name; });
-  best.resize(std::min(best.size(), kKeepBest));
+// The runs ranked as the keep policy sees them: their names sort by time.
+std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& files) {
+  std::vector<const KeptRun*> named;
+  for (const KeptRun& run : files)
+    if (run.run) named.push_back(&run);
+  std::sort(named.begin(), named.end(), [](auto a, auto b) { return a->name < b->name; });
+  std::vector<runs::RunRank> ranks;
+  for (const KeptRun* run : named)
+    ranks.push_back({static_cast<int64_t>(ranks.size()), run->scored, run->points});
   std::vector<std::string> removed;
-  for (size_t age = kKeepLatest; age < latest.size(); ++age)
-    if (std::find(best.begin(), best.end(), latest[age]) == best.end())
-      removed.push_back(latest[age]->name);
+  for (size_t index : runs::RunsToDrop(ranks)) removed.push_back(named[index]->name);
   return removed;
 }
 
@@ -206,7 +161,7 @@ std::FILE* CreateRun(const std::string& folder, int64_t millisecondsSince1970, s
   }
   if (!MakeFolders(folder, problem)) return nullptr;
   for (char suffix = 'a'; suffix <= 'z'; ++suffix) {
-    *path = folder + "/" + RunName(millisecondsSince1970, suffix == 'a' ? 0 : suffix);
+    *path = folder + "/" + runs::RunName(millisecondsSince1970, suffix == 'a' ? 0 : suffix);
     // "x": never a file that exists; "e": not inherited by the message box's process.
     if (std::FILE* file = std::fopen(path->c_str(), "wbxe")) return file;
     if (errno != EEXIST) break;

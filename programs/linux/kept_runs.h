@@ -4,15 +4,11 @@
 //
 // The folder is $XDG_DATA_HOME/cave/runs/, or ~/.local/share/cave/runs/
 // when XDG_DATA_HOME is unset, empty or not an absolute path. Each game is
-// one recording named by the time it started, in UTC, to the millisecond:
-// 20261209-051530-123.rec, with a letter b to z before ".rec" when a name is
-// taken, so that the names sort by time. The best kKeepBest by score and the
-// latest kKeepLatest by time are kept; the others are removed when the next
-// game starts. A run's score is the score line of its recording's last box;
-// a run without one (ended by Escape or a signal) counts only among the
-// latest. A file of the folder that is not named so (foreign), or that is
-// no recording (unreadable), is not a run: it is never removed, and listed
-// as what it is.
+// one recording named as runs::RunName names it, by the time it started;
+// what is kept is the runs library's keep policy (runs::RunsToDrop), applied
+// when the next game starts. A file of the folder that is not named so
+// (foreign), or that is no recording (unreadable), is not a run: it is never
+// removed, and listed as what it is.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +18,6 @@
 #include <vector>
 
 namespace program {
-
-constexpr size_t kKeepBest = 20;
-constexpr size_t kKeepLatest = 20;
 
 // A file of the runs folder.
 struct KeptRun {
@@ -47,8 +40,8 @@ std::string RunsFolder(const char* dataHome, const char* home);
 // name. Empty when the folder is missing or holds nothing.
 std::vector<KeptRun> ReadRuns(const std::string& folder);
 
-// The names of the runs of `runs` that are among neither the best kKeepBest
-// nor the latest kKeepLatest; never a file that is not a run.
+// The names of the runs of `runs` that the keep policy drops; never a file
+// that is not a run.
 std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& runs);
 
 // Removes what RunsToRemove names from `folder`; false with a one-line
@@ -60,11 +53,6 @@ bool PruneRuns(const std::string& folder, std::string* problem);
 // when that cannot be done. Never opens a file that exists.
 std::FILE* CreateRun(const std::string& folder, int64_t millisecondsSince1970, std::string* path,
                      std::string* problem);
-
-// The run name for a game started at `millisecondsSince1970` (UTC), and the
-// start in seconds that a run name gives (false for other names).
-std::string RunName(int64_t millisecondsSince1970, char suffix = 0);
-bool RunStart(std::string_view name, int64_t* secondsSince1970);
 
 // The table that cave --runs prints, with a header line: rank, points, date
 // and time (local time), length (m:ss of the snapshots at the game's frame

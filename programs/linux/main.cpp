@@ -7,7 +7,9 @@
 // when it fails, and the exit code is 1 then, where it would have been 0.
 // Every game played is also kept among the kept runs (kept_runs.h), unless
 // --no-keep says not to; a kept run that cannot be written is said once, and
-// the game goes on as if nothing had happened.
+// the game goes on as if nothing had happened. A watched recording is first
+// checked on the headless display, and its verdict said on standard output,
+// as the web page says it; a run that does not verify is shown all the same.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -16,13 +18,13 @@
 #include <cstring>
 #include <string>
 
+#include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/sdl/sdl_display.h"
 #include "platform/hosted/process.h"
 #include "programs/linux/kept_runs.h"
 #include "programs/linux/options.h"
-#include "programs/linux/recording_files.h"
-#include "programs/linux/run_link.h"
+#include "runs/runs.h"
 
 namespace {
 
@@ -45,36 +47,31 @@ int ListRuns() {
 
 // The recording that --watch names: a file that exists, a run link, a kept
 // run (best, last, a rank), or else a file; false with a one-line problem.
-bool FindWatched(const std::string& which, recording::Recording* watched, std::string* problem) {
+bool FindWatched(const std::string& which, runs::Recording* watched, std::string* problem) {
   struct stat status;
   bool exists = stat(which.c_str(), &status) == 0;
-  std::string path = which, text;
-  if (!exists && program::LooksLikeRunLink(which)) {
-    if (!program::DecodeRunLink(which, &text, problem)) return false;
-    return recording::ParseRecording(text, watched, problem);
+  std::string path = which;
+  if (!exists && runs::LooksLikeRunLink(which)) {
+    runs::LinkRefusal refusal;
+    if (runs::DecodeRunLink(which, watched, &refusal)) return true;
+    *problem = "not a run link: " + runs::RefusalLine(refusal);
+    return false;
   }
   if (!exists && program::IsRunChoice(which)) {
     std::string folder = KeptRunsFolder(), name;
     if (!program::ChooseRun(program::ReadRuns(folder), which, &name, problem)) return false;
     path = folder + "/" + name;
   }
-  return recording::ReadRecording(path, watched, problem);
+  return runs::ReadRecording(path, watched, problem);
 }
 
 // Opens the file that --record names and a new kept run (unless --no-keep),
 // removing the old runs first; false with a one-line problem when the file
 // of --record cannot be opened. A kept run that cannot be made is said on
 // standard error, and the game is played without it.
-bool OpenRecordings(const program::Options& options, program::RecordingFiles* files,
+bool OpenRecordings(const program::Options& options, runs::RecordingWriter* files,
                     std::string* keptPath, std::string* problem) {
-  if (!options.record.empty()) {
-    std::FILE* file = std::fopen(options.record.c_str(), "wbe");
-    if (file == nullptr) {
-      *problem = "cannot write the recording '" + options.record + "': " + std::strerror(errno);
-      return false;
-    }
-    files->Add(file, options.record);
-  }
+  if (!options.record.empty() && !files->Open(options.record, problem)) return false;
   if (!options.keep) return true;
   std::string folder = KeptRunsFolder(), trouble;
   if (!program::PruneRuns(folder, &trouble)) std::fprintf(stderr, "cave: %s\n", trouble.c_str());
@@ -110,7 +107,7 @@ int main(int argc, char** argv) {
   }
   if (options.action == program::Options::Action::kRuns) return ListRuns();
   // What is watched is read before any window opens.
-  recording::Recording watched;
+  runs::Recording watched;
   if (!options.watch.empty() && !FindWatched(options.watch, &watched, &problem)) {
     std::fprintf(stderr, "cave: %s\n", problem.c_str());
     return 2;
@@ -128,11 +125,19 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.fullscreen) display.StartInFullScreen();
-  recording::RecordingDisplay shown(display);
+  if (!options.watch.empty()) {
+    // One process at a time: the check has ended before the game is shown.
+    headless::HeadlessDisplay checker(watched.tick);
+    std::printf("%s\n", runs::VerdictLine(recording::Check(checker, &checker, watched)).c_str());
+    std::fflush(stdout);
+  }
+  // The SDL display is the process's hooks as well: it asks for the end on a
+  // signal.
+  recording::RecordingDisplay shown(display, &display);
 
   // Watching records nothing; a game played is recorded into the file of
   // --record and kept, both from the one recording.
-  program::RecordingFiles files([&options](const std::string& path, int error) {
+  runs::RecordingWriter files([&options](const std::string& path, int error) {
     std::fprintf(stderr, "cave: cannot write the %s '%s': %s\n",
                  path == options.record ? "recording" : "kept run", path.c_str(),
                  std::strerror(error));
@@ -149,14 +154,7 @@ int main(int argc, char** argv) {
     // A game without --tick keeps the tick count that it would have started with.
     uint32_t tick = options.tickGiven ? options.tick : shown.TickCount();
     if (options.tickGiven || !files.Empty()) shown.SetStartTick(tick);
-    if (!files.Empty())
-      shown.Record(
-          tick,
-          [&files](std::string_view text) {
-            files.Write(text);
-            return true;  // each file fails on its own, said by `files`
-          },
-          recording::RecordingDisplay::HandOver::kEachLine);
+    if (!files.Empty()) shown.Record(files, tick);
   }
 
   int code = hosted::RunWinMain(shown, &shown);

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "runs/runs.h"
+
 namespace program {
 namespace {
 
@@ -137,7 +139,10 @@ std::string Usage() {
          "\n"
          "Every game played is kept (unless --no-keep) as a recording in\n"
          "$XDG_DATA_HOME/cave/runs/ (~/.local/share/cave/runs/ by default), named by\n"
-         "its start time in UTC; the best 20 by score and the latest 20 stay, the\n"
+         "its start time in UTC; the best " +
+         std::to_string(runs::kKeepBest) + " by score and the latest " +
+         std::to_string(runs::kKeepLatest) +
+         " stay, the\n"
          "others go when the next game starts. Files there that are not runs stay.\n";
 }
 

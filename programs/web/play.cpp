@@ -12,6 +12,7 @@
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/web/web_display.h"
 #include "platform/hosted/process.h"
+#include "runs/runs.h"
 
 namespace {
 
@@ -29,12 +30,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick) {
   web::WebDisplay display(startTick);
   recording::RecordingDisplay shown(display);
   lastRecording.clear();
-  shown.Record(startTick, [](std::string_view text) {
-    lastRecording.append(text);
-    return true;
-  });
+  runs::RecordingWriter writer;
+  writer.KeepText();
+  shown.Record(writer, startTick);
   int code = hosted::RunWinMain(shown, &shown);
   shown.Finish(code);
+  lastRecording = writer.Text();
   return code;
 }
 
@@ -47,9 +48,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveRecording() { return lastRecordi
 // 2, 4 and 8 setting the speed; returns the exit code, or -1 at once when the
 // text is not a recording. Called through Asyncify, as CavePlay.
 extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatch(const char* text, size_t length) {
-  recording::Recording played;
+  runs::Recording played;
   std::string problem;
-  if (text == nullptr || !recording::ParseRecording({text, length}, &played, &problem)) return -1;
+  if (text == nullptr || !runs::ParseRecording({text, length}, &played, &problem)) return -1;
   web::WebDisplay display(played.tick);
   recording::RecordingDisplay shown(display);
   shown.Play(played);

@@ -5,8 +5,9 @@
 # played with Up held and let go several times, with --tick and --record,
 # until the "Game Over!" box is answered, leaves a recording that cave-replay
 # --check replays to the same end on the headless display, and the same
-# recording among the kept runs; --watch last shows that to the same box, and
-# the player's Escape ends a --watch of its run link early.
+# recording among the kept runs; --watch last verifies it and shows it to the
+# same box, and the player's Escape ends a --watch of its run link early. A
+# watched run's verdict comes first, even where no window can open.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -55,6 +56,19 @@ done <<END
 --watch #run=__8|cave: not a run link: bad DEFLATE data: invalid block type
 END
 
+# Without a display, the verdict on standard output comes before the game's
+# error 1: a kept game with a forged score box appended does not verify.
+forged="$work_dir/forged.rec"
+sed '$d' "$recordings/steered.rec" >"$forged"
+printf '%s\n' '# box {"title":"Game Over!","text":"Spielstand:\n\nPlayer 1: 999 Punkte\n"}' \
+  '# exit 0' >>"$forged"
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$cave" --watch "$forged" \
+  >"$work_dir/verdict.out" 2>"$work_dir/verdict.err"
+code=$?
+[[ "$code" == 0 && "$(cat "$work_dir/verdict.err")" == $'ERROR\nFehler Nr.1' &&
+  "$(cat "$work_dir/verdict.out")" == 'Not verified: box 2 {"title":"Game Over!","text":"Spielstand:\n\nPlayer 1: 999 Punkte\n"} was not shown' ]] ||
+  fail "cave --watch of a forged run: exit code $code, $(cat "$work_dir/verdict.out" "$work_dir/verdict.err")"
+
 # The box's picture, once it is up, to $1; sets box.
 box_picture() {
   wait_window 30 window_named "Game Over!" || fail "no message box \"Game Over!\" appeared"
@@ -100,12 +114,15 @@ kept=$(find "$kept_runs" -name '2026*.rec' -newer "$kept_runs/notes.txt")
 cmp "$rec" "$kept" || fail "the kept run '$kept' differs from the recording"
 (($(find "$kept_runs" -mindepth 1 | wc -l) == 8)) || fail "the kept runs were pruned: $(ls "$kept_runs")"
 
-start_cave "$cave" --watch last --speed 8
+start_cave "$cave" --watch last --speed 8 >"$work_dir/watch.out"
 box_picture "$work_dir/watched.png"
 # The same text in the same box: the same picture.
 compare -metric AE "$work_dir/played.png" "$work_dir/watched.png" null: 2>/dev/null ||
   fail "the box shown by --watch differs from the one of the game played"
 answer_box
+score=$(tail -n 2 "$rec" | grep -o 'Player 1: [0-9]* Punkte')
+[[ "$(cat "$work_dir/watch.out")" == "Verified: $score" ]] ||
+  fail "cave --watch last says '$(cat "$work_dir/watch.out")', not 'Verified: $score'"
 
 start_cave "$cave" --watch "https://cave.example/$("$replay" --link "$rec")"
 wait_window 10 cave_window || fail "no window of cave appeared"

@@ -9,8 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/hosted/display/recording/recording.h"
-#include "programs/linux/run_link.h"
+#include "runs/runs.h"
 
 namespace {
 
@@ -25,22 +24,26 @@ void Check(bool condition, const char* what) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view text(reinterpret_cast<const char*>(data), size);
-  recording::Recording read;
-  std::string problem, linked, fragment, back;
-  if (program::DecodeRunLink(text, &linked, &problem)) {
-    Check(program::EncodeRunLink(linked, &fragment, &problem), "what a link holds links again");
-    Check(program::DecodeRunLink(fragment, &back, &problem) && back == linked, "and reads back");
+  runs::Recording read, linked, again;
+  runs::LinkRefusal refusal;
+  std::string problem, linkedText, fragment, back;
+  if (runs::DecodeRunLink(text, &linked, &refusal, &linkedText)) {
+    Check(runs::ParseRecording(linkedText, &again, &problem) && again == linked,
+          "a link's recording is its text's");
+    Check(runs::EncodeRunLink(linkedText, &fragment, &refusal), "what a link holds links again");
+    Check(runs::DecodeRunLink(fragment, &again, &refusal, &back) && back == linkedText,
+          "and reads back");
   } else {
-    Check(problem.rfind("not a run link: ", 0) == 0, "a refused link says so");
+    Check(refusal.kind != runs::LinkRefusal::Kind::kNone && !runs::RefusalLine(refusal).empty(),
+          "a refused link says why");
   }
-  if (!recording::ParseRecording(text, &read, &problem)) {
+  if (!runs::ParseRecording(text, &read, &problem)) {
     Check(problem.rfind("line ", 0) == 0, "a refusal names the line");
     return 0;
   }
-  const std::string written = recording::RecordingText(read);
-  recording::Recording again;
-  Check(recording::ParseRecording(written, &again, &problem), "what was written reads again");
+  const std::string written = runs::RecordingText(read);
+  Check(runs::ParseRecording(written, &again, &problem), "what was written reads again");
   Check(again == read, "what was written reads the same");
-  Check(recording::RecordingText(again) == written, "writing it again gives the same text");
+  Check(runs::RecordingText(again) == written, "writing it again gives the same text");
   return 0;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/hosted_view.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list_view.h"
 #include "runtime/screen/screen_view.h"

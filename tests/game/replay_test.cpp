@@ -147,6 +147,8 @@ TEST(Replay, RecordingsReplayToTheirRecordedEnd) {
   };
   const std::string box =
       "{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: 1 Punkte\\n\"}";
+  const std::string forged =
+      "{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: 999 Punkte\\n\"}";
   Write(keys, recording(72, "").substr(28));
   Result played = Replay("--tick 9 --input " + keys + " --record " + rec);
   EXPECT_EQ(played.out, "{\"box\":" + box + ",\"snapshot\":68}\n{\"exit\":0,\"snapshots\":68}\n");
@@ -171,6 +173,9 @@ TEST(Replay, RecordingsReplayToTheirRecordedEnd) {
        differs + "exit code: recorded 3, replayed 0"},
       {recording(68, "# box {\"title\":\"Game Over!\",\"text\":\"\"}\n# exit 0\n"), 1,
        differs + "box 1: recorded {\"title\":\"Game Over!\",\"text\":\"\"}, replayed " + box},
+      {recording(68, "# box " + box + "\n# box " + forged + "\n# exit 0\n"), 1,
+       differs + "box 2 " + forged + " was not shown"},
+      {recording(68, "# exit 0\n"), 1, differs + "box 1 " + box + " is not in the recording"},
       {recording(69, "# box " + box + "\n# exit 0\n"), 1,
        differs + "the game ended after snapshot 68, the recording has 69"},
       {recording(67, "# box " + box + "\n# exit 0\n"), 1,

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
 #include "tests/gdi/ball_rings.h"
 

@@ -1,6 +1,8 @@
-// The inputs other than the keyboard folded into the keyboard snapshot, as
-// one table: the keys down before, pointers down, what a second pad holds,
-// and the keys down after (Escape 0x01, P 0x19, Space 0x39, Up 0xC8).
+// The inputs other than the keyboard folded into the keyboard snapshot, and
+// the latch on what was held across an absence, as one table of snapshots
+// taken in turn: the keys down before, pointers down, what a second pad
+// holds, the keys down after (Escape 0x01, P 0x19, Space 0x39, Up 0xC8, Left
+// 0xCB), and whether the player came back just before (the latch armed).
 #include "platform/hosted/display/keys/inputs.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +13,15 @@ namespace {
 
 constexpr int kNone = -1, kA = 0, kB = 1, kX = 2, kY = 3, kDpadUp = 4, kStart = 5, kBack = 6;
 
-TEST(FoldInputs, EachSourceGivesItsKeys) {
+TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
+  constexpr bool kReturned = true;
   const struct {
     std::vector<int> before;
     int32_t pointers;
     int button;  // keys::PadButton
     float left, right;
     std::vector<int> after;
+    bool returned = false;
   } cases[] = {
       // clang-format off
       {{}, 0, kNone, 0, 0, {}},           {{0xCB}, 0, kNone, 0, 0, {0xCB}},
@@ -28,9 +32,18 @@ TEST(FoldInputs, EachSourceGivesItsKeys) {
       {{}, 0, kBack, 0, 0, {0x01}},       {{}, 0, kNone, 0.5f, 0.5f, {}},
       {{}, 0, kNone, 0.51f, 0, {0xC8}},   {{}, 0, kNone, 0, 1, {0xC8}},
       {{0xC8}, 1, kBack, 1, 1, {0x01, 0xC8}},
+      // Back with Left and A held: each counts once let go and pressed again;
+      // Space pressed meanwhile counts, but not as Up, which A still holds.
+      {{0xCB}, 0, kA, 0, 0, {}, kReturned},  {{0xCB, 0x39}, 0, kA, 0, 0, {0x39}},
+      {{0xCB}, 0, kNone, 0, 0, {}},          {{}, 0, kA, 0, 0, {0xC8}},
+      {{0xCB}, 0, kNone, 0, 0, {0xCB}},
+      // Back with nothing held: the latch is spent on that one snapshot.
+      {{}, 0, kNone, 0, 0, {}, kReturned},   {{}, 2, kStart, 0, 0, {0x19, 0xC8}},
       // clang-format on
   };
+  keys::HeldLatch latch;
   for (const auto& c : cases) {
+    if (c.returned) latch.Arm();
     uint8_t state[256] = {};
     for (int key : c.before) state[key] = 0x80;
     keys::Pad pads[2];
@@ -38,6 +51,7 @@ TEST(FoldInputs, EachSourceGivesItsKeys) {
     pads[1].leftTrigger = c.left;
     pads[1].rightTrigger = c.right;
     keys::FoldInputs({c.pointers, pads}, state);
+    latch.Apply(state);
     std::vector<int> after;  // a value other than 0x80 shows as its negated key
     for (int i = 0; i < 256; ++i)
       if (state[i]) after.push_back(state[i] == 0x80 ? i : -i);

@@ -422,6 +422,15 @@ TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
         {{window(SDL_WINDOWEVENT_FOCUS_GAINED), [&] { display.WaitForReturn(); }}, {}, false},
         {{button(SDL_CONTROLLER_BUTTON_A, false)}, {}, false},
         {{button(SDL_CONTROLLER_BUTTON_A, true)}, {0xC8}, false},
+        // Back with B, pressed while away: it counts once pressed anew, and
+        // Start, pressed right after the return, counts at once (read by SDL
+        // at once, as the pump after a wait may not).
+        {{button(SDL_CONTROLLER_BUTTON_A, false), window(SDL_WINDOWEVENT_FOCUS_LOST)}, {}, true},
+        {{button(SDL_CONTROLLER_BUTTON_B, true), window(SDL_WINDOWEVENT_FOCUS_GAINED),
+          [&] { display.WaitForReturn(); }, button(SDL_CONTROLLER_BUTTON_START, true),
+          SDL_JoystickUpdate},
+         {0x19},
+         false},
         {{[&] { SDL_JoystickDetachVirtual(index); }}, {}, false},  // unplugged while held
     };
     for (const auto& step : steps) {

@@ -15,6 +15,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/hosted_view.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen_view.h"
 

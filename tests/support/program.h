@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/hosted_view.h"
 
 // Runs the whole process (WinMain, RuntimeStart, the start hooks, then
 // `program` as GameMain, then RuntimeEnd unless the program ended earlier) on

@@ -15,7 +15,7 @@
 //   cave-replay --link FILE
 //
 // --input reads a plain key file (one line of scan codes per snapshot) or a
-// recording (platform/hosted/display/recording/recording.h), whose start
+// recording (runs/runs.h), whose start
 // tick applies unless --tick is given. --record FILE writes the run as a
 // recording.
 //
@@ -24,7 +24,7 @@
 // error when they do not.
 //
 // --link FILE prints the fragment "#run=..." of the run link of the
-// recording in FILE (programs/linux/run_link.h), which the page's address
+// recording in FILE (runs/runs.h), which the page's address
 // and cave --watch take; a file that is no recording is refused.
 //
 // --steer N:FILE lets an autopilot hold the first ship's key as needed in
@@ -46,7 +46,8 @@
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
-#include "programs/linux/run_link.h"
+#include "platform/hosted/hosted_view.h"
+#include "runs/runs.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list_view.h"
 #include "runtime/screen/screen_view.h"
@@ -86,7 +87,7 @@ struct Options {
   bool inputIsRecording = false;
   uint32_t inputTick = 0;  // the start tick of a recording given as input
   std::string check;       // the recording to check; empty: none
-  recording::Recording checked;
+  runs::Recording checked;
   std::string record;
   long long quitAt = 1000000;
   std::string trace;
@@ -119,13 +120,13 @@ bool ParseNumber(const std::string& text, long long min, long long max, long lon
 // An input file: a recording, or (unless `recordingOnly`) a plain key file,
 // every line of which is a snapshot (the last one may lack its newline).
 // `isRecording` says which it was.
-recording::Recording ReadInput(const std::string& file, bool recordingOnly, bool* isRecording) {
+runs::Recording ReadInput(const std::string& file, bool recordingOnly, bool* isRecording) {
   std::string text, problem;
-  if (!recording::ReadFile(file, &text, &problem)) Usage(problem);
-  recording::Recording input;
-  *isRecording = recordingOnly || recording::LooksLikeRecording(text);
+  if (!runs::ReadFile(file, &text, &problem)) Usage(problem);
+  runs::Recording input;
+  *isRecording = recordingOnly || runs::LooksLikeRecording(text);
   if (*isRecording) {
-    if (!recording::ParseRecording(text, &input, &problem)) Usage("'" + file + "' " + problem);
+    if (!runs::ParseRecording(text, &input, &problem)) Usage("'" + file + "' " + problem);
     return input;
   }
   std::string_view rest = text;
@@ -134,7 +135,7 @@ recording::Recording ReadInput(const std::string& file, bool recordingOnly, bool
     rest.remove_prefix(std::min(rest.size(), line.size() + 1));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     std::vector<uint8_t> keys;
-    if (!recording::ParseKeys(line, &keys, &problem))
+    if (!runs::ParseKeys(line, &keys, &problem))
       Usage("'" + file + "' line " + std::to_string(number) + ": " + problem);
     input.snapshots.push_back(std::move(keys));
   }
@@ -165,7 +166,7 @@ Options ParseOptions(int argc, char** argv) {
       options.tick = static_cast<uint32_t>(number);
       options.tickGiven = true;
     } else if (option == "--input") {
-      recording::Recording input = ReadInput(value, false, &options.inputIsRecording);
+      runs::Recording input = ReadInput(value, false, &options.inputIsRecording);
       options.input = std::move(input.snapshots);
       options.inputTick = input.tick;
     } else if (option == "--check") {
@@ -216,10 +217,6 @@ Options ParseOptions(int argc, char** argv) {
       if (std::find(given.begin(), given.end(), other) != given.end())
         Usage(std::string("--check cannot be combined with ") + other);
     options.tick = options.checked.tick;
-    options.input = options.checked.snapshots;
-    // A game still running after the recording's last snapshot is ended
-    // there, as a player would end it.
-    options.quitAt = static_cast<long long>(options.input.size());
   }
   return options;
 }
@@ -315,8 +312,10 @@ std::FILE* OpenForWriting(const std::string& file, const char* what) {
 // cave-replay --link FILE.
 int PrintLink(const std::string& file) {
   std::string text, fragment, problem;
-  if (!recording::ReadFile(file, &text, &problem)) Usage(problem);
-  if (!program::EncodeRunLink(text, &fragment, &problem)) Usage("'" + file + "' is " + problem);
+  if (!runs::ReadFile(file, &text, &problem)) Usage(problem);
+  runs::LinkRefusal refusal;
+  if (!runs::EncodeRunLink(text, &fragment, &refusal))
+    Usage("'" + file + "' is " + runs::RefusalLine(refusal));
   std::printf("#%s\n", fragment.c_str());
   return 0;
 }
@@ -334,16 +333,18 @@ int main(int argc, char** argv) {
 
   headless::HeadlessDisplay display(options.tick, options.desktopWidth, options.desktopHeight);
   if (options.fail) options.fail->fail(display);
-  display.SetKeyScript([&options, keys](int snapshot, uint8_t state[256]) {
-    const auto& input = options.input;
-    if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())
-      for (uint8_t code : input[static_cast<size_t>(snapshot)]) state[code] = 0x80;
-    if (snapshot == options.quitAt) state[kKeyEscape] = 0x80;  // as a player quitting
-    if (keys) {
-      if (snapshot < options.steer.snapshot) Steer(state);
-      std::fputs(recording::SnapshotLine(state).c_str(), keys);
-    }
-  });
+  // A check's keys are the recording's (recording::Check).
+  if (options.check.empty())
+    display.SetKeyScript([&options, keys](int snapshot, uint8_t state[256]) {
+      const auto& input = options.input;
+      if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())
+        for (uint8_t code : input[static_cast<size_t>(snapshot)]) state[code] = 0x80;
+      if (snapshot == options.quitAt) state[kKeyEscape] = 0x80;  // as a player quitting
+      if (keys) {
+        if (snapshot < options.steer.snapshot) Steer(state);
+        std::fputs(runs::SnapshotLine(state).c_str(), keys);
+      }
+    });
   auto pictures = [](const std::vector<PictureRequest>& requests, int snapshot, auto write) {
     for (const PictureRequest& request : requests)
       if (request.snapshot == snapshot) write(request.file);
@@ -359,44 +360,46 @@ int main(int argc, char** argv) {
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
     if (!options.boxShot.empty() && display.MessageBoxes().size() == 1) WriteShot(options.boxShot);
-    std::printf("{\"box\":%s,\"snapshot\":%d}\n", recording::BoxJson({box.title, box.text}).c_str(),
+    std::printf("{\"box\":%s,\"snapshot\":%d}\n", runs::BoxJson({box.title, box.text}).c_str(),
                 box.snapshot);
     std::fflush(stdout);
   };
 
-  // The run as a recording, on request; otherwise the display only passes
-  // everything on.
-  recording::RecordingDisplay recorder(display, &display);
-  std::string problem;
-  if (!options.record.empty() && !recorder.RecordTo(options.record, options.tick, &problem))
-    Usage(problem);
-
-  int code = hosted::RunWinMain(recorder, &recorder);
+  int code = 0;
+  runs::Verdict verdict;
+  if (!options.check.empty()) {
+    runs::Replayed replayed;
+    verdict = recording::Check(display, &display, options.checked, &replayed);
+    code = replayed.exitCode;
+  } else {
+    // The run as a recording, on request; otherwise the display only passes
+    // everything on.
+    recording::RecordingDisplay recorder(display, &display);
+    runs::RecordingWriter writer;
+    std::string problem;
+    if (!options.record.empty()) {
+      if (!writer.Open(options.record, &problem)) Usage(problem);
+      recorder.Record(writer, options.tick);
+    }
+    code = hosted::RunWinMain(recorder, &recorder);
+    recorder.Finish(code);
+    if (!writer.Close())
+      std::fprintf(stderr, "cave-replay: could not write the recording '%s'\n",
+                   options.record.c_str());
+  }
   if (trace) std::fclose(trace);
   if (keys) std::fclose(keys);
-  if (!recorder.Finish(code))
-    std::fprintf(stderr, "cave-replay: could not write the recording '%s'\n",
-                 options.record.c_str());
   std::printf("{\"exit\":%d,\"snapshots\":%d}\n", code, display.Snapshots());
   if (options.check.empty()) return code;
-
-  recording::Replayed replayed;
-  replayed.snapshots = display.Snapshots();
-  replayed.exitCode = code;
-  for (const headless::MessageBoxRecord& box : display.MessageBoxes())
-    replayed.boxes.push_back({box.title, box.text});
-  if (!display.MessageBoxes().empty())
-    replayed.firstBoxSnapshot = display.MessageBoxes().front().snapshot;
-  std::string difference = recording::FirstDifference(options.checked, replayed);
-  if (!difference.empty()) {
+  if (verdict.kind != runs::Verdict::Kind::kVerified) {
     std::fprintf(stderr, "cave-replay: '%s' does not replay as recorded: %s\n",
-                 options.check.c_str(), difference.c_str());
+                 options.check.c_str(), verdict.detail.c_str());
     return 1;
   }
-  if (!options.checked.ended)
+  if (!verdict.ended)
     std::fprintf(stderr,
                  "cave-replay: '%s' has no end (the game was interrupted); its %zu snapshots "
                  "replay as recorded\n",
-                 options.check.c_str(), options.checked.snapshots.size());
+                 options.check.c_str(), verdict.snapshots);
   return 0;
 }

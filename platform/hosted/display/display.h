@@ -57,8 +57,9 @@ class Display {
   // player's attention (a window that never had the focus) is never away.
   virtual bool Away() { return false; }
   // Waits until the player is back, resting the processor and taking in the
-  // system's events meanwhile; keys and pointers held when the player left
-  // count as let go.
+  // system's events meanwhile; whatever is held on return counts only once
+  // pressed again (display/keys/inputs.h). A display that may end the
+  // process (ProcessHooks::EndRequested) returns early when it is to end.
   virtual void WaitForReturn() {}
 
   // A top-level window was created, moved, shown or hidden; or destroyed.

@@ -42,7 +42,7 @@ export function verdict(result) {
 }
 
 // What is wrong with a link's data, said as the Linux program says it
-// (programs/linux/run_link.h): {characters}, a count of characters that no
+// (runs/runs.h): {characters}, a count of characters that no
 // data has; {position, code}, the first character outside base64url (1 for the
 // first); {deflate}, data that does not inflate; {largest}, more bytes than that.
 function linkFault(fault) {

@@ -2,8 +2,8 @@
 // and replays.
 //
 // The desktop is memory (1024 x 768 unless told otherwise) that tests read
-// through hosted::Desktop(); the hosted objects can be inspected as well
-// (platform/hosted/hosted_view.h, included here). The clock is virtual: it
+// through hosted::Desktop(); tests and tools inspect the hosted objects
+// through platform/hosted/hosted_view.h. The clock is virtual: it
 // starts at a chosen tick count, every read of the performance counter
 // advances it by 0.1 ms (1000 ticks of the 10 MHz counter), Sleep(n) by n ms,
 // and nothing else moves it but an absence of the player (SetAbsence), which
@@ -20,7 +20,6 @@
 #include <vector>
 
 #include "platform/hosted/display/display.h"
-#include "platform/hosted/hosted_view.h"
 #include "platform/hosted/process.h"
 #include "platform/hosted/services.h"
 

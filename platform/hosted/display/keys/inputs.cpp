@@ -1,4 +1,5 @@
-// Pointers, gamepads and Space folded into the keyboard snapshot.
+// Pointers, gamepads and Space folded into the keyboard snapshot, and the
+// latch on what was held across an absence.
 #include "platform/hosted/display/keys/inputs.h"
 
 namespace keys {
@@ -7,8 +8,6 @@ namespace {
 // The scan codes of the keys the game reads, and of Space; bit 7 marks a key
 // that is down.
 enum ScanCode : uint8_t { kEscape = 0x01, kP = 0x19, kSpace = 0x39, kUp = 0xC8, kDown = 0x80 };
-// A trigger counts as pressed past half way.
-constexpr float kTriggerPressed = 0.5f;
 
 bool Held(const Pad& pad, PadButton button) { return pad.buttons[static_cast<int>(button)]; }
 
@@ -24,6 +23,16 @@ void FoldInputs(const Inputs& inputs, uint8_t state[256]) {
     if (Held(pad, PadButton::kBack)) state[kEscape] |= kDown;
   }
   if (up) state[kUp] |= kDown;
+}
+
+void HeldLatch::Apply(uint8_t state[256]) {
+  for (size_t code = 0; code < held_.size(); ++code) {
+    bool down = (state[code] & kDown) != 0;
+    if (armed_ && down) held_.set(code);
+    if (!down) held_.reset(code);
+    if (held_[code]) state[code] = 0;
+  }
+  armed_ = false;
 }
 
 }  // namespace keys

@@ -1,62 +1,16 @@
-// How a replay compares with its recording, and the score a recording holds.
-#include <algorithm>
-#include <cstdlib>
-
-#include "platform/hosted/display/recording/recording.h"
+// A check: a recording replayed on a display of the caller's, and judged.
+#include "platform/hosted/display/recording/recording_display.h"
 
 namespace recording {
 
-std::string FirstDifference(const Recording& recorded, const Replayed& replayed) {
-  const int last = static_cast<int>(recorded.snapshots.size());
-  // The replay's game ends with its first box, or without one (Escape).
-  const int end = replayed.boxes.empty() ? replayed.snapshots : replayed.firstBoxSnapshot;
-  if (end < last)
-    return "the game ended after snapshot " + std::to_string(end) + ", the recording has " +
-           std::to_string(last);
-  // A recording that ends in a box or an exit ends right after its last
-  // snapshot; one without an end was cut somewhere in the game.
-  if (end > last && (recorded.ended || !recorded.boxes.empty()))
-    return "the game was still running after the recording's last snapshot (" +
-           std::to_string(last) + ")";
-  const std::vector<Box>& boxes = replayed.boxes;
-  for (size_t i = 0; i < std::max(boxes.size(), recorded.boxes.size()); ++i) {
-    std::string number = "box " + std::to_string(i + 1);
-    if (i >= boxes.size()) return number + " " + BoxJson(recorded.boxes[i]) + " was not shown";
-    std::string shown = BoxJson(boxes[i]);
-    if (i >= recorded.boxes.size()) return number + " " + shown + " is not in the recording";
-    std::string wanted = BoxJson(recorded.boxes[i]);
-    if (shown != wanted) return number + ": recorded " + wanted + ", replayed " + shown;
-  }
-  if (recorded.ended && replayed.exitCode != recorded.exitCode)
-    return "exit code: recorded " + std::to_string(recorded.exitCode) + ", replayed " +
-           std::to_string(replayed.exitCode);
-  return "";
-}
-
-// The game's last box lists "Player N: P Punkte" per player; the first line
-// of that form is the score.
-bool Score(const Recording& recording, int* points, std::string* line) {
-  if (recording.boxes.empty()) return false;
-  const std::string& text = recording.boxes.back().text;
-  constexpr std::string_view kPlayer = "Player ", kPoints = " Punkte";
-  for (size_t start = 0; start < text.size();) {
-    size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view candidate(text.data() + start, end - start);
-    start = end + 1;
-    size_t colon = candidate.find(": ");
-    if (!candidate.starts_with(kPlayer) || !candidate.ends_with(kPoints) ||
-        colon == std::string_view::npos)
-      continue;
-    std::string_view number =
-        candidate.substr(colon + 2, candidate.size() - kPoints.size() - colon - 2);
-    if (number.empty() || number.size() > 9 ||
-        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
-    *points = std::atoi(std::string(number).c_str());
-    *line = std::string(candidate);
-    return true;
-  }
-  return false;
+runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
+                    const runs::Recording& recorded, runs::Replayed* replayed) {
+  RecordingDisplay shown(display, hooks);
+  shown.Play(recorded, RecordingDisplay::Playback::kCheck);
+  shown.Finish(hosted::RunWinMain(shown, &shown));
+  runs::Replayed what = shown.Replayed();
+  if (replayed != nullptr) *replayed = what;
+  return runs::Judge(recorded, what);
 }
 
 }  // namespace recording

@@ -1,7 +1,6 @@
 // The display that sets the start tick, records a game or plays one back.
 #include "platform/hosted/display/recording/recording_display.h"
 
-#include <cerrno>
 #include <cstring>
 #include <utility>
 
@@ -11,17 +10,11 @@ namespace recording {
 namespace {
 
 constexpr int64_t kCounterPerTick = 10000;  // the 10 MHz counter in one millisecond
-constexpr uint32_t kHandOverTicks = 1000;   // the longest that written lines are held back
 
 }  // namespace
 
 RecordingDisplay::RecordingDisplay(hosted::Display& inner, hosted::ProcessHooks* innerHooks)
     : inner_(inner), innerHooks_(innerHooks) {}
-
-RecordingDisplay::~RecordingDisplay() {
-  if (writer_ && !pending_.empty() && !writeFailed_) writer_(pending_);
-  if (file_ != nullptr) std::fclose(file_);
-}
 
 void RecordingDisplay::SetStartTick(uint32_t tick) {
   tickSet_ = true;
@@ -29,50 +22,26 @@ void RecordingDisplay::SetStartTick(uint32_t tick) {
   clockRunning_ = false;
 }
 
-void RecordingDisplay::Record(uint32_t tick, Writer writer, HandOver handOver) {
-  writer_ = std::move(writer);
-  handOver_ = handOver;
-  lastHandOver_ = inner_.TickCount();
-  Write(HeaderLines(tick), true);
+void RecordingDisplay::Record(runs::RecordingWriter& writer, uint32_t tick) {
+  writer_ = &writer;
+  writer.WriteHeader(tick);
 }
 
-// Every line goes to the system as it is taken, which writes it to the disk
-// in its own time: what the program showed outlives the program, not a crash
-// of the whole system.
-bool RecordingDisplay::RecordTo(const std::string& path, uint32_t tick, std::string* problem) {
-  file_ = std::fopen(path.c_str(), "wb");
-  if (file_ == nullptr) {
-    *problem = "cannot write the recording '" + path + "': " + std::strerror(errno);
-    return false;
-  }
-  path_ = path;
-  Record(
-      tick,
-      [this](std::string_view text) {
-        if (std::fwrite(text.data(), 1, text.size(), file_) == text.size() &&
-            std::fflush(file_) == 0)
-          return true;
-        fileError_ = errno;
-        return false;
-      },
-      HandOver::kEachLine);
-  return true;
-}
-
-void RecordingDisplay::OnWriteFailure(std::function<void(const std::string& problem)> report) {
-  reportFailure_ = std::move(report);
-}
-
-void RecordingDisplay::Play(const Recording& recording) {
+// A check leaves the clock to the display it wraps, which starts at the
+// recording's tick: the game then runs exactly as in any other replay on
+// that display, to the pictures it shows.
+void RecordingDisplay::Play(const runs::Recording& recording, Playback playback) {
   playing_ = true;
+  playback_ = playback;
   snapshots_ = recording.snapshots;
   next_ = 0;
-  SetStartTick(recording.tick);
+  replayed_ = {};
+  if (playback == Playback::kWatch) SetStartTick(recording.tick);
 }
 
 bool RecordingDisplay::PlayFrom(const std::string& path, std::string* problem) {
-  Recording recording;
-  if (!ReadRecording(path, &recording, problem)) return false;
+  runs::Recording recording;
+  if (!runs::ReadRecording(path, &recording, problem)) return false;
   Play(recording);
   return true;
 }
@@ -81,53 +50,21 @@ void RecordingDisplay::SetSpeed(int speed) {
   if (speed == 1 || speed == 2 || speed == 4 || speed == 8) wantedSpeed_ = speed;
 }
 
-bool RecordingDisplay::Finish(int exitCode) {
-  if (!writer_) return true;
-  Write(ExitLine(exitCode), true);
-  return Close();
-}
-
-bool RecordingDisplay::FinishInterrupted(std::string_view signalName) {
-  if (!writer_) return true;
-  Write(SignalLine(signalName), true);
-  return Close();
-}
-
-bool RecordingDisplay::Close() {
+void RecordingDisplay::Finish(int exitCode) {
+  replayed_.exitCode = exitCode;
+  if (writer_ != nullptr) writer_->WriteExit(exitCode);
   writer_ = nullptr;
-  if (file_ != nullptr && std::fclose(file_) != 0 && !writeFailed_) {
-    fileError_ = errno;
-    file_ = nullptr;
-    WriteFailed();
-  }
-  file_ = nullptr;
-  return !writeFailed_;
 }
 
-// Lines are held back until a second has passed since the last hand-over, by
-// the wrapped display's clock, or until `now`; or not at all.
-void RecordingDisplay::Write(std::string_view text, bool now) {
-  if (writeFailed_) return;
-  if (handOver_ == HandOver::kEachLine) {
-    if (!writer_(text)) WriteFailed();
-    return;
-  }
-  pending_ += text;
-  uint32_t tick = inner_.TickCount();
-  if (!now && tick - lastHandOver_ < kHandOverTicks) return;
-  if (!writer_(pending_)) WriteFailed();
-  pending_.clear();
-  lastHandOver_ = tick;
+void RecordingDisplay::FinishInterrupted(std::string_view signalName) {
+  if (writer_ != nullptr) writer_->WriteSignal(signalName);
+  writer_ = nullptr;
 }
 
-// Said once; the lines after a lost one would replay another game, so none
-// are written.
-void RecordingDisplay::WriteFailed() {
-  writeFailed_ = true;
-  if (!reportFailure_) return;
-  reportFailure_(path_.empty()
-                     ? std::string("a write of the recording failed")
-                     : "cannot write the recording '" + path_ + "': " + std::strerror(fileError_));
+runs::Replayed RecordingDisplay::Replayed() const {
+  runs::Replayed replayed = replayed_;
+  replayed.snapshots = static_cast<int>(next_);
+  return replayed;
 }
 
 bool RecordingDisplay::Available() { return inner_.Available(); }
@@ -194,13 +131,15 @@ bool RecordingDisplay::ReadKeyboard(uint8_t state[256]) {
     std::memset(state, 0, 256);
     if (next_ < snapshots_.size())
       for (uint8_t code : snapshots_[next_]) state[code] = 0x80;
+    else if (playback_ == Playback::kCheck && next_ == snapshots_.size())
+      state[DIK_ESCAPE] = 0x80;
     ++next_;
     state[DIK_ESCAPE] |= escape;
     read = true;
   }
-  if (writer_) {
-    if (read) lastLine_ = SnapshotLine(state);
-    Write(lastLine_, false);
+  if (writer_ != nullptr) {
+    if (read) std::memcpy(lastState_, state, sizeof lastState_);
+    writer_->WriteSnapshot(lastState_);
   }
   return read;
 }
@@ -209,18 +148,27 @@ bool RecordingDisplay::ReadKeyboard(uint8_t state[256]) {
 void RecordingDisplay::KeyboardUnread() {
   if (innerHooks_) innerHooks_->KeyboardUnread();
   if (playing_) ++next_;
-  if (writer_) Write(lastLine_, false);
+  if (writer_ != nullptr) writer_->WriteSnapshot(lastState_);
 }
 
 int RecordingDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
+  runs::Box box{title ? title : "", text ? text : ""};
   // Written before the box is shown: the player may leave it open for good.
-  if (writer_) Write(BoxLine({title ? title : "", text ? text : ""}), true);
+  if (writer_ != nullptr) writer_->WriteBox(box);
+  if (playing_) {
+    if (replayed_.boxes.empty()) replayed_.firstBoxSnapshot = static_cast<int>(next_);
+    replayed_.boxes.push_back(box);
+  }
   return inner_.MessageBox(owner, text, title, flags);
 }
 
 bool RecordingDisplay::Fails(hosted::FailPoint point, const char* detail, int32_t width,
                              int32_t height) {
   return innerHooks_ && innerHooks_->Fails(point, detail, width, height);
+}
+
+bool RecordingDisplay::EndRequested(UINT* exitCode) {
+  return innerHooks_ && innerHooks_->EndRequested(exitCode);
 }
 
 }  // namespace recording

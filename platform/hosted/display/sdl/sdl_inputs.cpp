@@ -1,5 +1,4 @@
-// Pointers and game controllers of the SDL display, and what is held when the
-// player comes back.
+// Pointers and game controllers of the SDL display.
 #include "platform/hosted/display/sdl/sdl_inputs.h"
 
 #include <SDL.h>
@@ -19,16 +18,6 @@ constexpr SDL_GameControllerButton kPadButtons[] = {
     SDL_CONTROLLER_BUTTON_Y,   SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_CONTROLLER_BUTTON_START,
     SDL_CONTROLLER_BUTTON_BACK};
 constexpr int kButtons = static_cast<int>(keys::PadButton::kCount);
-constexpr int kLeftTrigger = kButtons;
-constexpr int kRightTrigger = kButtons + 1;
-constexpr float kHalfWay = 0.5f;
-
-// Whether an input held or not counts: one held since before Forget does not
-// until it has been let go.
-bool Fresh(bool held, bool& stale) {
-  if (!held) stale = false;
-  return held && !stale;
-}
 
 // A trigger from 0 (released) to 1 (pressed all the way).
 float Trigger(SDL_GameController* controller, SDL_GameControllerAxis axis) {
@@ -38,8 +27,7 @@ float Trigger(SDL_GameController* controller, SDL_GameControllerAxis axis) {
 }  // namespace
 
 void HeldInputs::ClosePads() {
-  for (const OpenPad& pad : pads_)
-    SDL_GameControllerClose(SDL_GameControllerFromInstanceID(pad.id));
+  for (int32_t id : pads_) SDL_GameControllerClose(SDL_GameControllerFromInstanceID(id));
   pads_.clear();
   if (padsStarted_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
   padsStarted_ = false;
@@ -73,19 +61,16 @@ void HeldInputs::Take(const SDL_Event& event, bool ours) {
       SDL_GameController* controller = SDL_GameControllerOpen(event.cdevice.which);
       if (controller == nullptr) break;
       int32_t id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
-      bool known = std::any_of(pads_.begin(), pads_.end(),
-                               [id](const OpenPad& pad) { return pad.id == id; });
-      if (known) {
+      if (std::find(pads_.begin(), pads_.end(), id) != pads_.end()) {
         SDL_GameControllerClose(controller);  // opened twice: once is kept
       } else {
-        pads_.push_back({id, {}});
+        pads_.push_back(id);
       }
       break;
     }
     case SDL_CONTROLLERDEVICEREMOVED: {
       int32_t id = event.cdevice.which;
-      auto gone = std::find_if(pads_.begin(), pads_.end(),
-                               [id](const OpenPad& pad) { return pad.id == id; });
+      auto gone = std::find(pads_.begin(), pads_.end(), id);
       if (gone == pads_.end()) break;
       SDL_GameControllerClose(SDL_GameControllerFromInstanceID(id));
       pads_.erase(gone);
@@ -105,47 +90,17 @@ int32_t HeldInputs::PointersDown() const {
   return std::popcount(mouseButtons_) + static_cast<int32_t>(fingers_.size());
 }
 
-// Pointers are known by their events: those held are forgotten, and their
-// going up will change nothing.
-void HeldInputs::Forget(const uint8_t* held, int count) {
-  LetGoOfPointers();
-  staleKeys_.assign(SDL_NUM_SCANCODES, false);
-  for (int i = 0; held != nullptr && i < std::min(count, int{SDL_NUM_SCANCODES}); ++i)
-    staleKeys_[i] = held[i] != 0;
-  for (OpenPad& pad : pads_) {
-    SDL_GameController* controller = SDL_GameControllerFromInstanceID(pad.id);
-    for (int b = 0; b < kButtons; ++b)
-      pad.stale[b] = SDL_GameControllerGetButton(controller, kPadButtons[b]) != 0;
-    pad.stale[kLeftTrigger] = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT) > kHalfWay;
-    pad.stale[kRightTrigger] = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT) > kHalfWay;
-  }
-}
-
 void HeldInputs::Snapshot(const uint8_t* held, int count, bool focused, uint8_t state[256]) {
-  if (held != nullptr) {
-    count = std::clamp(count, 0, int{SDL_NUM_SCANCODES});
-    staleKeys_.resize(SDL_NUM_SCANCODES, false);
-    scratch_.assign(held, held + count);
-    for (int i = 0; i < count; ++i) {
-      bool stale = staleKeys_[i];
-      scratch_[i] = Fresh(held[i] != 0, stale);
-      staleKeys_[i] = stale;
-    }
-    held = scratch_.data();
-  }
   MapKeyboard(held, count, state);
   if (!focused) return;
   std::vector<keys::Pad> pads;
-  for (OpenPad& open : pads_) {
-    SDL_GameController* controller = SDL_GameControllerFromInstanceID(open.id);
+  for (int32_t id : pads_) {
+    SDL_GameController* controller = SDL_GameControllerFromInstanceID(id);
     keys::Pad pad;
     for (int b = 0; b < kButtons; ++b)
-      pad.buttons[b] =
-          Fresh(SDL_GameControllerGetButton(controller, kPadButtons[b]), open.stale[b]);
+      pad.buttons[b] = SDL_GameControllerGetButton(controller, kPadButtons[b]) != 0;
     pad.leftTrigger = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERLEFT);
     pad.rightTrigger = Trigger(controller, SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
-    if (!Fresh(pad.leftTrigger > kHalfWay, open.stale[kLeftTrigger])) pad.leftTrigger = 0;
-    if (!Fresh(pad.rightTrigger > kHalfWay, open.stale[kRightTrigger])) pad.rightTrigger = 0;
     pads.push_back(pad);
   }
   keys::FoldInputs({PointersDown(), pads}, state);

@@ -7,9 +7,6 @@
 // wherever that happens, or until the focus leaves the display's windows.
 // Game controllers are opened as SDL finds them, those plugged in at the start
 // included, and closed when unplugged, which lets go of whatever they held.
-// After Forget, whatever is held then (keys, pointers, buttons) counts as let
-// go until it is let go and pressed anew: the player who comes back with a key
-// still down has not pressed it in the game.
 #pragma once
 
 #include <cstdint>
@@ -37,10 +34,6 @@ class HeldInputs {
   void Take(const SDL_Event& event, bool ours);
   // Every pointer lets go: the focus left the display's windows.
   void LetGoOfPointers();
-  // Whatever is held now counts as let go until let go and pressed anew:
-  // the keys down in SDL's key state `held` (`count` entries), the pointers,
-  // the controllers' buttons and triggers.
-  void Forget(const uint8_t* held, int count);
   // The snapshot (sdl_keys.h's MapKeyboard) of SDL's key state `held` (null:
   // every key up) with the pointers and the controllers folded in when
   // `focused` (one of the display's windows has the focus).
@@ -51,19 +44,10 @@ class HeldInputs {
   int32_t Pads() const { return static_cast<int32_t>(pads_.size()); }
 
  private:
-  // A controller by its SDL joystick instance, with its inputs (the seven
-  // buttons of keys::PadButton, then the triggers) held when Forget was called.
-  struct OpenPad {
-    int32_t id;
-    bool stale[9];
-  };
-
   bool padsStarted_ = false;
   uint32_t mouseButtons_ = 0;                         // SDL_BUTTON masks
   std::vector<std::pair<int64_t, int64_t>> fingers_;  // touch device, finger
-  std::vector<OpenPad> pads_;
-  std::vector<bool> staleKeys_;  // by SDL scancode
-  std::vector<uint8_t> scratch_;
+  std::vector<int32_t> pads_;                         // by SDL joystick instance
 };
 
 }  // namespace sdl

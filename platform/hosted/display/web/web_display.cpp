@@ -125,9 +125,17 @@ void WebDisplay::Pump() {}
 
 bool WebDisplay::Away() { return PageAway() != 0; }
 
-void WebDisplay::WaitForReturn() { PageWaitForReturn(); }
+// The latch takes what is held at the return, not at the game's next read: a
+// key pressed or a control used after the return counts.
+void WebDisplay::WaitForReturn() {
+  PageWaitForReturn();
+  latch_.Arm();
+  uint8_t held[256];
+  ReadKeyboard(held);
+}
 
-// The keys, with the pointers held and the gamepads folded in.
+// The keys, with the pointers held and the gamepads folded in, and what was
+// held on the player's return held back.
 bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
   PageReadKeys(state);
   float fields[kMaxPads * kPadFields];
@@ -141,6 +149,7 @@ bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
   }
   keys::FoldInputs({.pointersDown = PagePointersDown(), .pads = {pads, static_cast<size_t>(count)}},
                    state);
+  latch_.Apply(state);
   return true;
 }
 

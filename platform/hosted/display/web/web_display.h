@@ -14,7 +14,8 @@
 // standard mapping, read at every keyboard read. Everything is up while the
 // page does not have the focus. The player is away while the page is hidden,
 // or has lost the focus it had; the wait for the return yields to the browser,
-// and what was held when the player left counts as let go. Message boxes are
+// and whatever is held on return, a gamepad's buttons included, counts only
+// once pressed again (keys::HeldLatch). Message boxes are
 // a modal dialog in the page with the box's title, text and one OK button,
 // answered by a press that begins after it appears (Return, Space, Escape, a
 // pointer or a gamepad's button), never by a key held from before.
@@ -38,6 +39,7 @@
 #include <vector>
 
 #include "platform/hosted/display/display.h"
+#include "platform/hosted/display/keys/inputs.h"
 
 namespace web {
 
@@ -64,6 +66,7 @@ class WebDisplay final : public hosted::Display {
   double origin_ = -1;          // browser time of the first counter reading, ms
   double answered_ = 0;         // browser time of the latest counter reading, ms
   std::vector<uint32_t> rgba_;  // the canvas's pixels, as the page takes them
+  keys::HeldLatch latch_;
 };
 
 }  // namespace web

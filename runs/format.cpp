@@ -1,16 +1,17 @@
-// The recording format: reading and writing its lines.
-#include "platform/hosted/display/recording/recording.h"
-
+// The recording format: reading recordings, key lines and files.
 #include <cstdio>
 
-namespace recording {
+#include "runs/runs.h"
+#include "runs/runs_internal.h"
+
+namespace runs {
 namespace {
 
-constexpr std::string_view kFormat = "# cave recording ";
-constexpr std::string_view kVersion = "1";
-constexpr std::string_view kTick = "# tick ";
-constexpr std::string_view kBox = "# box";
-constexpr std::string_view kExit = "# exit";
+using internal::kBox;
+using internal::kExit;
+using internal::kFormat;
+using internal::kTick;
+using internal::kVersion;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
@@ -120,16 +121,6 @@ class BoxReader {
   std::string_view json_;
   size_t at_ = 0;
 };
-
-// A snapshot's line: the codes in their order, one space apart.
-std::string KeysLine(const std::vector<uint8_t>& keys) {
-  std::string line;
-  for (uint8_t code : keys) {
-    if (!line.empty()) line += ' ';
-    line += std::to_string(code);
-  }
-  return line + "\n";
-}
 
 std::string Line(int number, const std::string& problem) {
   return "line " + std::to_string(number) + ": " + problem;
@@ -265,70 +256,4 @@ bool ReadRecording(const std::string& path, Recording* recording, std::string* p
   return false;
 }
 
-std::string HeaderLines(uint32_t tick) {
-  return std::string(kFormat) + std::string(kVersion) + "\n" + std::string(kTick) +
-         std::to_string(tick) + "\n";
-}
-
-std::string SnapshotLine(const uint8_t state[256]) {
-  std::vector<uint8_t> keys;
-  for (int code = 0; code < 256; ++code)
-    if (state[code] & 0x80) keys.push_back(static_cast<uint8_t>(code));
-  return KeysLine(keys);
-}
-
-std::string BoxLine(const Box& box) { return std::string(kBox) + " " + BoxJson(box) + "\n"; }
-
-std::string ExitLine(int exitCode) {
-  return std::string(kExit) + " " + std::to_string(exitCode) + "\n";
-}
-
-std::string SignalLine(std::string_view signalName) {
-  return "# signal " + std::string(signalName) + "\n";
-}
-
-std::string RecordingText(const Recording& recording) {
-  std::string text = HeaderLines(recording.tick);
-  for (const std::vector<uint8_t>& keys : recording.snapshots) text += KeysLine(keys);
-  for (const Box& box : recording.boxes) text += BoxLine(box);
-  if (recording.ended) text += ExitLine(recording.exitCode);
-  return text;
-}
-
-std::string BoxJson(const Box& box) {
-  return "{\"title\":" + JsonString(box.title) + ",\"text\":" + JsonString(box.text) + "}";
-}
-
-std::string JsonString(std::string_view text) {
-  std::string out = "\"";
-  for (unsigned char c : text) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        if (c < 0x20) {
-          char escaped[8];
-          std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-          out += escaped;
-        } else {
-          out += static_cast<char>(c);
-        }
-    }
-  }
-  return out + "\"";
-}
-
-}  // namespace recording
+}  // namespace runs

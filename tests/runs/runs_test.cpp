@@ -1,5 +1,7 @@
 // Run links and kept runs: a link read back to the same recording and every
-// kind of bad link refused with its line; which kept runs a new game removes.
+// kind of bad link refused with its line; which kept runs the policy drops.
+#include "runs/runs.h"
+
 #include <gtest/gtest.h>
 #include <zlib.h>
 
@@ -7,10 +9,6 @@
 #include <cstdio>
 #include <string>
 #include <vector>
-
-#include "platform/hosted/display/recording/recording.h"
-#include "programs/linux/kept_runs.h"
-#include "programs/linux/run_link.h"
 
 namespace {
 
@@ -46,28 +44,32 @@ std::string RecordingOfSize(size_t size) {
 
 TEST(RunLink, AKeptRecordingComesBackFromEveryFormOfItsLink) {
   std::string text, problem, fragment, decoded;
-  ASSERT_TRUE(
-      recording::ReadFile(CAVE_SOURCE_DIR "/tests/recordings/steered.rec", &text, &problem));
-  ASSERT_TRUE(program::EncodeRunLink(text, &fragment, &problem)) << problem;
+  runs::Recording kept, linked;
+  runs::LinkRefusal refusal;
+  ASSERT_TRUE(runs::ReadFile(CAVE_SOURCE_DIR "/tests/recordings/steered.rec", &text, &problem));
+  ASSERT_TRUE(runs::ParseRecording(text, &kept, &problem)) << problem;
+  ASSERT_TRUE(runs::EncodeRunLink(text, &fragment, &refusal)) << runs::RefusalLine(refusal);
   EXPECT_EQ(fragment.find_first_not_of("run=ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
                                        "0123456789-_"),
             std::string::npos);
   for (std::string link : {fragment, "#" + fragment, "https://cave.example/?tick=1#" + fragment}) {
-    ASSERT_TRUE(program::DecodeRunLink(link, &decoded, &problem)) << problem;
+    ASSERT_TRUE(runs::DecodeRunLink(link, &linked, &refusal, &decoded))
+        << runs::RefusalLine(refusal);
     EXPECT_EQ(decoded, text);
+    EXPECT_EQ(linked, kept);
   }
   // What another DEFLATE (Python's zlib) made of a small recording.
-  ASSERT_TRUE(program::DecodeRunLink(
+  ASSERT_TRUE(runs::DecodeRunLink(
       "#run="
       "DcwxCgIxEEbhPqf4nW0tsoIIuYClC7ZpYnaQYeOsxHGJiHc35fuKNyCnjVE5r3UWvWN0A0zygpM7eO963daGL5lYYQp"
       "0Tg_GZeO6oz0ZN-t2fQqXlyWdQ9SoU0kfrhgDjpjeuhhHpV8_cRODd38",
-      &decoded, &problem));
+      &linked, &refusal, &decoded));
   EXPECT_EQ(decoded,
             "# cave recording 1\n# tick 7\n200\n\n# box {\"title\":\"Game Over!\",\"text\":"
             "\"Spielstand:\\n\\nPlayer 1: 5 Punkte\\n\"}\n# exit 0\n");
   // The largest recording a link may hold.
-  ASSERT_TRUE(program::EncodeRunLink(RecordingOfSize(program::kRunLinkLimit), &fragment, &problem));
-  EXPECT_TRUE(program::DecodeRunLink(fragment, &decoded, &problem)) << problem;
+  ASSERT_TRUE(runs::EncodeRunLink(RecordingOfSize(runs::kRunLinkLimit), &fragment, &refusal));
+  EXPECT_TRUE(runs::DecodeRunLink(fragment, &linked, &refusal)) << runs::RefusalLine(refusal);
 }
 
 TEST(RunLink, BadLinksAndRecordingsAreRefusedWithTheirProblem) {
@@ -86,88 +88,59 @@ TEST(RunLink, BadLinksAndRecordingsAreRefusedWithTheirProblem) {
       {"run=", "bad DEFLATE data: the stream ends early"},
       {RawLink(small, 3), "bad DEFLATE data: the stream ends early"},
       {RawLink(small, 0, "x"), "bad DEFLATE data: bytes follow the end of the stream"},
-      {RawLink(RecordingOfSize(program::kRunLinkLimit + 1)),
-       "more than 1048576 bytes once inflated"},
+      {RawLink(RecordingOfSize(runs::kRunLinkLimit + 1)), "more than 1048576 bytes once inflated"},
       {RawLink("# cave recording 1\n# tick 7\n300\n"),
        "not a recording: line 3: '300' is not a scan code 0-255"},
   };
   for (const auto& c : cases) {
-    std::string text = "left", problem;
-    EXPECT_FALSE(program::DecodeRunLink(c.link, &text, &problem)) << c.problem;
-    EXPECT_EQ(problem, std::string("not a run link: ") + c.problem);
+    std::string text = "left";
+    runs::Recording read;
+    runs::LinkRefusal refusal;
+    EXPECT_FALSE(runs::DecodeRunLink(c.link, &read, &refusal, &text)) << c.problem;
+    EXPECT_EQ(runs::RefusalLine(refusal), c.problem);
     EXPECT_EQ(text, "");
   }
-  std::string fragment, problem;
-  EXPECT_FALSE(
-      program::EncodeRunLink(RecordingOfSize(program::kRunLinkLimit + 1), &fragment, &problem));
-  EXPECT_EQ(problem, "1048577 bytes, more than a run link holds (1048576)");
-  EXPECT_FALSE(program::EncodeRunLink("200\n", &fragment, &problem));
+  std::string fragment;
+  runs::LinkRefusal refusal;
+  EXPECT_FALSE(runs::EncodeRunLink(RecordingOfSize(runs::kRunLinkLimit + 1), &fragment, &refusal));
+  EXPECT_EQ(runs::RefusalLine(refusal), "1048577 bytes, more than a run link holds (1048576)");
+  EXPECT_FALSE(runs::EncodeRunLink("200\n", &fragment, &refusal));
   EXPECT_EQ(
-      problem,
+      runs::RefusalLine(refusal),
       "not a recording: line 1: not a cave recording (it must begin with '# cave recording 1')");
 }
 
-// Runs t = 0, 1, ... a second apart, named as CreateRun names them, with the
-// points points(t) (-1: none); and foreign files.
-std::vector<program::KeptRun> Runs(int count, int (*points)(int), int foreign) {
-  std::vector<program::KeptRun> runs;
-  for (int t = 0; t < count; ++t)
-    runs.push_back({program::RunName(1765256130000 + t * 1000), true, "", points(t) >= 0,
-                    std::max(points(t), 0)});
-  for (int f = 0; f < foreign; ++f)  // an old name, not a run: never removed
-    runs.push_back({program::RunName(1000000000000 + f), false, "foreign: line 1: ..."});
-  return runs;
+// Runs t = 0, 1, ... by age, with the points points(t) (-1: none), listed
+// newest first: run t is at index count - 1 - t.
+std::vector<runs::RunRank> Ranks(int count, int (*points)(int)) {
+  std::vector<runs::RunRank> ranks;
+  for (int t = count - 1; t >= 0; --t)
+    ranks.push_back({1765256130000 + t * 1000, points(t) >= 0, std::max(points(t), 0)});
+  return ranks;
 }
 
 TEST(KeptRuns, TheBestAndTheLatestAreKept) {
   const struct {
     const char* what;
-    std::vector<program::KeptRun> runs;
-    std::vector<int> removed;  // t of the runs removed
+    std::vector<runs::RunRank> runs;
+    std::vector<int> dropped;  // t of the runs dropped
   } cases[] = {
-      {"40 runs: the earlier 20 the best",
-       Runs(
-           40, [](int t) { return t < 20 ? 50 : t; }, 0),
-       {}},
+      {"40 runs: the earlier 20 the best", Ranks(40, [](int t) { return t < 20 ? 50 : t; }), {}},
       {"41 runs, the later the better",
-       Runs(
-           41, [](int t) { return t; }, 0),
+       Ranks(41, [](int t) { return t; }),
        {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}},
-      {"41 runs, the earlier the better",
-       Runs(
-           41, [](int t) { return 100 - t; }, 0),
-       {20}},
-      {"41 runs of equal points: the earlier ranks higher",
-       Runs(
-           41, [](int) { return 9; }, 0),
-       {20}},
-      {"25 without score",
-       Runs(
-           25, [](int) { return -1; }, 3),
-       {0, 1, 2, 3, 4}},
+      {"41 runs, the earlier the better", Ranks(41, [](int t) { return 100 - t; }), {20}},
+      {"41 runs of equal points: the earlier ranks higher", Ranks(41, [](int) { return 9; }), {20}},
+      {"25 without score", Ranks(25, [](int) { return -1; }), {0, 1, 2, 3, 4}},
       {"an old best run outlives newer unscored ones",
-       Runs(
-           23, [](int t) { return t == 0 ? 5 : -1; }, 2),
+       Ranks(23, [](int t) { return t == 0 ? 5 : -1; }),
        {1, 2}},
   };
   for (const auto& c : cases) {
-    std::vector<std::string> expected;
-    for (int t : c.removed) expected.push_back(program::RunName(1765256130000 + t * 1000));
-    std::vector<std::string> removed = program::RunsToRemove(c.runs);
-    std::sort(removed.begin(), removed.end());
-    EXPECT_EQ(removed, expected) << c.what;
-  }
-}
-
-TEST(KeptRuns, ANewRunNeverTakesTheNameOfAnother) {
-  std::string folder = std::string(CAVE_BINARY_DIR) + "/tests/kept-runs/a/b", path, problem;
-  std::remove((folder + "/20251209-045530-007.rec").c_str());
-  std::remove((folder + "/20251209-045530-007b.rec").c_str());
-  for (const char* name : {"20251209-045530-007.rec", "20251209-045530-007b.rec"}) {
-    std::FILE* file = program::CreateRun(folder, 1765256130007, &path, &problem);
-    ASSERT_NE(file, nullptr) << problem;
-    std::fclose(file);
-    EXPECT_EQ(path, folder + "/" + name);
+    std::vector<size_t> expected;
+    for (int t : c.dropped) expected.push_back(c.runs.size() - 1 - static_cast<size_t>(t));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(runs::RunsToDrop(c.runs), expected) << c.what;
   }
 }
 
