@@ -1,9 +1,9 @@
 // The page's run checker: a second program, on the headless display, that
 // replays a recording as fast as the game can run, without drawing to the
-// page, and says whether it ends as recorded. The page runs it in a Web
-// Worker (check_worker.js, the bottom of cave-check.js) for the run links it
-// opens; it checks as cave-replay --check and cave --watch do
-// (recording::Check), and words the verdict as they do (runs::VerdictLine).
+// page, and says whether it ends as recorded. The page runs it in a module
+// worker (site/check_worker.js) for the run links it opens; it checks as
+// cave-replay --check and cave --watch do (recording::Check), and words the
+// verdict as they do (runs::VerdictLine).
 #include <emscripten.h>
 
 #include <cstddef>
