@@ -5,7 +5,8 @@
 //   {answer, bytes}  the checker's answer, the verdict as data
 //                    (runs::VerdictJson), and the recording's bytes when the
 //                    link held any to watch;
-//   {failed}         why the checker could not run;
+//   {failed, bytes}  why the checker could not run, and the recording's
+//                    bytes when it had read them;
 //   {unsupported}    why this browser cannot check run links.
 // The link goes through the three steps of runs/runs.h: the checker's step 1,
 // the browser's DecompressionStream bounded by the checker's limit, and the
@@ -58,8 +59,13 @@ async function check(program, link) {
   const inflated = await inflate(deflated, program._CaveLinkLimit());
   if (!inflated.bytes)
     return {answer: answer(program, program._CaveInflateRefused(inflated.tooLarge ? 1 : 0))};
-  const checked = inMemory(program, inflated.bytes, program._CaveCheck);
-  return {answer: answer(program, checked), bytes: inflated.bytes};
+  // A run that the checker read but could not replay can still be watched.
+  try {
+    const checked = inMemory(program, inflated.bytes, program._CaveCheck);
+    return {answer: answer(program, checked), bytes: inflated.bytes};
+  } catch (error) {
+    return {failed: failure ?? error.message, bytes: inflated.bytes};
+  }
 }
 
 addEventListener('message', async (event) => {
