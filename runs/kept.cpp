@@ -62,16 +62,20 @@ bool RunStart(std::string_view name, int64_t* secondsSince1970) {
   return true;
 }
 
-std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs) {
-  std::vector<size_t> best, latest;
-  for (size_t i = 0; i < runs.size(); ++i) {
-    latest.push_back(i);
+std::vector<size_t> BestRuns(const std::vector<RunRank>& runs) {
+  std::vector<size_t> best;
+  for (size_t i = 0; i < runs.size(); ++i)
     if (runs[i].scored) best.push_back(i);
-  }
   std::sort(best.begin(), best.end(), [&runs](size_t a, size_t b) {
     if (runs[a].points != runs[b].points) return runs[a].points > runs[b].points;
     return runs[a].ageOrder < runs[b].ageOrder;
   });
+  return best;
+}
+
+std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs) {
+  std::vector<size_t> best = BestRuns(runs), latest;
+  for (size_t i = 0; i < runs.size(); ++i) latest.push_back(i);
   std::sort(latest.begin(), latest.end(),
             [&runs](size_t a, size_t b) { return runs[a].ageOrder > runs[b].ageOrder; });
   best.resize(std::min(best.size(), kKeepBest));
