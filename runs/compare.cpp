@@ -120,4 +120,15 @@ std::string VerdictLine(const Verdict& verdict) {
          " after " + std::to_string(verdict.snapshots) + " snapshots)";
 }
 
+std::string VerdictJson(const Verdict& verdict) {
+  const char* kind = verdict.kind == Verdict::Kind::kVerified      ? "verified"
+                     : verdict.kind == Verdict::Kind::kNotVerified ? "not verified"
+                                                                   : "not a recording";
+  auto flag = [](bool value) { return value ? "true" : "false"; };
+  return std::string("{\"kind\":\"") + kind + "\",\"line\":" + JsonString(VerdictLine(verdict)) +
+         ",\"scored\":" + flag(verdict.scored) + ",\"points\":" + std::to_string(verdict.points) +
+         ",\"ended\":" + flag(verdict.ended) +
+         ",\"snapshots\":" + std::to_string(verdict.snapshots) + "}";
+}
+
 }  // namespace runs

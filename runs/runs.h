@@ -261,6 +261,11 @@ Verdict NotARecording(std::string problem);
 // recording: line 3: ..."; bytes of the untrusted text outside ASCII's
 // printable range become '?', and a detail past 200 characters is cut ("...").
 std::string VerdictLine(const Verdict& verdict);
+// The verdict as a JSON object, for a page to decide by its kind and show its
+// line: {"kind":"verified","line":"Verified: Player 1: 323 Punkte",
+// "scored":true,"points":323,"ended":true,"snapshots":2117}, the kind one of
+// "verified", "not verified" and "not a recording", the line VerdictLine's.
+std::string VerdictJson(const Verdict& verdict);
 
 // ---------------------------------------------------------------- run links
 
@@ -312,12 +317,15 @@ bool ReadLinkedRecording(std::string_view text, Recording* recording, LinkRefusa
 bool DecodeRunLink(std::string_view link, Recording* recording, LinkRefusal* refusal,
                    std::string* text = nullptr);
 
+// Whether the recording `text` may go into a run link, before it is
+// compressed: false with kNotARecording, or kTooLargeToLink past
+// kRunLinkLimit bytes.
+bool Linkable(std::string_view text, LinkRefusal* refusal);
 // "run=" and the base64url of `deflated` (the fragment without its '#'), for
 // a page that compresses with the browser's streams.
 std::string LinkFragment(std::string_view deflated);
 // (zlib) The fragment "run=DATA" of the recording `text`, compressed as
-// tightly as DEFLATE can; false with kNotARecording or kTooLargeToLink (or
-// kCannotCompress).
+// tightly as DEFLATE can; false with Linkable's refusal (or kCannotCompress).
 bool EncodeRunLink(std::string_view text, std::string* fragment, LinkRefusal* refusal);
 
 // ---------------------------------------------------------------- kept runs
@@ -340,9 +348,12 @@ struct RunRank {
   int points = 0;
   int32_t players = 1;
 };
+// The indices of the runs of `runs` that have a score, best first: more
+// points (the best player's), then the earlier, whatever their line-ups.
+std::vector<size_t> BestRuns(const std::vector<RunRank>& runs);
 // The indices of `runs`, ascending, that are among neither the best
-// kKeepBest of their line-up size (best first: more points, then the
-// earlier) nor the latest kKeepLatest of all.
+// kKeepBest of their line-up size (BestRuns among them) nor the latest
+// kKeepLatest of all.
 std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs);
 
 }  // namespace runs

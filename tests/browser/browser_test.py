@@ -261,22 +261,25 @@ class PageTest(BrowserTest):
         self.assertTrue(self.ball_moves(upwards=False), 'the ball does not fall')
         self.assertEqual(b.run('return window.scrollY'), 0)
 
-        # P pauses: the cave alone, standing still. Up, held from here on,
-        # keeps the ball in the cave once the game goes on.
+        # P pauses: the cave alone, standing still; and so does the pause
+        # control. Up, held from here on, keeps the ball in the cave once the
+        # game goes on.
         b.key(Keys.ARROW_UP, True)
-        b.press('p', 0.1)
-        time.sleep(0.3)
-        first = b.canvas()
-        time.sleep(0.5)
-        second = b.canvas()
-        self.assertEqual(first.rgba, second.rgba)
-        self.assertIsNone(first.ball_y())
-        # P again resumes.
-        b.press('p')
-        time.sleep(0.2)
-        resumed = b.canvas()
-        self.assertNotEqual(resumed.rgba, second.rgba)
-        self.assertIsNotNone(resumed.ball_y())
+        for pause in [lambda: b.press('p', 0.1),
+                      lambda: b.run("document.getElementById('pause').click()")]:
+            pause()
+            time.sleep(0.3)
+            first = b.canvas()
+            time.sleep(0.5)
+            second = b.canvas()
+            self.assertEqual(first.rgba, second.rgba)
+            self.assertIsNone(first.ball_y())
+            # P again resumes.
+            b.press('p')
+            time.sleep(0.2)
+            resumed = b.canvas()
+            self.assertNotEqual(resumed.rgba, second.rgba)
+            self.assertIsNotNone(resumed.ball_y())
 
         # Escape ends the game, and the page says so.
         b.key(Keys.ARROW_UP, False)
@@ -562,10 +565,13 @@ class OfflineTest(BrowserTest):
         b.driver.execute_async_script("navigator.serviceWorker.ready.then(arguments[0])")
         self.assertEqual(b.driver.execute_cdp_cmd('Page.getInstallabilityErrors', {}),
                          {'installabilityErrors': []})
-        # No server any more: the page and its game from the cache.
+        # No server any more: the page and its game from the cache, by either
+        # of the page's addresses.
         b.server.shutdown()
-        b.open('?tick=7')
-        self.first_picture()
+        for address in ['?tick=7', 'index.html', 'index.html?tick=7']:
+            with self.subTest(address):
+                b.open(address)
+                self.first_picture()
         # and a run link, checked by the checker from the cache.
         with open(os.path.join(RECORDINGS, 'escape.rec'), 'rb') as f:
             b.open(run_link(f.read()))
@@ -606,6 +612,7 @@ class RunsTest(BrowserTest):
             return lambda lines: lines.__setitem__(2 + k, b'' if lines[2 + k] else b'200')
 
         forge = lambda lines: lines.__setitem__(-3, lines[-3].replace(b'323', b'999'))
+        append = lambda lines: lines.insert(-2, lines[-3].replace(b'323', b'999'))
         box = '{"title":"Game Over!","text":"Spielstand:\\n\\nPlayer 1: %d Punkte\\n"}'
         for name, fragment, expected in [
                 ('steered', kept('steered.rec'), 'Verified: Player 1: 323 Punkte'),
@@ -616,6 +623,8 @@ class RunsTest(BrowserTest):
                  'Not verified: the game ended after snapshot 1056, the recording has 2117'),
                 ('score forged', kept('steered.rec', forge),
                  'Not verified: box 1: recorded %s, replayed %s' % (box % 999, box % 323)),
+                ('score box appended', kept('steered.rec', append),
+                 'Not verified: box 2 %s was not shown' % (box % 999)),
                 ('bad base64', '#run=AB*D', "Not a recording: bad base64url: character 3 is '*'"),
                 ('bad DEFLATE', '#run=' + base64.urlsafe_b64encode(b'\xff' * 9).decode(),
                  'Not a recording: bad DEFLATE data'),
@@ -651,12 +660,22 @@ class RunsTest(BrowserTest):
                "document.getElementById('progress').textContent)" % length, 'the progress')
         b.run("document.querySelectorAll('#speed button')[3].click()")
         self.assertEqual(b.run("return document.querySelector('#speed .on').textContent"), '×8')
+        # Meanwhile a run of one point is kept, to be listed after the watched one.
+        b.driver.execute_async_script(
+            "const done = arguments[0];"
+            "indexedDB.open('cave', 1).onsuccess = (event) => event.target.result"
+            ".transaction('runs', 'readwrite').objectStore('runs')"
+            ".add({text: '', points: 1, date: 0}).onsuccess = () => done();")
         b.wait("return document.getElementById('box').open", 'the watched message box', 30)
         self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
                          replay(4242)['text'])
         b.press(Keys.RETURN, 0.05)
         b.wait("return !document.getElementById('status').hidden", 'the end')
         self.assertIn('The run has ended', b.status())
+        # The game of tick 4242 without keys scores none: "1 point" comes first.
+        listed = b.wait("const p = document.querySelectorAll('#runs .points');"
+                        "return p.length === 2 && [...p].map((e) => e.textContent)", 'the list')
+        self.assertEqual(listed, ['1 point', '%d points' % points])
         self.assertEqual(self.verdict(link[len(b.address):])[0],
                          'Verified: Player 1: %d Punkte' % points)
 

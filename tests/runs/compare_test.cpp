@@ -88,6 +88,23 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
   EXPECT_EQ(
       runs::Judge(game({two}, true), played).scores,
       (std::vector<runs::PlayerScore>{{12, "Player 1: 12 Punkte"}, {30, "Player 2: 30 Punkte"}}));
+  // The same as the page reads it.
+  const struct {
+    runs::Verdict verdict;
+    std::string json;
+  } data[] = {
+      {runs::Judge(game({shown}, true), replayed),
+       R"({"kind":"verified","line":"Verified: Player 1: 5 Punkte","scored":true,"points":5,)"
+       R"("ended":true,"snapshots":3})"},
+      {runs::Judge(game({}, false), {{{"A\"", "\n"}}, 3, 3, 0}),
+       R"({"kind":"not verified","line":"Not verified: box 1 {\"title\":\"A\\\"\",\"text\":)"
+       R"(\"\\n\"} is not in the recording","scored":false,"points":0,"ended":false,)"
+       R"("snapshots":3})"},
+      {runs::NotARecording("line 1: empty"),
+       R"({"kind":"not a recording","line":"Not a recording: line 1: empty","scored":false,)"
+       R"("points":0,"ended":false,"snapshots":0})"},
+  };
+  for (const auto& c : data) EXPECT_EQ(runs::VerdictJson(c.verdict), c.json);
 }
 
 }  // namespace

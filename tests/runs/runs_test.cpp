@@ -148,6 +148,9 @@ TEST(KeptRuns, TheBestAndTheLatestAreKept) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(runs::RunsToDrop(c.runs), expected) << c.what;
   }
+  // Ranked best first (t = 1, 3, 0), the unscored run (t = 2) not at all.
+  EXPECT_EQ(runs::BestRuns(Ranks(4, [](int t) { return t == 2 ? -1 : t % 2 * 5; })),
+            (std::vector<size_t>{2, 0, 3}));
 }
 
 }  // namespace

@@ -1,9 +1,12 @@
 // The page's side of the web display (web_display.cpp): the canvas, the
 // keyboard, pointers and gamepads, whether the player is away, the browser's
-// turns and the message box dialog. It is placed at the top of cave.js, and
-// finds in the page the canvas #screen and the dialog #box with #box-title,
-// #box-text and the button #box-ok.
-var CaveWeb = {
+// turns and the message box dialog. It is placed at the top of the program's
+// module factory, so that each instance has its own. The page starts the
+// instance with two options: `canvas`, the 320 x 240 canvas it draws on, and
+// `dialog`, a <dialog> holding a heading (the box's title), a paragraph (its
+// text) and a button (OK). The instance offers the page `pulseKey` and
+// `nextPress` (below).
+const CaveWeb = {
   keys: new Uint8Array(256),  // DirectInput snapshot: 0x80 for a key that is down
   codes: new Map(),           // KeyboardEvent.code -> DirectInput scan code
   pointers: new Set(),        // the pointerId of every pointer held down on the page
@@ -43,9 +46,12 @@ var CaveWeb = {
     for (const pulse of this.pulses) state[pulse[0]] = 0x80;
   },
 
-  // Presses and releases the key `scanCode`, for the page's own controls.
-  pulse(scanCode) {
-    this.pulses.push([scanCode, null]);
+  // Presses and releases the key named `code` (a KeyboardEvent.code of the
+  // key table, such as 'KeyP'), for the page's own controls; other names do
+  // nothing.
+  pulseKey(code) {
+    const scanCode = this.codes.get(code);
+    if (scanCode !== undefined) this.pulses.push([scanCode, null]);
   },
 
   pointersDown() {
@@ -110,10 +116,10 @@ var CaveWeb = {
   // `pixels`: the whole canvas, width x height RGBA; the area x, y, w, h changed.
   // The canvas is desynchronized from the page's rendering: a new picture goes
   // to the screen without the page's style, layout and paint being brought up
-  // to date each time, which roughly halves what a frame costs the main thread.
+  // to date each time, which spares the main thread much of a frame's cost.
   present(pixels, width, height, x, y, w, h) {
     if (this.context === null)
-      this.context = document.getElementById('screen').getContext('2d', {desynchronized: true});
+      this.context = Module['canvas'].getContext('2d', {desynchronized: true});
     const data = new Uint8ClampedArray(HEAPU8.buffer, pixels, width * height * 4);
     this.context.putImageData(new ImageData(data, width, height), 0, 0, x, y, w, h);
   },
@@ -141,35 +147,41 @@ var CaveWeb = {
     return event.target instanceof Element && event.target.closest('a, button, dialog') !== null;
   },
 
-  // Settles at the next press that begins after the call: a key for which
-  // `key(event)` says yes (never a key repeating because it was held), a
-  // pointer pressed outside the page's controls and links, or a gamepad's
-  // button. What is held already does not count until pressed again.
-  nextPress(key) {
+  // Settles with true at the next press that begins after the call: a key
+  // for which `key(event)` says yes (never a key repeating because it was
+  // held), a pointer pressed outside the page's controls and links, or a
+  // gamepad's button. What is held already does not count until pressed
+  // again. Settles with false once `signal` (an AbortSignal, optional)
+  // aborts; either way it stops listening and polling the gamepads.
+  nextPress(key, signal) {
     const since = performance.now();
     return new Promise((resolve) => {
+      if (signal && signal.aborted) return resolve(false);
       let held = this.padButtons();
-      const done = () => {
+      const done = (pressed) => {
         clearInterval(timer);
         removeEventListener('keydown', keyDown, true);
         removeEventListener('pointerdown', pointerDown, true);
-        resolve();
+        if (signal) signal.removeEventListener('abort', cancel);
+        resolve(pressed);
       };
+      const cancel = () => done(false);
       const keyDown = (event) => {
-        if (event.timeStamp >= since && !event.repeat && key(event)) done();
+        if (event.timeStamp >= since && !event.repeat && key(event)) done(true);
       };
       // In the dialog every pointer answers; elsewhere not those on controls and links.
       const pointerDown = (event) => {
         const inDialog = event.target instanceof Element && event.target.closest('dialog');
-        if (event.timeStamp >= since && (inDialog || !this.onControl(event))) done();
+        if (event.timeStamp >= since && (inDialog || !this.onControl(event))) done(true);
       };
       const timer = setInterval(() => {
         const now = this.padButtons();
-        if ([...now].some((button) => !held.has(button))) done();
+        if ([...now].some((button) => !held.has(button))) done(true);
         held = now;
       }, 20);
       addEventListener('keydown', keyDown, true);
       addEventListener('pointerdown', pointerDown, true);
+      if (signal) signal.addEventListener('abort', cancel);
     });
   },
 
@@ -186,9 +198,9 @@ var CaveWeb = {
   // a gamepad's button. A key or button held when it appears (the one that
   // ended the game, say) does not answer it, nor do its repeats.
   async messageBox(title, text) {
-    const box = document.getElementById('box');
-    document.getElementById('box-title').textContent = title;
-    document.getElementById('box-text').textContent = text;
+    const box = Module['dialog'];
+    box.querySelector('h1, h2, h3').textContent = title;
+    box.querySelector('p').textContent = text;
     // The dialog's own answers by key (the button's, Escape's cancel) would
     // take repeats of held keys too: they are left to nextPress.
     const quiet = (event) => event.preventDefault();
@@ -196,7 +208,7 @@ var CaveWeb = {
     box.addEventListener('keyup', quiet);
     box.addEventListener('cancel', quiet);
     box.showModal();
-    document.getElementById('box-ok').focus();
+    box.querySelector('button').focus();
     await this.nextPress((event) => ['Enter', 'NumpadEnter', 'Space', 'Escape'].includes(event.code));
     box.removeEventListener('keydown', quiet);
     box.removeEventListener('keyup', quiet);
@@ -212,6 +224,10 @@ var CaveWeb = {
   },
 };
 
+// What the page may ask of the instance.
+Module['pulseKey'] = (code) => CaveWeb.pulseKey(code);
+Module['nextPress'] = (key, signal) => CaveWeb.nextPress(key, signal);
+
 CaveWeb.channel.port1.onmessage = () => {
   const resume = CaveWeb.resume;
   CaveWeb.resume = null;
@@ -219,10 +235,10 @@ CaveWeb.channel.port1.onmessage = () => {
 };
 
 // The keys the page would otherwise scroll with.
-const kCaveScrollKeys = new Set(['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', 'Space']);
+const kScrollKeys = new Set(['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', 'Space']);
 
 addEventListener('keydown', (event) => {
-  if (kCaveScrollKeys.has(event.code)) event.preventDefault();
+  if (kScrollKeys.has(event.code)) event.preventDefault();
   const scanCode = CaveWeb.codes.get(event.code);
   if (scanCode === undefined) return;
   // A key repeating without a press seen: held since before the program.

@@ -1,0 +1,76 @@
+// The page around the game: the canvas at the largest whole-number scale that
+// fits the window, the pause and full-screen controls, how to play (#hint),
+// the screen kept on during a game, and no context menu. This module alone
+// writes these elements; the game draws on the canvas.
+import {startedGame} from './game.js';
+import * as words from './words.js';
+
+export const canvas = document.getElementById('screen');
+const hint = document.getElementById('hint');
+
+// Whole device pixels per game pixel, so that every pixel stays sharp.
+function fit() {
+  const ratio = window.devicePixelRatio || 1;
+  const scale = Math.max(1, Math.floor(Math.min(innerWidth * ratio / canvas.width,
+                                                innerHeight * ratio / canvas.height)));
+  canvas.style.width = canvas.width * scale / ratio + 'px';
+  canvas.style.height = canvas.height * scale / ratio + 'px';
+}
+addEventListener('resize', fit);
+addEventListener('orientationchange', fit);
+fit();
+
+addEventListener('contextmenu', (event) => event.preventDefault());
+
+// The controls act and give the focus back, so that Space stays the game's.
+const pause = document.getElementById('pause');
+pause.addEventListener('click', () => {
+  startedGame()?.then((game) => game.pulseKey('KeyP'));
+  pause.blur();
+});
+const full = document.getElementById('fullscreen');
+full.hidden = !document.fullscreenEnabled;
+full.addEventListener('click', () => {
+  if (document.fullscreenElement) document.exitFullscreen();
+  else document.documentElement.requestFullscreen({navigationUI: 'hide'}).catch(() => {});
+  full.blur();
+});
+
+// How to play: until the first press, and again at every end (showHint).
+hint.textContent = words.hint;
+const firstPress = () => {
+  hint.hidden = true;
+  removeEventListener('keydown', firstPress);
+  removeEventListener('pointerdown', firstPress);
+};
+addEventListener('keydown', firstPress);
+addEventListener('pointerdown', firstPress);
+
+export function showHint(shown) {
+  hint.hidden = !shown;
+}
+
+// The screen stays on while a game runs, where the browser can keep it on;
+// the lock ends with the page hidden, and is taken again on its return.
+let playing = false;
+let lock = null;
+async function keepAwake() {
+  if (!playing || !navigator.wakeLock || document.visibilityState !== 'visible') return;
+  try {
+    lock = await navigator.wakeLock.request('screen');
+  } catch {
+    lock = null;
+  }
+}
+document.addEventListener('visibilitychange', keepAwake);
+
+// Whether a game is being played now.
+export function setPlaying(now) {
+  playing = now;
+  if (now) {
+    keepAwake();
+  } else if (lock) {
+    lock.release().catch(() => {});
+    lock = null;
+  }
+}

@@ -1,0 +1,118 @@
+// The page: a run link's verdict first, then one game after another, or a
+// kept run chosen to watch; the status line (#status) after each, which this
+// module alone writes. The other modules own the rest of the page: controls.js
+// the canvas's scale and the controls, links.js the verdict, kept.js the best
+// runs, watching.js a watched run's progress, the game its message box;
+// words.js words what they all show.
+import {canvas, setPlaying, showHint} from './controls.js';
+import {play, startGame} from './game.js';
+import {keep, hideList, listBest} from './kept.js';
+import {hideVerdict, linked, openLink} from './links.js';
+import {watch} from './watching.js';
+import * as words from './words.js';
+
+// A run link's checker starts loading before anything else; the game waits
+// for its verdict, which it comes after anyway, so that the checker has the
+// processor to itself meanwhile.
+const opened = openLink();
+
+// The site for offline play, and a new build at the next visit (sw.js);
+// once the page has loaded (and a run link has its verdict), so that the
+// game's start does not wait on it.
+addEventListener('load', async () => {
+  await opened;
+  if ('serviceWorker' in navigator) navigator.serviceWorker.register('sw.js').catch(() => {});
+});
+
+// ?tick=N starts the game with the tick count N, as cave-replay --tick N
+// does; otherwise the clock decides.
+function startTick() {
+  const text = new URLSearchParams(location.search).get('tick');
+  if (text !== null && /^[0-9]{1,10}$/.test(text) && Number(text) <= 4294967295)
+    return Number(text);
+  return Date.now() % 4294967296;
+}
+
+const status = document.getElementById('status');
+
+function link(href, text) {
+  const a = document.createElement('a');
+  a.href = href;
+  a.textContent = text;
+  return a;
+}
+
+// A game's end, with a link to its cave and its recording for download
+// (which cave --watch and cave-replay --check take).
+let recordingAddress = null;
+function say(text, tick, recording) {
+  status.textContent = text;
+  if (tick !== undefined) status.append(' (', link('?tick=' + tick, words.thisCave));
+  if (recording) {
+    if (recordingAddress) URL.revokeObjectURL(recordingAddress);
+    recordingAddress = URL.createObjectURL(new Blob([recording], {type: 'text/plain'}));
+    const save = link(recordingAddress, words.itsRecording);
+    save.id = 'recording';
+    save.download = 'cave-' + tick + '.rec';
+    status.append(', ', save);
+  }
+  if (tick !== undefined) status.append(')');
+  status.hidden = false;
+}
+
+// A press on the page's buttons or in its link field is theirs.
+const onControl = (event) => event.target instanceof Element &&
+                             event.target.closest('button, input') !== null;
+
+// The next press, not one still held or on its way through the page, such
+// as the key that answered the last message box: null; or the recording of
+// a kept run whose Watch was pressed. Whichever comes second is called off.
+// A run link's verdict goes with it.
+async function chosen(game) {
+  showHint(true);
+  const choosing = new AbortController();
+  const choice = await Promise.race([
+    game.nextPress((event) => !onControl(event), choosing.signal).then(() => null),
+    listBest(game, choosing.signal)]);
+  choosing.abort();
+  showHint(false);
+  hideVerdict();
+  return choice;
+}
+
+// First the run of the page's link, if it has one, or its verdict to read
+// when it holds none; then a game, or a kept run chosen to watch, after
+// every end.
+async function run() {
+  let watched = await opened;
+  let game = null;
+  try {
+    game = await startGame({canvas, dialog: document.getElementById('box'),
+                            onAbort: (what) => say(words.couldNotRun(what))});
+  } catch {
+    return;  // onAbort has said why, where the game got as far as starting
+  }
+  if (linked && !watched) {
+    say(words.toPlay);
+    watched = await chosen(game);
+  }
+  for (;;) {
+    status.hidden = true;
+    hideList();
+    if (watched) {
+      showHint(false);
+      await watch(game, watched);
+      say(words.runEnded);
+    } else {
+      const tick = startTick();
+      setPlaying(true);
+      const recording = await play(game, tick);
+      setPlaying(false);
+      say(words.gameEnded, tick, recording);
+      await keep(game, recording).catch(() => {});
+    }
+    watched = await chosen(game);
+  }
+}
+
+run();

@@ -1,0 +1,45 @@
+// The page's words: every text it shows about games, runs and run links is
+// made here, from the data the other modules pass, or taken here from the
+// runs library's words that the data carries. Nothing else words a verdict
+// or a result.
+
+const touch = matchMedia('(pointer: coarse)').matches;
+const press = touch ? 'Tap' : 'Press a key or click';
+
+// How to play, in the words of the device in hand.
+export const hint = touch ? 'Hold anywhere to rise'
+                          : 'Hold Up or Space to rise \u00b7 P pauses \u00b7 Esc ends';
+
+// The page's status line: what comes next, and why nothing does.
+export const toPlay = press + ' to play.';
+export const gameEnded = 'The game has ended. ' + press + ' to play again.';
+export const runEnded = 'The run has ended. ' + press + ' to play again.';
+export const thisCave = 'this cave';
+export const itsRecording = 'its recording';
+export const couldNotRun = (what) => 'The game could not run: ' + what;
+
+// A kept run's points in the list of the best.
+export const points = (count) => (count === 1 ? '1 point' : count + ' points');
+
+// A watched run's progress.
+export const progress = (played, length) => 'snapshot ' + played + ' of ' + length;
+
+// Why a run has no link to share, from one of:
+//   {refused}      the runs library's words
+//   {unsupported}  why this browser cannot compress one
+export const noLink = (why) =>
+    'No link: ' + (why.refused ?? 'this browser cannot pack one (' + why.unsupported + ')');
+
+export const checking = 'Checking the run\u2026';
+
+// The verdict on a run link, by its kind:
+//   'verified', 'not verified', 'not a recording': the checker's, which has
+//                     its words as `line` (runs::VerdictLine)
+//   'could not run':  the page's own, with `why`, and `unsupported` when this
+//                     browser cannot check run links at all
+export function verdict(result) {
+  if (result.kind !== 'could not run') return result.line;
+  return 'Not verified: ' +
+      (result.unsupported ? 'this browser cannot check run links (' : 'the check could not run (') +
+      result.why + ')';
+}
