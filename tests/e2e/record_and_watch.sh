@@ -10,7 +10,8 @@
 # watched run's verdict comes first, even where no window can open. Two
 # players on Up and W held in turns fly both balls: the game starts with the
 # pointer zones in their colours, the recording has both keys, its box both
-# scores, it replays with its line-up, and cave --runs lists its players.
+# scores, it replays with its line-up, cave --watch says both scores in its
+# verdict, and cave --runs lists its players.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -163,6 +164,10 @@ read -r first second < <(tail -n 2 "$two" |
 [[ -n "$second" ]] || fail "the box does not list two players: $(tail -n 2 "$two")"
 "$replay" --check "$two" >/dev/null 2>"$work_dir/check.err" ||
   fail "cave-replay --check of two players: $(cat "$work_dir/check.err")"
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$cave" --watch "$two" \
+  >"$work_dir/verdict.out" 2>/dev/null
+[[ "$(cat "$work_dir/verdict.out")" == "Verified: Player 1: $first Punkte, Player 2: $second Punkte" ]] ||
+  fail "cave --watch of two players says '$(cat "$work_dir/verdict.out")'"
 kept=$(grep -lx '# players 2' "$kept_runs"/*.rec)
 "$cave" --runs | grep -qF "${kept##*/}  2 players: $first, $second" ||
   fail "cave --runs lists the run of two players as: $("$cave" --runs | grep -F "${kept##*/}")"
