@@ -8,10 +8,9 @@
 # recording among the kept runs; --watch last verifies it and shows it to the
 # same box, and the player's Escape ends a --watch of its run link early. A
 # watched run's verdict comes first, even where no window can open. Two
-# players on Up and W held in turns fly both balls: the game starts with the
-# pointer zones in their colours, the recording has both keys, its box both
-# scores, it replays with its line-up, cave --watch says both scores in its
-# verdict, and cave --runs lists its players.
+# players on Up and W held in turns fly both balls: the recording has both
+# keys, its box both scores, it replays with its line-up, and cave --runs
+# lists its players.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -139,35 +138,21 @@ window_named "Game Over!" >/dev/null && fail "a message box appeared after Escap
 two="$work_dir/two.rec"
 start_cave "$cave" --players 2 --tick 9 --record "$two"
 wait_window 10 cave_window || fail "no window of cave appeared"
-# Both balls rise at once, while the zones are looked at.
+# Both balls rise at once, then each key is let go in turns.
 xdotool keydown Up keydown w
-import -window "$window" "$work_dir/zones.png"
-# The zones' strips along the bottom: player 1's red on the left, player 2's
-# blue on the right.
-pixel() { convert "$work_dir/zones.png" -crop "1x1+$1+$2" -depth 8 txt:- | grep -o '#[0-9A-F]\{6\}'; }
-zones="$(pixel 100 237) $(pixel 220 237)"
-[[ "$zones" == "#FF0000 #0072FF" ]] || fail "the zones at the start show $zones"
 [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] ||
   xdotool windowfocus --sync "$window" || fail "cannot give the window the focus"
-# Then each key is let go in turns, for a fifth of a second in half a second.
 for _ in 1 2 3 4 5 6; do
   xdotool keyup Up sleep 0.2 keydown Up keyup w sleep 0.2 keydown w sleep 0.1
 done
 xdotool keyup Up keyup w
 box_picture "$work_dir/two.png"
 answer_box
-[[ "$(sed -n 3p "$two")" == "# players 2" ]] || fail "the recording names no line-up of two"
-grep -qx 200 "$two" && grep -qx 17 "$two" && grep -qx '17 200' "$two" ||
-  fail "Up and W are not held in turns in the recording"
-read -r first second < <(tail -n 2 "$two" |
-  sed -n 's/.*Player 1: \([0-9]*\) Punkte\\nPlayer 2: \([0-9]*\) Punkte\\n"}$/\1 \2/p')
-[[ -n "$second" ]] || fail "the box does not list two players: $(tail -n 2 "$two")"
-"$replay" --check "$two" >/dev/null 2>"$work_dir/check.err" ||
-  fail "cave-replay --check of two players: $(cat "$work_dir/check.err")"
-env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$cave" --watch "$two" \
-  >"$work_dir/verdict.out" 2>/dev/null
-[[ "$(cat "$work_dir/verdict.out")" == "Verified: Player 1: $first Punkte, Player 2: $second Punkte" ]] ||
-  fail "cave --watch of two players says '$(cat "$work_dir/verdict.out")'"
+[[ "$(sed -n 3p "$two")" == "# players 2" ]] && grep -qx 200 "$two" && grep -qx 17 "$two" &&
+  grep -qx '17 200' "$two" || fail "the recording has no line-up of two, or not Up and W in turns"
+read -r first second < <(sed -n \
+  's/.*Player 1: \([0-9]*\) Punkte\\nPlayer 2: \([0-9]*\) Punkte.*/\1 \2/p' "$two")
+"$replay" --check "$two" >/dev/null && [[ -n "$second" ]] || fail "two players' box or check failed"
 kept=$(grep -lx '# players 2' "$kept_runs"/*.rec)
 "$cave" --runs | grep -qF "${kept##*/}  2 players: $first, $second" ||
   fail "cave --runs lists the run of two players as: $("$cave" --runs | grep -F "${kept##*/}")"

@@ -2,12 +2,13 @@
 // the latch on what was held across an absence, as one table of snapshots
 // taken in turn: the keys down before, pointers down, what a second pad
 // holds, the keys down after (Escape 0x01, P 0x19, Space 0x39, Up 0xC8, Left
-// 0xCB), and whether the player came back just before (the latch armed).
+// 0xCB), and whether the player came back just before (the latch armed); for
+// several players, also the pad's slot and the pointers down per zone (W
+// 0x11, I 0x17, the keypad's 8 0x48).
 #include "platform/hosted/display/keys/inputs.h"
 
 #include <gtest/gtest.h>
 
-#include <utility>
 #include <vector>
 
 namespace {
@@ -23,6 +24,8 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
     float left, right;
     std::vector<int> after;
     bool returned = false;
+    int32_t players = 1, slot = 0;
+    std::vector<int32_t> zones = {};
   } cases[] = {
       // clang-format off
       {{}, 0, kNone, 0, 0, {}},           {{0xCB}, 0, kNone, 0, 0, {0xCB}},
@@ -40,6 +43,15 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
       {{0xCB}, 0, kNone, 0, 0, {0xCB}},
       // Back with nothing held: the latch is spent on that one snapshot.
       {{}, 0, kNone, 0, 0, {}, kReturned},   {{}, 2, kStart, 0, 0, {0x19, 0xC8}},
+      // Several players: a pad flies its slot's player, none past the line-up;
+      // pointers their zone's, not pointersDown; Space stays Up; Start and Back
+      // count on every pad; a line-up of 5 is one player.
+      {{}, 1, kA, 0, 0, {0xC8}, 0, 2, 0},    {{}, 0, kB, 0, 0, {0x11}, 0, 2, 1},
+      {{}, 0, kY, 0, 0, {0x48}, 0, 4, 3},    {{}, 0, kA, 0, 0, {}, 0, 2, 2},
+      {{}, 0, kStart, 0, 0, {0x19}, 0, 2, 5},   {{}, 0, kBack, 0, 0, {0x01}, 0, 2, 5},
+      {{}, 0, kA, 0, 0, {0xC8}, 0, 1, 7},    {{}, 0, kA, 0, 0, {0xC8}, 0, 5, 1, {0, 1}},
+      {{}, 1, kNone, 0, 0, {0x17}, 0, 3, 0, {0, 0, 1, 1}},
+      {{0x39, 0x11, 0x48}, 0, kNone, 0, 0, {0x11, 0x39, 0x48, 0xC8}, 0, 3},
       // clang-format on
   };
   keys::HeldLatch latch;
@@ -51,7 +63,8 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
     if (c.button != kNone) pads[1].buttons[c.button] = true;
     pads[1].leftTrigger = c.left;
     pads[1].rightTrigger = c.right;
-    keys::FoldInputs({c.pointers, pads}, state);
+    pads[1].slot = c.slot;
+    keys::FoldInputs({c.pointers, pads, c.players, c.zones}, state);
     latch.Apply(state);
     std::vector<int> after;  // a value other than 0x80 shows as its negated key
     for (int i = 0; i < 256; ++i)
@@ -60,60 +73,17 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
   }
 }
 
-// With several players each pad flies the player of its slot and each
-// zone's pointers the zone's player (W 0x11, I 0x17, the keypad's 8 0x48);
-// Space stays player 1's Up, the keys are themselves, and Start and Back
-// count on every pad.
-TEST(FoldInputs, SeveralPlayersFlyEachTheirOwnKey) {
-  const struct {
-    int32_t players;
-    std::vector<std::pair<int32_t, int>> pads;  // slot, button held
-    std::vector<int32_t> zones;                 // pointers down per zone
-    std::vector<int> before, after;
-  } cases[] = {
-      {2, {{0, kA}}, {}, {}, {0xC8}},
-      {2, {{1, kB}}, {}, {}, {0x11}},
-      {4, {{3, kDpadUp}, {2, kY}}, {}, {}, {0x17, 0x48}},
-      {2, {{2, kA}, {3, kX}}, {}, {}, {}},  // pads past the line-up fly nobody
-      {2, {{2, kStart}, {5, kBack}}, {}, {}, {0x01, 0x19}},
-      {1, {{1, kA}}, {}, {}, {0xC8}},  // one player: every pad flies it
-      {2, {}, {0, 2}, {}, {0x11}},
-      {3, {}, {1, 0, 1, 1}, {}, {0x17, 0xC8}},  // a zone past the line-up counts for nobody
-      {3, {}, {}, {0x39, 0x11, 0x48}, {0x11, 0x39, 0x48, 0xC8}},
-      {5, {{1, kA}}, {0, 1}, {}, {0xC8}},  // a line-up that is none: one player
-  };
-  for (const auto& c : cases) {
-    uint8_t state[256] = {};
-    for (int key : c.before) state[key] = 0x80;
-    std::vector<keys::Pad> pads(c.pads.size());
-    for (size_t i = 0; i < pads.size(); ++i) {
-      pads[i].slot = c.pads[i].first;
-      pads[i].buttons[c.pads[i].second] = true;
-    }
-    keys::FoldInputs({1, pads, c.players, c.zones}, state);
-    std::vector<int> after;
-    for (int i = 0; i < 256; ++i)
-      if (state[i]) after.push_back(i);
-    EXPECT_EQ(after, c.after) << "row " << &c - cases;
-  }
-}
-
-// The zones split the area evenly, player 1's leftmost; the strips a display
-// shows for them start where their pointers start to count.
-TEST(FoldInputs, ZonesAreSideBySideAndOfEqualWidth) {
-  const struct {
-    int32_t x, width, players, zone;
-  } cases[] = {{-5, 640, 2, 0},  {319, 640, 2, 0}, {320, 640, 2, 1}, {700, 640, 2, 1},
-               {106, 320, 3, 0}, {107, 320, 3, 1}, {214, 320, 3, 2}, {500, 640, 1, 0},
-               {9, 0, 2, 0},     {959, 960, 4, 3}};
-  for (const auto& c : cases)
-    EXPECT_EQ(keys::PointerZone(c.x, c.width, c.players), c.zone) << c.x << " of " << c.width;
+// x, width, players: the zone, clamped to the area; each zone starts where a
+// display shows it.
+TEST(FoldInputs, PointerZonesAreSideBySideAndOfEqualWidth) {
+  const int32_t zones[][4] = {{-5, 640, 2, 0},  {319, 640, 2, 0}, {320, 640, 2, 1},
+                              {700, 640, 2, 1}, {500, 640, 1, 0}, {9, 0, 2, 0}};
+  for (const auto& z : zones) EXPECT_EQ(keys::PointerZone(z[0], z[1], z[2]), z[3]) << z[0];
   for (int32_t players = 2; players <= keys::kMaxPlayers; ++players)
-    for (int32_t width : {320, 321, 1280, 1919})
-      for (int32_t zone = 0, x = 0; x < width; ++x) {
-        while (x >= keys::ZoneLeft(zone + 1, width, players)) ++zone;
-        ASSERT_EQ(keys::PointerZone(x, width, players), zone) << x << " of " << width;
-      }
+    for (int32_t zone = 0, x = 0; x < 1919; ++x) {
+      while (x >= keys::ZoneLeft(zone + 1, 1919, players)) ++zone;
+      ASSERT_EQ(keys::PointerZone(x, 1919, players), zone) << x;
+    }
 }
 
 }  // namespace

@@ -56,9 +56,6 @@ TEST(RecordingFormat, WritesAndReadsBack) {
   EXPECT_EQ(three, "# cave recording 1\n# tick 4294967295\n# players 3\n" + text.substr(37));
   ASSERT_TRUE(runs::ParseRecording(three, &read, &problem)) << problem;
   EXPECT_EQ(read, game);
-  const std::pair<int32_t, const char*> lineUps[] = {
-      {1, ""}, {2, "--players 2"}, {4, "--players 4"}, {5, ""}, {0, ""}};
-  for (const auto& [players, words] : lineUps) EXPECT_EQ(runs::LineUpCommandLine(players), words);
 }
 
 TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
@@ -134,7 +131,6 @@ TEST(RecordingWriter, EachFileFailsOnItsOwnAndTheSnapshotsAreCountedAsWritten) {
   ASSERT_TRUE(writer.Open(file, &problem)) << problem;
   writer.KeepText();
   uint8_t state[256] = {};
-  EXPECT_EQ(runs::HeaderLines(7, 2), std::string(kHeader) + "# players 2\n");
   writer.WriteHeader(7);
   writer.WriteSnapshot(state);
   state[200] = 0x80;
