@@ -5,9 +5,9 @@
 // scale x scale; every visible top-level window an SDL window at its desktop
 // place, whose whole picture a blit to the primary surface shows at once;
 // the keyboard from SDL, with pointers, Space and game controllers folded in
-// for the line-up (display/keys/inputs.h), all up while none of its windows has the focus;
-// SDL's modal message boxes, answered only by a new press; close requests as
-// WM_CLOSE. The game never learns of the scale, nor of full screen (Alt+Enter
+// for the line-up (display/keys/inputs.h), all up while none of its windows
+// has the focus; SDL's modal message boxes, answered only by a new press;
+// close requests as WM_CLOSE. The game never learns of the scale, nor of full screen (Alt+Enter
 // and F11 switch a window to a borderless full screen and back).
 //
 // What callers rely on:
