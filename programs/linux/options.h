@@ -2,7 +2,7 @@
 // as it does on Windows; these options belong to the hosted program around
 // it and are read before the game starts:
 //
-//   cave [--scale N] [--fullscreen] [--tick N] [--record FILE] [--no-keep]
+//   cave [--scale N] [--fullscreen] [--players N] [--tick N] [--record FILE] [--no-keep]
 //   cave [--scale N] [--fullscreen] --watch WHAT [--speed N]
 //   cave --runs | --help | --version
 //
@@ -20,6 +20,7 @@ struct Options {
   Action action = Action::kPlay;
   int32_t scale = 0;  // every logical pixel as scale x scale screen pixels; 0: the default
   bool fullscreen = false;
+  int32_t players = 1;     // the line-up of a game played: 1 to 4
   bool tickGiven = false;  // the tick count reads `tick` when the game starts
   uint32_t tick = 0;
   std::string record;  // the file to record the game into; empty: none

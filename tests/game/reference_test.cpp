@@ -24,6 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A key held in snapshot k < until when (k + phase) % period < held.
+struct Pulse {
+  int key, period, held, phase, until;
+};
+
 struct Case {
   const char* name;
   unsigned tick;
@@ -31,17 +36,26 @@ struct Case {
   std::vector<std::pair<int, const char*>> presses;
   int steerUntil;             // the autopilot holds Up as needed before this snapshot; 0: never
   std::vector<int> pictures;  // snapshots whose cave and window pictures are kept
+  int players = 1;            // the line-up, given to cave-replay as --players
+  std::vector<Pulse> pulses = {};
 };
 
 // Held against a run without keys; a long flight through narrow passages that
 // ends in a crash; a pause (P let go in 32, again in 46) in a steered flight
 // that ends with Escape; a steered flight ended by Escape.
+// Two players (Up, W) part: blue dies on the floor in 82, red in 160; four:
+// yellow (I) on the ceiling in 61, blue 82, green (keypad 8) 95, red 216.
+// clang-format off
 const Case kCases[] = {
     {"fall", 0, {}, 0, {0, 14, 28}},
     {"steer", 1, {}, 1600, {0, 501, 502, 800, 1613}},
     {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}},
     {"escape", 3, {{40, "1"}}, 40, {0, 20, 41}},
+    {"two_players", 4, {}, 0, {0, 40, 83, 160}, 2, {{200, 5, 3, 0, 161}, {17, 7, 4, 3, 161}}},
+    {"four_players", 6, {}, 0, {0, 30, 62, 96, 216}, 4,
+     {{200, 5, 3, 0, 217}, {17, 7, 4, 3, 217}, {23, 4, 3, 1, 217}, {72, 6, 4, 2, 217}}},
 };
+// clang-format on
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
@@ -218,6 +232,12 @@ std::string InputText(const Case& c) {
     if (lines.size() <= static_cast<size_t>(snapshot)) lines.resize(snapshot + 1);
     lines[snapshot] = keys;
   }
+  for (const Pulse& pulse : c.pulses) {
+    lines.resize(std::max<size_t>(lines.size(), pulse.until));
+    for (int k = 0; k < pulse.until; ++k)
+      if ((k + pulse.phase) % pulse.period < pulse.held)
+        lines[k] += (lines[k].empty() ? "" : " ") + std::to_string(pulse.key);
+  }
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
   return text;
@@ -237,6 +257,7 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
       pictures.push_back({kind, k, dir / (std::string(kind) + "_" + std::to_string(k) + ".ppm")});
   std::string arguments = "--tick " + std::to_string(c.tick) + " --input " + keys.string() +
                           " --trace " + (dir / "trace.jsonl").string();
+  arguments += " --players " + std::to_string(c.players);
   for (const PictureFile& p : pictures)
     arguments += " --" + p.kind + " " + std::to_string(p.snapshot) + ":" + p.file.string();
   std::vector<std::string> lines;

@@ -31,6 +31,7 @@ SdlDisplay::~SdlDisplay() { StopVideo(*driver_); }
 bool SdlDisplay::SetScale(int32_t scale) { return ChooseScale(*driver_, scale); }
 int32_t SdlDisplay::LargestScale() { return LargestScaleOf(*driver_); }
 void SdlDisplay::StartInFullScreen() { driver_->startFull = true; }
+void SdlDisplay::SetPlayers(int32_t players) { driver_->held.SetPlayers(players); }
 
 void SdlDisplay::EndOnSignals() {
   if (!driver_->endOnSignals) CatchEndingSignals();

@@ -5,9 +5,9 @@
 // scale x scale; every visible top-level window an SDL window at its desktop
 // place, whose whole picture a blit to the primary surface shows at once;
 // the keyboard from SDL, with pointers, Space and game controllers folded in
-// (display/keys/inputs.h), all up while none of its windows has the focus;
-// SDL's modal message boxes, answered only by a new press; close requests as
-// WM_CLOSE. The game never learns of the scale, nor of full screen (Alt+Enter
+// for the line-up (display/keys/inputs.h), all up while none of its windows
+// has the focus; SDL's modal message boxes, answered only by a new press;
+// close requests as WM_CLOSE. The game never learns of the scale, nor of full screen (Alt+Enter
 // and F11 switch a window to a borderless full screen and back).
 //
 // What callers rely on:
@@ -56,6 +56,11 @@ class SdlDisplay final : public hosted::Display, public hosted::ProcessHooks {
   int32_t LargestScale();
   // The first window that is shown goes to full screen at once.
   void StartInFullScreen();
+  // The line-up of the game to be played, 1 to 4 players (others are one):
+  // each player's pad and pointer zone is folded into the snapshot as that
+  // player's key, and a game of several players shows the zones at its
+  // start (display/keys/inputs.h, sdl_window.h).
+  void SetPlayers(int32_t players);
   // SIGINT, SIGTERM and SIGHUP (not where it is ignored, as under nohup) end
   // the process from now on, as described above. For the whole program:
   // the signals are caught once and for all.
