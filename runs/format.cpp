@@ -1,4 +1,5 @@
 // The recording format: reading recordings, key lines and files.
+#include <algorithm>
 #include <cstdio>
 
 #include "runs/runs.h"
@@ -10,6 +11,7 @@ namespace {
 using internal::kBox;
 using internal::kExit;
 using internal::kFormat;
+using internal::kGhost;
 using internal::kPlayers;
 using internal::kTick;
 using internal::kVersion;
@@ -123,6 +125,27 @@ class BoxReader {
   size_t at_ = 0;
 };
 
+// A line of a race's ghost, "# ghost N LINE", appended to ghost N's text;
+// false with a problem. The race's header comes before, its snapshots after.
+bool GhostLine(std::string_view line, Recording* recording, std::string* problem) {
+  const size_t ghosts = recording->ghosts.size();
+  const int ghost = line.size() > kGhost.size() ? line[kGhost.size()] - '0' : 0;
+  const std::string_view rest = line.substr(std::min(line.size(), kGhost.size() + 1));
+  if (!StartsWith(line, kGhost) || ghost < 1 || ghost > kMaxGhosts ||
+      !(rest.empty() || rest[0] == ' ')) {
+    *problem = "expected a ghost's line, '# ghost N LINE' with N 1-" + std::to_string(kMaxGhosts);
+  } else if (!recording->snapshots.empty() || !recording->boxes.empty() || recording->ended) {
+    *problem = "a ghost's line after the race's first snapshot";
+  } else if (static_cast<size_t>(ghost) != ghosts && static_cast<size_t>(ghost) != ghosts + 1) {
+    *problem = "ghost " + std::to_string(ghost) + "'s lines out of order: ghost 1's come first";
+  } else {
+    if (static_cast<size_t>(ghost) > ghosts) recording->ghosts.emplace_back();
+    recording->ghosts.back().append(rest.substr(std::min<size_t>(1, rest.size()))).append("\n");
+    return true;
+  }
+  return false;
+}
+
 std::string Line(int number, const std::string& problem) {
   return "line " + std::to_string(number) + ": " + problem;
 }
@@ -210,6 +233,14 @@ bool ParseRecording(std::string_view text, Recording* recording, std::string* pr
         return false;
       }
       recording->players = players[0] - '0';
+      continue;
+    }
+    if (keyword == "ghost") {
+      std::string wrong;
+      if (!GhostLine(line, recording, &wrong)) {
+        *problem = Line(number, wrong);
+        return false;
+      }
       continue;
     }
     if (part == Part::kEnded && (!StartsWith(line, "#") || keyword == "box" || keyword == "exit")) {

@@ -31,7 +31,7 @@ void Cave(int index, float top, float bottom) {
 
 Ship& AddShip(float x, float y, int32_t dead) {
   Ship* ship = static_cast<Ship*>(ListRecord(ListAdd(&ShipList)));
-  *ship = Ship{x, y, 0.0f, 0.0f, 1.0f, 0.16f, 10.0f, 10, Rgb(255, 0, 0), 0, kKeyUp, dead};
+  *ship = Ship{x, y, 0.0f, 0.0f, 1.0f, 0.16f, 10.0f, 10, Rgb(255, 0, 0), 0, kKeyUp, dead, 0};
   return *ship;
 }
 
