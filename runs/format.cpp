@@ -1,5 +1,4 @@
 // The recording format: reading recordings, key lines and files.
-#include <algorithm>
 #include <cstdio>
 
 #include "runs/runs.h"
@@ -125,22 +124,26 @@ class BoxReader {
   size_t at_ = 0;
 };
 
-// A line of a race's ghost, "# ghost N LINE", appended to ghost N's text;
-// false with a problem. The race's header comes before, its snapshots after.
+// Whether `line` is a line of a race's ghost: '#' and a digit.
+bool IsGhostLine(std::string_view line) {
+  return line.size() >= 2 && line[0] == kGhost && line[1] >= '0' && line[1] <= '9';
+}
+
+// A line of a race's ghost, "#N LINE", appended to ghost N's text; false
+// with a problem. The race's header comes before, its snapshots after.
 bool GhostLine(std::string_view line, Recording* recording, std::string* problem) {
   const size_t ghosts = recording->ghosts.size();
-  const int ghost = line.size() > kGhost.size() ? line[kGhost.size()] - '0' : 0;
-  const std::string_view rest = line.substr(std::min(line.size(), kGhost.size() + 1));
-  if (!StartsWith(line, kGhost) || ghost < 1 || ghost > kMaxGhosts ||
-      !(rest.empty() || rest[0] == ' ')) {
-    *problem = "expected a ghost's line, '# ghost N LINE' with N 1-" + std::to_string(kMaxGhosts);
+  const int ghost = line[1] - '0';
+  const std::string_view rest = line.substr(2);
+  if (ghost < 1 || ghost > kMaxGhosts || !(rest.empty() || rest[0] == ' ')) {
+    *problem = "expected a ghost's line, '#N LINE' with N 1-" + std::to_string(kMaxGhosts);
   } else if (!recording->snapshots.empty() || !recording->boxes.empty() || recording->ended) {
     *problem = "a ghost's line after the race's first snapshot";
   } else if (static_cast<size_t>(ghost) != ghosts && static_cast<size_t>(ghost) != ghosts + 1) {
     *problem = "ghost " + std::to_string(ghost) + "'s lines out of order: ghost 1's come first";
   } else {
     if (static_cast<size_t>(ghost) > ghosts) recording->ghosts.emplace_back();
-    recording->ghosts.back().append(rest.substr(std::min<size_t>(1, rest.size()))).append("\n");
+    recording->ghosts.back().append(rest.substr(rest.empty() ? 0 : 1)).append("\n");
     return true;
   }
   return false;
@@ -235,7 +238,7 @@ bool ParseRecording(std::string_view text, Recording* recording, std::string* pr
       recording->players = players[0] - '0';
       continue;
     }
-    if (keyword == "ghost") {
+    if (IsGhostLine(line)) {
       std::string wrong;
       if (!GhostLine(line, recording, &wrong)) {
         *problem = Line(number, wrong);

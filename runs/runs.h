@@ -22,15 +22,17 @@
 // player's key is in the snapshots; a recording without the line is one
 // player's, and one player's never has it). A race (a game flown beside the
 // ghosts of recorded games) then holds each ghost's whole recording, every
-// line of ghost n's prefixed with "# ghost n " (n from 1 to kMaxGhosts, ghost
-// 1's lines first), so that it replays exactly; a reader that knows nothing
-// of ghosts takes those lines for comments:
+// line of ghost n's prefixed with "#n " (n from 1 to kMaxGhosts, ghost 1's
+// lines first), so that it replays exactly; a reader that knows nothing of
+// ghosts takes those lines for comments. The prefix is kept that short for
+// run links: with a longer one, a race's link would be longer than the links
+// of its games together.
 //
-//   # ghost 1 # cave recording 1
-//   # ghost 1 # tick 123456
-//   # ghost 1 200
-//   # ghost 1 # box {"title":"Game Over!","text":"Spielstand:\n\nPlayer 1: 5 Punkte\n"}
-//   # ghost 1 # exit 0
+//   #1 # cave recording 1
+//   #1 # tick 123456
+//   #1 200
+//   #1 # box {"title":"Game Over!","text":"Spielstand:\n\nPlayer 1: 5 Punkte\n"}
+//   #1 # exit 0
 //
 // Then come the snapshots, then one `# box` line per
 // message box shown (JSON, as cave-replay prints boxes), then `# exit` with the exit code. A

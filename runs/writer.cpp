@@ -30,7 +30,7 @@ std::string HeaderLines(uint32_t tick, int32_t players, const std::vector<std::s
   if (players >= 2 && players <= kMaxPlayers)
     lines += std::string(internal::kPlayers) + std::to_string(players) + "\n";
   for (size_t n = 0; n < ghosts.size() && n < kMaxGhosts; ++n) {
-    const std::string prefix = std::string(internal::kGhost) + std::to_string(n + 1) + " ";
+    const std::string prefix = internal::kGhost + std::to_string(n + 1) + " ";
     for (size_t start = 0, end; start < ghosts[n].size(); start = end + 1) {
       end = std::min(ghosts[n].find('\n', start), ghosts[n].size());
       lines += prefix + ghosts[n].substr(start, end - start) + "\n";

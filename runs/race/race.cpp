@@ -121,17 +121,25 @@ std::vector<std::string> GhostTexts(const std::vector<Ghost>& ghosts) {
   return texts;
 }
 
+bool RaceGhosts(const runs::Recording& recorded, std::vector<Ghost>* ghosts, std::string* problem) {
+  ghosts->assign(recorded.ghosts.size(), Ghost{});
+  for (size_t n = 0; n < ghosts->size(); ++n)
+    if (!ReadGhost(recorded.ghosts[n], &(*ghosts)[n], problem)) {
+      *problem = "ghost " + std::to_string(n + 1) + " " + *problem;
+      return false;
+    }
+  if (!Together(*ghosts, problem)) return false;
+  if (ghosts->empty() || ghosts->front().tick == recorded.tick) return true;
+  *problem = "the race's tick is " + std::to_string(recorded.tick) + ", its ghosts' " +
+             std::to_string(ghosts->front().tick);
+  return false;
+}
+
 runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
                     const runs::Recording& recorded, runs::Replayed* replayed) {
-  std::vector<Ghost> ghosts(recorded.ghosts.size());
+  std::vector<Ghost> ghosts;
   std::string problem;
-  for (size_t n = 0; n < ghosts.size(); ++n)
-    if (!ReadGhost(recorded.ghosts[n], &ghosts[n], &problem))
-      return Refused(recorded, "ghost " + std::to_string(n + 1) + " " + problem);
-  if (!Together(ghosts, &problem)) return Refused(recorded, problem);
-  if (!ghosts.empty() && ghosts[0].tick != recorded.tick)
-    return Refused(recorded, "the race's tick is " + std::to_string(recorded.tick) +
-                                 ", its ghosts' " + std::to_string(ghosts[0].tick));
+  if (!RaceGhosts(recorded, &ghosts, &problem)) return Refused(recorded, problem);
   return recording::Check(display, hooks, recorded, replayed, GhostCommandLine(ghosts));
 }
 

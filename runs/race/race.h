@@ -55,6 +55,11 @@ bool ReadGhost(std::string_view text, Ghost* ghost, std::string* problem);
 // Whether `ghosts` may race together: at most runs::kMaxGhosts, on one cave;
 // false with a problem.
 bool Together(const std::vector<Ghost>& ghosts, std::string* problem);
+// The ghosts of the race `recorded` (none for a plain game), made from the
+// recordings it holds; false with a problem ("ghost 1 ended by Escape; ...",
+// Together's, or "the race's tick is 8, its ghosts' 7" for a race that was
+// not flown on its ghosts' cave).
+bool RaceGhosts(const runs::Recording& recorded, std::vector<Ghost>* ghosts, std::string* problem);
 
 // What hands `ghosts` to the game: "--ghost POINTS:BITS" for each, in
 // order, one space apart.
@@ -66,11 +71,9 @@ std::string CommandLine(int32_t players, const std::vector<Ghost>& ghosts);
 std::vector<std::string> GhostTexts(const std::vector<Ghost>& ghosts);
 
 // Checks `recorded` as recording::Check does, on `display` with its `hooks`;
-// a race's ghosts are made first (each on a headless display of its own) and
-// handed to its game. A race whose ghost is refused, whose ghosts cannot
-// race together, or which was not flown on its ghosts' cave is not verified,
-// with that problem ("ghost 1 ended by Escape; ...", "the race's tick is 8,
-// its ghosts' 7") as its detail.
+// a race's ghosts are made first (RaceGhosts, each on a headless display of
+// its own) and handed to its game; a race whose ghosts cannot be made is not
+// verified, with RaceGhosts' problem as the detail.
 runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
                     const runs::Recording& recorded, runs::Replayed* replayed = nullptr);
 
