@@ -209,6 +209,11 @@ TEST(Replay, ARaceIsRecordedWithItsGhostAndChecks) {
   Result check = Replay("--check " + rec);
   EXPECT_EQ(check.exitCode, 0) << check.err;
   EXPECT_EQ(check.out, r.out);
+  // A player who falls at once ends the race where the game alone ends.
+  EXPECT_EQ(Replay("--race " + ghost).out,
+            "{\"box\":{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: 0 "
+            "Punkte\\nGhost 1: 323 Punkte\\n\"},\"snapshot\":28}\n"
+            "{\"exit\":0,\"snapshots\":28}\n");
   std::string text = Slurp(rec);
   Write(bad, text.replace(text.find("#1 200\n"), 7, "#1 1\n"));
   check = Replay("--check " + bad);
