@@ -6,7 +6,6 @@
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
-#include "runtime/keyboard/keyboard.h"
 
 namespace race {
 namespace {
@@ -70,12 +69,12 @@ bool MakeGhost(const runs::Recording& recorded, Ghost* ghost, std::string* probl
                  runs::RecordingText(recorded)};
   // A verified game ended in its box after its last snapshot: every snapshot
   // was one of the recording's. A later snapshot before the same call is the
-  // one that call read.
+  // one that call read; the ghost thrusts with player 1's key.
   for (size_t k = 0; k < callsBefore.size() && k < recorded.snapshots.size(); ++k) {
     const std::vector<uint8_t>& keys = recorded.snapshots[k];
     if (callsBefore[k] < calls)
       ghost->thrust[static_cast<size_t>(callsBefore[k])] =
-          std::find(keys.begin(), keys.end(), kKeyUp) != keys.end();
+          std::find(keys.begin(), keys.end(), PlayerKey(1)) != keys.end();
   }
   return true;
 }
