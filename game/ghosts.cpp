@@ -8,7 +8,7 @@ namespace {
 
 // A lavender apart from the players' red, blue, yellow and green, and from
 // the grey passage and the tinted rock.
-constexpr int32_t kGhostRed = 200, kGhostGreen = 150, kGhostBlue = 255;
+constexpr int32_t kGhostRed = 220, kGhostGreen = 180, kGhostBlue = 255;
 constexpr int32_t kBallRadius = 10;
 constexpr int32_t kBallSize = 2 * kBallRadius;
 // One mark serves every ghost; the ships' sprites start at 10.
