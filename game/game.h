@@ -150,7 +150,7 @@ void PlayFrame(int32_t frames, uint32_t fpsStart);
 // The head-up display on the back buffer: the red frame, "FPS: " with the
 // rate measured since fpsStart over `frames` frames, the last ship's score;
 // with several ships, every ship's score in its colour, the last one's at
-// the bottom.
+// the bottom: a race's ghosts' live scores above the players'.
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);
 // The frame loop; returns when the player quits.
 void RunGame();
