@@ -54,6 +54,7 @@ void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key) {
   ship->colour = colour;
   ship->gravity = gravity;
   ship->key = key;
+  ship->ghost = 0;
 
   if (SpriteCreate(sprite, 2 * radius, 2 * radius) == nullptr) FailWithError(5);
   DrawingStart(SpriteOutput(sprite));
@@ -71,10 +72,12 @@ void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key) {
 
 int32_t UpdateShips() {
   int32_t alive = 0;
+  const int32_t call = ShipUpdates;
+  ShipUpdates = call + 1;
   ListReset(&ShipList);
   while (ListNext(&ShipList)) {
     Ship& ship = *CurrentShip();
-    int32_t down = KeyDown(ship.key);
+    int32_t down = ship.ghost != 0 ? GhostThrust(ship.ghost, call) : KeyDown(ship.key);
     if (ship.dead == 1) {
       ship.x = ship.x - kScrollSpeed;
       continue;
@@ -91,7 +94,7 @@ int32_t UpdateShips() {
       float line = ship.y + ship.offset;
       if (column->top > line || column->bottom < line) ship.dead = 1;
     }
-    alive = 1;
+    if (ship.ghost == 0) alive = 1;
   }
   return alive;
 }
@@ -100,6 +103,6 @@ void DrawShips() {
   ListReset(&ShipList);
   while (ListNext(&ShipList)) {
     const Ship& ship = *CurrentShip();
-    SpriteDisplayKeyed(ship.sprite, RoundToInt(ship.x), RoundToInt(ship.y));
+    SpriteDisplayKeyed(ShipSprite(ship), RoundToInt(ship.x), RoundToInt(ship.y));
   }
 }
