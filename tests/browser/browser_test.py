@@ -36,6 +36,7 @@ CHROMIUM = shutil.which('chromium') or '/usr/bin/chromium'
 CHROMEDRIVER = shutil.which('chromedriver') or '/usr/bin/chromedriver'
 WIDTH, HEIGHT = 320, 240
 RED = (255, 0, 0)
+BLUE = (0, 114, 255)  # player 2's ball
 # Where the head-up display writes: the frame rate at the top left, the
 # score at the bottom right (with room for more digits).
 HUD_TEXT = [(10, 10, 120, 22), (270, 190, 320, 202)]
@@ -498,35 +499,79 @@ class DeviceTest(BrowserTest):
         self.touch()
         b.wait("return document.getElementById('status').hidden", 'the next game')
 
+    def test_two_players_by_zones_sideways(self):
+        # Sideways, the canvas is 1280 device pixels wide: its halves' strips
+        # shown at the start, then a finger on the last device pixel of the
+        # left half flies player 1 (Up), one on the first of the right half
+        # player 2 (W).
+        b = self.browser
+        self.phone(844, 390)
+        b.open('?tick=4242&players=2')
+        self.first_picture()
+        strips = b.canvas()
+        self.shot('two-players-sideways')
+        self.assertEqual([{strips.pixel(x, y) for x in xs for y in range(237, 240)}
+                          for xs in [range(160), range(160, 320)]], [{RED}, {BLUE}])
+        left = b.run("return document.getElementById('screen').getBoundingClientRect().left")
+        for device_x in [639.5, 640.5]:
+            self.touch((left + device_x / 3, 200))
+            time.sleep(0.3)
+            self.touch()
+            time.sleep(0.2)
+        time.sleep(1.5)
+        self.assertNotIn(BLUE, [b.canvas().pixel(x, 238) for x in range(160, 320)])
+        b.wait(self.BOX_OPEN, 'the message box', 30)
+        text = b.run("return document.getElementById('box-text').textContent")
+        self.touch((422, 200))
+        self.touch()
+        b.wait(self.ENDED, 'the end')
+        recording = b.recording()
+        held = [line for line in recording.splitlines()[3:] if line and not line.startswith('#')]
+        self.assertEqual(recording.splitlines()[2], '# players 2')
+        self.assertEqual([k for i, k in enumerate(held) if i == 0 or held[i - 1] != k], ['200', '17'])
+        checked = subprocess.run([REPLAY, '--check', '/dev/stdin'], input=recording,
+                                 capture_output=True, text=True)
+        self.assertEqual(checked.returncode, 0, checked.stderr)
+        scores = [line.split(': ')[1].split()[0] for line in text.splitlines()[2:]]
+        rows = b.wait("const p = document.querySelectorAll('#runs .points');"
+                      "return p.length && [...p].map((e) => e.textContent)", 'the list')
+        self.assertIn('2 players: %s points' % ', '.join(scores), rows)
+
     def gamepad(self):
-        """A gamepad in the standard mapping on the pages opened from now on;
-        returns press(button, value), which sets one of its buttons."""
+        """Two gamepads in the standard mapping, of index 0 and 1, on the pages
+        opened from now on (pads[k].connected = false unplugs one); returns
+        press(button, value, pad=0), which sets one of a pad's buttons."""
         b = self.browser
         b.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
-            window.pad = Array.from({length: 17}, () => ({pressed: false, value: 0}));
-            navigator.getGamepads = () => [{index: 0, connected: true, mapping: 'standard',
-                                            buttons: window.pad}];
+            window.pads = [0, 1].map((index) => ({index, connected: true, mapping: 'standard',
+                buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))}));
+            navigator.getGamepads = () => pads.map((pad) => (pad.connected ? pad : null));
             addEventListener('load', () => dispatchEvent(new Event('gamepadconnected')));"""})
-        return lambda i, value: b.run('pad[%d] = {pressed: %s > 0, value: %s}' % (i, value, value))
+        return lambda i, value, pad=0: b.run('pads[%d].buttons[%d] = {pressed: %s > 0, value: %s}'
+                                             % (pad, i, value, value))
 
     def test_gamepad(self):
         b = self.browser
         press = self.gamepad()
         # A button held, then let go; Back (Escape) ends the game with its box,
         # which the held Back does not answer, but a new press of Start does.
-        for button, value, keys in [(0, 1, {0xC8, 0x01}), (12, 1, {0xC8, 0x01}),
-                                    (7, 0.75, {0xC8, 0x01}), (6, 0.25, {0x01})]:
-            with self.subTest(button=button, value=value):
-                b.open('?tick=4242')
+        # With two players, the pad of index 1 flies player 2 (W), pad 0
+        # unplugged; its Back and Start count as well.
+        for players, pad, button, value, keys in [
+                (1, 0, 0, 1, {0xC8, 0x01}), (1, 0, 12, 1, {0xC8, 0x01}),
+                (1, 0, 7, 0.75, {0xC8, 0x01}), (1, 0, 6, 0.25, {0x01}), (2, 1, 0, 1, {0x11, 0x01})]:
+            with self.subTest(players=players, button=button, value=value):
+                b.open('?tick=4242&players=%d' % players)
+                b.run('pads[0].connected = %s' % ('true' if pad == 0 else 'false'))
                 self.first_picture()
                 for pressed, value, wait in [(button, value, 0.2), (button, 0, 0), (8, 1, 0)]:
-                    press(pressed, value)
+                    press(pressed, value, pad)
                     time.sleep(wait)
                 b.wait(self.BOX_OPEN, 'the message box')
                 time.sleep(0.3)
                 self.assertTrue(b.run(self.BOX_OPEN))
-                press(8, 0)
-                press(9, 1)
+                press(8, 0, pad)
+                press(9, 1, pad)
                 b.wait(self.ENDED, 'the end')
                 self.assertEqual(recorded_keys(b.recording()), keys)
 
@@ -619,6 +664,8 @@ class RunsTest(BrowserTest):
                 ('pause', kept('pause.rec'), 'Verified: Player 1: 157 Punkte'),
                 ('played', kept('played.rec'), 'Verified: Player 1: 0 Punkte'),
                 ('escape', kept('escape.rec'), 'Verified: no score (ended after 29 snapshots)'),
+                ('two players', kept('two_players.rec'),
+                 'Verified: Player 1: 15 Punkte, Player 2: 4 Punkte'),
                 ('snapshot changed', kept('steered.rec', flip(1000)),
                  'Not verified: the game ended after snapshot 1056, the recording has 2117'),
                 ('score forged', kept('steered.rec', forge),
@@ -639,6 +686,12 @@ class RunsTest(BrowserTest):
                 self.assertEqual(said, expected)
                 if name == 'steered':
                     self.assertLess(ms, 2000)
+        # The last run watched is the two players' run, with its line-up.
+        self.verdict(kept('two_players.rec'))
+        self.browser.wait(DeviceTest.BOX_OPEN, 'the watched message box', 30)
+        self.assertEqual(self.browser.run(
+            "return document.getElementById('box-text').textContent"),
+            'Spielstand:\n\nPlayer 1: 15 Punkte\nPlayer 2: 4 Punkte\n')
 
     def test_kept_run_watched_and_shared(self):
         b = self.browser
