@@ -9,9 +9,9 @@
 // the display's, through the exports at the end.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +28,7 @@ namespace {
 std::string lastRecording;                       // the recording of the game played last
 recording::RecordingDisplay* watched = nullptr;  // while CaveWatch runs
 std::string answer;                              // the last text export's answer
+int32_t run[3 + runs::kMaxPlayers];              // CaveRun's answer
 
 std::string_view Bytes(const char* text, size_t length) {
   return {text, text != nullptr ? length : 0};
@@ -121,23 +122,22 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatchSpeed(int speed) {
 // ---- the rules of a run (runs/runs.h), for the page
 
 // The recording in the `length` bytes at `text` as the page keeps it, as
-// JSON: {"players":2,"points":30,"scores":[12,30]}, its line-up, the points
-// of its score (runs::Score; null when it has none, or is no recording) and
-// every player's (runs::Scores). The answer lasts until the next text
-// export's.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveRun(const char* text, size_t length) {
+// numbers that last until the next call: its line-up, the points of its
+// score (runs::Score; -1 when it has none, or is no recording), how many
+// players' points follow, and every player's (runs::Scores; no more than
+// runs::kMaxPlayers).
+extern "C" EMSCRIPTEN_KEEPALIVE const int32_t* CaveRun(const char* text, size_t length) {
   runs::Recording recording;
   std::string problem, line;
   int points = 0;
   bool read = runs::ParseRecording(Bytes(text, length), &recording, &problem);
-  bool scored = read && runs::Score(recording, &points, &line);
-  answer = "{\"players\":" + std::to_string(read ? recording.players : 1) +
-           ",\"points\":" + (scored ? std::to_string(points) : "null") + ",\"scores\":[";
-  if (read)
-    for (const runs::PlayerScore& score : runs::Scores(recording))
-      answer += (answer.back() == '[' ? "" : ",") + std::to_string(score.points);
-  answer += "]}";
-  return answer.c_str();
+  std::vector<runs::PlayerScore> scores;
+  if (read) scores = runs::Scores(recording);
+  run[0] = read ? recording.players : 1;
+  run[1] = read && runs::Score(recording, &points, &line) ? points : -1;
+  run[2] = static_cast<int32_t>(std::min<size_t>(scores.size(), runs::kMaxPlayers));
+  for (int32_t i = 0; i < run[2]; ++i) run[3 + i] = scores[i].points;
+  return run;
 }
 
 // The page's kept runs are the `count` pairs of numbers at `kept`, each
@@ -153,22 +153,20 @@ extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveBestRuns(int32_t* kept, size_t count)
   return Ranked(runs::BestRuns(Ranks(kept, count)), kept);
 }
 
-// The players, as JSON: [{"key":"ArrowUp","colour":"#ff0000"},...], player
-// 1 first, each with the KeyboardEvent.code of the thrust key and the
-// colour of the ball (keys::kPlayers), for the page's words and colours.
-extern "C" EMSCRIPTEN_KEEPALIVE const char* CavePlayers() {
-  answer = "[";
-  for (const keys::Player& player : keys::kPlayers) {
-    const char* code = "";
-    for (const keys::Key& key : keys::KeyTable())
-      if (key.scanCode == player.key && key.domCode != nullptr && code[0] == 0) code = key.domCode;
-    char colour[8];
-    std::snprintf(colour, sizeof colour, "#%06x", static_cast<unsigned>(player.colour));
-    answer += std::string(answer.size() > 1 ? "," : "") + "{\"key\":" + runs::JsonString(code) +
-              ",\"colour\":\"" + colour + "\"}";
-  }
-  answer += "]";
-  return answer.c_str();
+// The thrust key of player `player` (1 first), as the KeyboardEvent.code
+// that names it, and the colour of the player's ball, 0xRRGGBB
+// (keys::kPlayers), for the page's words and colours; "" and -1 for a number
+// that is no player's.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CavePlayerKey(int32_t player) {
+  if (player < 1 || player > keys::kMaxPlayers) return "";
+  for (const keys::Key& key : keys::KeyTable())
+    if (key.scanCode == keys::kPlayers[player - 1].key && key.domCode != nullptr)
+      return key.domCode;
+  return "";
+}
+extern "C" EMSCRIPTEN_KEEPALIVE int32_t CavePlayerColour(int32_t player) {
+  if (player < 1 || player > keys::kMaxPlayers) return -1;
+  return static_cast<int32_t>(keys::kPlayers[player - 1].colour);
 }
 
 // Why the recording in the `length` bytes at `text` cannot go into a run

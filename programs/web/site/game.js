@@ -29,7 +29,14 @@ export async function play(game, tick, players) {
 // The players of the started game `game`, player 1 first: {key, colour},
 // the KeyboardEvent.code of each one's key and the colour of their ball
 // ('#0072ff'), as the web display has them.
-export const players = (game) => JSON.parse(game.ccall('CavePlayers', 'string', [], []));
+export function players(game) {
+  const all = [];
+  for (let player = 1; game._CavePlayerColour(player) >= 0; ++player) {
+    all.push({key: game.ccall('CavePlayerKey', 'string', ['number'], [player]),
+              colour: '#' + game._CavePlayerColour(player).toString(16).padStart(6, '0')});
+  }
+  return all;
+}
 
 // Shows the recording `bytes` (a Uint8Array) with the started game `game`;
 // settles when the watched game has ended.
@@ -49,8 +56,12 @@ const textCall = (game, name) => (at, length) =>
 // The recording `text` as a kept run: {players, points, scores}, its
 // line-up, the points of its score line (its best player's; null when it
 // has none) and every player's points.
-export const runOf = (game, text) =>
-    JSON.parse(inMemory(game, encoded(text), textCall(game, 'CaveRun')));
+export function runOf(game, text) {
+  const at = inMemory(game, encoded(text), game._CaveRun);
+  const [players, points, count] = new Int32Array(game.HEAPU8.buffer, at, 3);
+  const scores = Array.from(new Int32Array(game.HEAPU8.buffer, at + 12, count));
+  return {players, points: points < 0 ? null : points, scores};
+}
 
 // The kept runs are `runs`, each {points (null without a score), players},
 // oldest first: the indices of those that the keep policy drops, ascending;
