@@ -37,11 +37,11 @@ full.addEventListener('click', () => {
   full.blur();
 });
 
-// How to play: until the first press (but for one on a control, such as the
-// line-up's choice), and again at every end (showHint); its words come once
-// the game has started (setHint).
+// How to play: until the first press (but for one on the line-up's choice,
+// which is in it), and again at every end (showHint); its words come once the
+// game has started (setHint).
 const firstPress = (event) => {
-  if (event.target instanceof Element && event.target.closest('button')) return;
+  if (event.target instanceof Element && event.target.closest('#players')) return;
   hint.hidden = true;
   removeEventListener('keydown', firstPress);
   removeEventListener('pointerdown', firstPress);
