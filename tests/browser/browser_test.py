@@ -289,6 +289,28 @@ class PageTest(BrowserTest):
         self.assertIn('ended', b.status())
         self.assertFalse(b.run("return document.getElementById('box').open"))
 
+    def test_line_up_refused_chosen_and_kept(self):
+        # A bad ?players plays one player, and the hint says so; the choice is
+        # locked during a game; 4 chosen after it stands in the address and,
+        # kept, for the page opened without it: each player's key named.
+        b = self.browser
+        hint = ("const h = document.getElementById('how').textContent;"
+                "return h && [h, document.querySelector('#players button').disabled]")
+        b.open('?players=7')
+        self.addCleanup(b.run, "localStorage.removeItem('cave-players')")
+        self.first_picture()
+        self.assertEqual(b.wait(hint, 'the hint'), [
+            'players=7 is no line-up of 1 to 4: one player \u00b7 Hold Up or Space to rise'
+            ' \u00b7 P pauses \u00b7 Esc ends', True])
+        b.press(Keys.ESCAPE, 0.1)
+        b.wait("return !document.getElementById('status').hidden", 'the end of the game')
+        b.run("document.querySelectorAll('#players button')[3].click()")
+        self.assertEqual(b.run('return location.search'), '?players=4')
+        b.open()
+        self.assertEqual(b.wait(hint, 'the hint'), [
+            'Hold to rise \u00b7 \u25cf Player 1: Up \u00b7 \u25cf Player 2: W \u00b7 \u25cf Player 3: I'
+            ' \u00b7 \u25cf Player 4: keypad 8 \u00b7 P pauses \u00b7 Esc ends', True])
+
     def ball_moves(self, upwards, rows=5, timeout=1.5):
         """Whether the ball comes to be `rows` higher (or lower) than the
         lowest (highest) it was since the call."""
