@@ -150,6 +150,18 @@ void WebDisplay::PaintZones(int32_t left, int32_t top, int32_t right, int32_t bo
   }
 }
 
+// The game may show no picture for a while (paused, or at the message box
+// at its end): once their time is up, or at once when `now`, the strips are
+// covered with the picture under them.
+void WebDisplay::CoverZones(bool now) {
+  if (zonesUntil_ == 0 || zonesCovered_) return;
+  double time = PageNow();
+  if (!now && time < zonesUntil_) return;
+  zonesUntil_ = std::min(zonesUntil_, time);
+  zonesCovered_ = true;
+  Paint({0, kHeight - keys::kZoneStripHeight, kWidth, kHeight});
+}
+
 void WebDisplay::Pump() {}
 
 bool WebDisplay::Away() { return PageAway() != 0; }
@@ -191,10 +203,12 @@ bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
                     .zonePointers = zones},
                    state);
   latch_.Apply(state);
+  CoverZones(false);
   return true;
 }
 
 int WebDisplay::MessageBox(HWND, const char* text, const char* title, uint32_t) {
+  CoverZones(true);
   PageMessageBox(title ? title : "", text ? text : "");
   return IDOK;
 }

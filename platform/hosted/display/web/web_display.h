@@ -22,14 +22,12 @@
 // again gets its place back unless another pad came meanwhile. The zones are
 // shown as the SDL display shows them, strips of the players' colours along
 // the canvas's bottom edge from the first picture on, for keys::kZonesShownFor
-// milliseconds. Everything is up while the page does not have the focus. The
-// player is away while the page is hidden, or has lost the focus it had; the
-// wait for the return yields to the browser, and whatever is held on return,
-// a gamepad's buttons included, counts only once pressed again
-// (keys::HeldLatch). Message boxes are a modal dialog in the page with the
-// box's title, text and one OK button, answered by a press that begins after
-// it appears (Return, Space, Escape, a pointer or a gamepad's button), never
-// by a key held from before.
+// milliseconds or until a message box appears. Everything is up while the page does not have the
+// focus. The player is away while the page is hidden, or has lost the focus it had; the wait for
+// the return yields to the browser, and whatever is held on return, a gamepad's buttons included,
+// counts only once pressed again (keys::HeldLatch). Message boxes are a modal dialog in the page
+// with the box's title, text and one OK button, answered by a press that begins after it appears
+// (Return, Space, Escape, a pointer or a gamepad's button), never by a key held from before.
 //
 // The program never returns to the browser while it runs: it paces its frames
 // by busy-waiting on the performance counter. The readings of the clock in
@@ -79,6 +77,7 @@ class WebDisplay final : public hosted::Display {
  private:
   void Paint(const RECT& area);
   void PaintZones(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  void CoverZones(bool now);
 
   uint32_t startTick_;
   double origin_ = -1;          // browser time of the first counter reading, ms
@@ -87,6 +86,7 @@ class WebDisplay final : public hosted::Display {
   keys::HeldLatch latch_;
   int32_t players_ = 1;
   double zonesUntil_ = 0;  // browser time when the zones' strips go, ms; 0: not shown yet
+  bool zonesCovered_ = false;
 };
 
 }  // namespace web
