@@ -108,6 +108,7 @@ Verdict Judge(const Recording& recorded, const Replayed& replayed) {
   verdict.ghosts = GhostScores(recorded);
   verdict.ended = recorded.ended;
   verdict.snapshots = recorded.snapshots.size();
+  verdict.assists = recorded.assists;
   return verdict;
 }
 
@@ -127,6 +128,8 @@ std::string VerdictLine(const Verdict& verdict) {
     case Verdict::Kind::kVerified:
       break;
   }
+  const std::string assists = AssistsWords(verdict.assists);
+  const std::string verified = assists.empty() ? "Verified: " : "Verified " + assists + ": ";
   if (verdict.scored) {
     std::string scores;
     for (const PlayerScore& score : verdict.scores)
@@ -136,11 +139,11 @@ std::string VerdictLine(const Verdict& verdict) {
           ", " + Against(verdict.points, verdict.ghosts[n],
                          verdict.ghosts.size() == 1 ? std::string("the ghost's")
                                                     : "ghost " + std::to_string(n + 1) + "'s");
-    return "Verified: " + Printable(scores);
+    return verified + Printable(scores);
   }
   // A game left with Escape shows no score; nor does one that was interrupted.
-  return std::string("Verified: no score (") + (verdict.ended ? "ended" : "interrupted") +
-         " after " + std::to_string(verdict.snapshots) + " snapshots)";
+  return verified + "no score (" + (verdict.ended ? "ended" : "interrupted") + " after " +
+         std::to_string(verdict.snapshots) + " snapshots)";
 }
 
 std::string VerdictJson(const Verdict& verdict) {
@@ -151,7 +154,11 @@ std::string VerdictJson(const Verdict& verdict) {
   return std::string("{\"kind\":\"") + kind + "\",\"line\":" + JsonString(VerdictLine(verdict)) +
          ",\"scored\":" + flag(verdict.scored) + ",\"points\":" + std::to_string(verdict.points) +
          ",\"ended\":" + flag(verdict.ended) +
-         ",\"snapshots\":" + std::to_string(verdict.snapshots) + "}";
+         ",\"snapshots\":" + std::to_string(verdict.snapshots) +
+         (AssistsText(verdict.assists).empty()
+              ? ""
+              : ",\"assists\":" + JsonString(AssistsText(verdict.assists))) +
+         "}";
 }
 
 }  // namespace runs

@@ -7,6 +7,7 @@
 namespace runs {
 namespace {
 
+using internal::kAssists;
 using internal::kBox;
 using internal::kExit;
 using internal::kFormat;
@@ -240,6 +241,32 @@ bool ParseRecording(std::string_view text, Recording* recording, std::string* pr
         return false;
       }
       recording->players = players[0] - '0';
+      continue;
+    }
+    if (keyword == "assists") {
+      // Right after the line-up's place, as it is written: once, before any
+      // ghost's line, and only as the writer words it.
+      const int place = recording->players > 1 ? 4 : 3;
+      std::string_view named = StartsWith(line, kAssists) ? line.substr(kAssists.size()) : "";
+      Assists assists;
+      for (const char* text :
+           {"toggle", "speed 75", "speed 50", "toggle, speed 75", "toggle, speed 50"}) {
+        if (named != text) continue;
+        assists.pressToSwitch = named.starts_with("toggle");
+        assists.speed = named.ends_with("75") ? 75 : named.ends_with("50") ? 50 : 100;
+      }
+      if (number != place) {
+        *problem = Line(number, "the assists are given on line " + std::to_string(place) +
+                                    " only, right after the start tick and the line-up");
+        return false;
+      }
+      if (AssistsText(assists).empty()) {
+        *problem = Line(number,
+                        "expected the assists, '# assists toggle, speed N' with N 75 or 50 "
+                        "(either alone)");
+        return false;
+      }
+      recording->assists = assists;
       continue;
     }
     if (IsGhostLine(line)) {

@@ -74,17 +74,18 @@ std::vector<size_t> BestRuns(const std::vector<RunRank>& runs) {
   return best;
 }
 
-// The best are counted within each line-up size: a game of four players is
-// not held against one of one.
+// The best are counted within each line-up size and set of assists: a game
+// of four players is not held against one of one, nor a slowed game against
+// one at full speed.
 std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs) {
   std::vector<size_t> latest;
   for (size_t i = 0; i < runs.size(); ++i) latest.push_back(i);
   std::sort(latest.begin(), latest.end(),
             [&runs](size_t a, size_t b) { return runs[a].ageOrder > runs[b].ageOrder; });
   std::vector<bool> kept(runs.size(), false);
-  std::map<int32_t, size_t> ranked;  // runs kept as best, by line-up size
+  std::map<std::pair<int32_t, std::string>, size_t> ranked;  // kept as best, by kind
   for (size_t i : BestRuns(runs))
-    if (ranked[runs[i].players]++ < kKeepBest) kept[i] = true;
+    if (ranked[{runs[i].players, runs[i].assists}]++ < kKeepBest) kept[i] = true;
   for (size_t age = 0; age < std::min(latest.size(), kKeepLatest); ++age) kept[latest[age]] = true;
   std::vector<size_t> dropped;
   for (size_t i = 0; i < runs.size(); ++i)

@@ -20,7 +20,10 @@
 // The first line names the format and its version, the second the start
 // tick; a game of several players says how many on the third (every
 // player's key is in the snapshots; a recording without the line is one
-// player's, and one player's never has it). A race (a game flown beside the
+// player's, and one player's never has it). A game played with assists says
+// which right after (`# assists toggle, speed 50`: press to switch, and the
+// game at 50 % of its speed; either may be alone); a game without them has
+// no such line. A race (a game flown beside the
 // ghosts of recorded games) then holds each ghost's whole recording, every
 // line of ghost n's prefixed with "#n " (n from 1 to kMaxGhosts, ghost 1's
 // lines first), so that it replays exactly; a reader that knows nothing of
@@ -113,9 +116,32 @@ struct Box {
 constexpr int32_t kMaxPlayers = 4;
 constexpr int32_t kMaxGhosts = 3;
 
+// The assists a game was played with. They act only on the live game (the
+// player's inputs, the clock), so the snapshots replay it as any other.
+struct Assists {
+  bool pressToSwitch = false;  // one press starts the thrust, the next stops it
+  int32_t speed = 100;         // percent of the normal speed: 100, 75 or 50
+  bool operator==(const Assists&) const = default;
+};
+// Whether `percent` is a speed a game may be played at: 100, 75 or 50.
+bool GameSpeed(int64_t percent);
+// "toggle, speed 50", "toggle", "speed 75": the assists as a recording names
+// them; "" for none.
+std::string AssistsText(const Assists& assists);
+// Reads one assist as programs and pages are told it: `name` "assist" with
+// the value "toggle", or "game-speed" with "100", "75" or "50", into
+// `assists`; false with a problem for another value ("needs toggle, got
+// 'x'", "needs 100, 75 or 50, got 'x'") or another name ("is no assist").
+bool ReadAssist(std::string_view name, std::string_view value, Assists* assists,
+                std::string* problem);
+// The assists in words, for a verdict: "with press to switch at 50 % speed",
+// "at 75 % speed"; "" for none.
+std::string AssistsWords(const Assists& assists);
+
 struct Recording {
   uint32_t tick = 0;
-  int32_t players = 1;                          // the line-up, 1 to kMaxPlayers
+  int32_t players = 1;  // the line-up, 1 to kMaxPlayers
+  Assists assists;
   std::vector<std::string> ghosts;              // a race's: each ghost's recording, as text
   std::vector<std::vector<uint8_t>> snapshots;  // the scan codes down, per snapshot
   std::vector<Box> boxes;
@@ -144,10 +170,11 @@ bool ReadRecording(const std::string& path, Recording* recording, std::string* p
 
 // The lines of a recording, each with its newline. The header names the
 // line-up only for several players (`players` outside 2 to kMaxPlayers is
-// one player), and holds a race's `ghosts`' recordings (each a text of whole
-// lines; those past kMaxGhosts are left out).
+// one player), the assists only when there are some (a speed other than 75
+// or 50 is none), and holds a race's `ghosts`' recordings (each a text of
+// whole lines; those past kMaxGhosts are left out).
 std::string HeaderLines(uint32_t tick, int32_t players = 1,
-                        const std::vector<std::string>& ghosts = {});
+                        const std::vector<std::string>& ghosts = {}, const Assists& assists = {});
 std::string SnapshotLine(const uint8_t state[256]);  // the keys with bit 7 set
 std::string BoxLine(const Box& box);
 std::string ExitLine(int exitCode);
@@ -190,7 +217,8 @@ class RecordingWriter {
   bool Empty() const { return files_.empty() && !keepText_; }
 
   // ---- the lines, in the order of the format
-  void WriteHeader(uint32_t tick, int32_t players = 1, const std::vector<std::string>& ghosts = {});
+  void WriteHeader(uint32_t tick, int32_t players = 1, const std::vector<std::string>& ghosts = {},
+                   const Assists& assists = {});
   void WriteSnapshot(const uint8_t state[256]);  // the keys with bit 7 set
   void WriteBox(const Box& box);
   void WriteExit(int exitCode);
@@ -271,6 +299,7 @@ struct Verdict {
   std::vector<PlayerScore> ghosts;  // a race's ghosts' (GhostScores)
   bool ended = false;               // its end is recorded
   size_t snapshots = 0;             // the recording's
+  Assists assists;                  // what it was played with
 };
 
 // The verdict on `recorded` from the replay `replayed`.
@@ -284,14 +313,17 @@ Verdict NotARecording(std::string problem);
 // the ghost's 323", or "behind", or "level with"; with several ghosts
 // "..., beating ghost 1's 323, behind ghost 2's 400"), "Verified: no score
 // (ended after 29 snapshots)" (or
-// "interrupted after"), "Not verified: box 2 {...} was not shown", "Not a
+// "interrupted after"); a game played with assists names them: "Verified at
+// 50 % speed: ...", "Verified with press to switch: ..."; "Not verified: box
+// 2 {...} was not shown", "Not a
 // recording: line 3: ..."; bytes of the untrusted text outside ASCII's
 // printable range become '?', and a detail past 200 characters is cut ("...").
 std::string VerdictLine(const Verdict& verdict);
 // The verdict as a JSON object, for a page to decide by its kind and show its
 // line: {"kind":"verified","line":"Verified: Player 1: 323 Punkte",
 // "scored":true,"points":323,"ended":true,"snapshots":2117}, the kind one of
-// "verified", "not verified" and "not a recording", the line VerdictLine's.
+// "verified", "not verified" and "not a recording", the line VerdictLine's;
+// a game played with assists adds them: "assists":"toggle, speed 50".
 std::string VerdictJson(const Verdict& verdict);
 
 // ---------------------------------------------------------------- run links
@@ -374,12 +406,13 @@ struct RunRank {
   bool scored = false;
   int points = 0;
   int32_t players = 1;
+  std::string assists = {};
 };
 // The indices of the runs of `runs` that have a score, best first: more
 // points (the best player's), then the earlier, whatever their line-ups.
 std::vector<size_t> BestRuns(const std::vector<RunRank>& runs);
 // The indices of `runs`, ascending, that are among neither the best
-// kKeepBest of their line-up size (BestRuns among them) nor the latest
+// kKeepBest of their line-up size and assists (BestRuns among them) nor the latest
 // kKeepLatest of all.
 std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs);
 

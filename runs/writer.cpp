@@ -23,12 +23,49 @@ std::string KeysLine(const std::vector<uint8_t>& keys) {
 
 }  // namespace
 
-// One player's recording has no line-up line: it stays as it always was.
-std::string HeaderLines(uint32_t tick, int32_t players, const std::vector<std::string>& ghosts) {
+bool GameSpeed(int64_t percent) { return percent == 100 || percent == 75 || percent == 50; }
+
+std::string AssistsText(const Assists& assists) {
+  std::string text = assists.pressToSwitch ? "toggle" : "";
+  if (assists.speed != 100 && GameSpeed(assists.speed))
+    text += (text.empty() ? "speed " : ", speed ") + std::to_string(assists.speed);
+  return text;
+}
+
+bool ReadAssist(std::string_view name, std::string_view value, Assists* assists,
+                std::string* problem) {
+  if (name == "assist" && value == "toggle") {
+    assists->pressToSwitch = true;
+    return true;
+  }
+  for (int32_t speed : {100, 75, 50})
+    if (name == "game-speed" && value == std::to_string(speed)) {
+      assists->speed = speed;
+      return true;
+    }
+  *problem = name == "assist"       ? "needs toggle, got '" + std::string(value) + "'"
+             : name == "game-speed" ? "needs 100, 75 or 50, got '" + std::string(value) + "'"
+                                    : "is no assist";
+  return false;
+}
+
+std::string AssistsWords(const Assists& assists) {
+  std::string words = assists.pressToSwitch ? "with press to switch" : "";
+  if (assists.speed != 100 && GameSpeed(assists.speed))
+    words += (words.empty() ? "at " : " at ") + std::to_string(assists.speed) + " % speed";
+  return words;
+}
+
+// One player's recording has no line-up line, and one without assists no
+// assists line: each stays as it always was.
+std::string HeaderLines(uint32_t tick, int32_t players, const std::vector<std::string>& ghosts,
+                        const Assists& assists) {
   std::string lines = std::string(internal::kFormat) + std::string(internal::kVersion) + "\n" +
                       std::string(internal::kTick) + std::to_string(tick) + "\n";
   if (players >= 2 && players <= kMaxPlayers)
     lines += std::string(internal::kPlayers) + std::to_string(players) + "\n";
+  if (!AssistsText(assists).empty())
+    lines += std::string(internal::kAssists) + AssistsText(assists) + "\n";
   for (size_t n = 0; n < ghosts.size() && n < kMaxGhosts; ++n) {
     const std::string prefix = internal::kGhost + std::to_string(n + 1) + " ";
     for (size_t start = 0, end; start < ghosts[n].size(); start = end + 1) {
@@ -63,7 +100,8 @@ std::string SignalLine(std::string_view signalName) {
 }
 
 std::string RecordingText(const Recording& recording) {
-  std::string text = HeaderLines(recording.tick, recording.players, recording.ghosts);
+  std::string text =
+      HeaderLines(recording.tick, recording.players, recording.ghosts, recording.assists);
   for (const std::vector<uint8_t>& keys : recording.snapshots) text += KeysLine(keys);
   for (const Box& box : recording.boxes) text += BoxLine(box);
   if (recording.ended) text += ExitLine(recording.exitCode);
@@ -131,8 +169,8 @@ void RecordingWriter::Add(std::FILE* file, const std::string& path) {
 void RecordingWriter::KeepText() { keepText_ = true; }
 
 void RecordingWriter::WriteHeader(uint32_t tick, int32_t players,
-                                  const std::vector<std::string>& ghosts) {
-  Write(HeaderLines(tick, players, ghosts));
+                                  const std::vector<std::string>& ghosts, const Assists& assists) {
+  Write(HeaderLines(tick, players, ghosts, assists));
 }
 
 void RecordingWriter::WriteSnapshot(const uint8_t state[256]) {

@@ -93,7 +93,8 @@ std::string Length(size_t snapshots) {
 }
 
 // "  2 players: 12, 30" after a run of several players, "  race against
-// 323" after a race; nothing for one player's game.
+// 323" after a race, "  assists: speed 50" after an assisted game; nothing
+// for one player's game without assists.
 std::string LineUp(const KeptRun& run) {
   std::string text;
   auto list = [&text](const std::string& what, const char* before, const std::vector<int>& points) {
@@ -103,6 +104,7 @@ std::string LineUp(const KeptRun& run) {
   };
   if (run.players > 1) list(std::to_string(run.players) + " players", ": ", run.scores);
   if (!run.ghosts.empty()) list("race against", " ", run.ghosts);
+  if (!run.assists.empty()) text += "  assists: " + run.assists;
   return text;
 }
 
@@ -140,6 +142,7 @@ std::vector<KeptRun> ReadRuns(const std::string& folder) {
       for (const runs::PlayerScore& score : runs::GhostScores(read))
         run.ghosts.push_back(score.points);
       run.snapshots = read.snapshots.size();
+      run.assists = runs::AssistsText(read.assists);
     }
     files.push_back(std::move(run));
   }
@@ -156,7 +159,8 @@ std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& files) {
   std::sort(named.begin(), named.end(), [](auto a, auto b) { return a->name < b->name; });
   std::vector<runs::RunRank> ranks;
   for (const KeptRun* run : named)
-    ranks.push_back({static_cast<int64_t>(ranks.size()), run->scored, run->points, run->players});
+    ranks.push_back(
+        {static_cast<int64_t>(ranks.size()), run->scored, run->points, run->players, run->assists});
   std::vector<std::string> removed;
   for (size_t index : runs::RunsToDrop(ranks)) removed.push_back(named[index]->name);
   return removed;

@@ -29,6 +29,7 @@ struct KeptRun {
   int32_t players = 1;           // its line-up
   std::vector<int> scores = {};  // every player's points, with several players
   std::vector<int> ghosts = {};  // a race's ghosts' points
+  std::string assists = {};      // what it was played with (runs::AssistsText); "" none
   size_t snapshots = 0;
   int64_t started = 0;  // seconds since 1970 (UTC), from the name
 };
@@ -61,7 +62,8 @@ std::FILE* CreateRun(const std::string& folder, int64_t millisecondsSince1970, s
 // best player's), date and time (local time), length (m:ss of the snapshots
 // at the game's frame rate) and file name, after which a run of several
 // players says how many and every player's points ("  2 players: 12, 30"),
-// and a race its ghosts' points ("  race against 323, 157");
+// and a race its ghosts' points ("  race against 323, 157"), and a game
+// played with assists names them ("  assists: toggle, speed 50");
 // the files that are not runs last, without rank, each
 // with what it is ("foreign: ..." or "unreadable: ...").
 std::string RunsTable(const std::vector<KeptRun>& runs);

@@ -15,7 +15,10 @@
 // display learns it too, to fold each player's pad and pointers. A race's
 // ghosts (--race) are made on the headless display before any window opens
 // and reach the game on its command line too (runs/race/race.h); the race
-// is played on their cave, and recorded and kept with them.
+// is played on their cave, and recorded and kept with them. The assists
+// (--assist, --game-speed) act on the live game only: the SDL display
+// switches the thrust, the recording display slows the clock (from the
+// start tick, which a slowed game always has), and the recording names them.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -177,6 +180,7 @@ int main(int argc, char** argv) {
     shown.SetSpeed(options.speed);
   } else {
     display.SetPlayers(players);
+    display.SetPressToSwitch(options.assists.pressToSwitch);
     if (!OpenRecordings(options, &files, &keptPath, &problem)) {
       std::fprintf(stderr, "cave: %s\n", problem.c_str());
       return 2;
@@ -186,8 +190,11 @@ int main(int argc, char** argv) {
     uint32_t tick = !ghosts.empty()     ? ghosts[0].tick
                     : options.tickGiven ? options.tick
                                         : shown.TickCount();
-    if (options.tickGiven || !ghosts.empty() || !files.Empty()) shown.SetStartTick(tick);
-    if (!files.Empty()) shown.Record(files, tick, players, race::GhostTexts(ghosts));
+    if (options.tickGiven || !ghosts.empty() || !files.Empty() || options.assists.speed != 100)
+      shown.SetStartTick(tick);
+    shown.SetGameSpeed(options.assists.speed);
+    if (!files.Empty())
+      shown.Record(files, tick, players, race::GhostTexts(ghosts), options.assists);
   }
 
   int code = hosted::RunWinMain(shown, &shown, race::CommandLine(players, ghosts).c_str());

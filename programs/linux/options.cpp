@@ -23,6 +23,7 @@ bool Number(const std::string& text, uint64_t min, uint64_t max, uint64_t* out) 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem) {
   *options = Options{};
   bool speedGiven = false, playersGiven = false;
+  std::string assisted;  // the last assist given
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     if (option == "--help") {
@@ -46,7 +47,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       continue;
     }
     if (option != "--scale" && option != "--tick" && option != "--record" && option != "--watch" &&
-        option != "--speed" && option != "--players" && option != "--race") {
+        option != "--speed" && option != "--players" && option != "--race" &&
+        option != "--assist" && option != "--game-speed") {
       *problem = "unknown option '" + option + "'";
       return false;
     }
@@ -84,6 +86,13 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       }
       options->speed = value[0] - '0';
       speedGiven = true;
+    } else if (option == "--assist" || option == "--game-speed") {
+      std::string wrong;
+      if (!runs::ReadAssist(option.substr(2), value, &options->assists, &wrong)) {
+        *problem = option + " " + wrong;
+        return false;
+      }
+      assisted = option;
     } else if (value.empty()) {
       *problem = option + " needs a file name";
       return false;
@@ -124,6 +133,11 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     *problem = "--tick cannot be combined with --watch: the recording gives the tick";
     return false;
   }
+  if (!assisted.empty() && (!options->watch.empty() || options->action == Options::Action::kRuns)) {
+    *problem = assisted + " cannot be combined with " +
+               (options->watch.empty() ? "--runs" : "--watch: the recording gives the assists");
+    return false;
+  }
   if (playersGiven && (!options->watch.empty() || options->action == Options::Action::kRuns)) {
     *problem = std::string("--players cannot be combined with ") +
                (options->watch.empty() ? "--runs" : "--watch: the recording gives the line-up");
@@ -134,8 +148,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
 
 std::string Usage() {
   return "usage: cave [--scale N] [--fullscreen] [--players N] [--tick N] [--record FILE]\n"
-         "            [--no-keep]\n"
+         "            [--no-keep] [--assist toggle] [--game-speed N]\n"
          "       cave [--scale N] [--fullscreen] --race WHAT... [--record FILE] [--no-keep]\n"
+         "            [--assist toggle] [--game-speed N]\n"
          "       cave [--scale N] [--fullscreen] --watch WHAT [--speed N]\n"
          "       cave --runs | --help | --version\n"
          "\n"
@@ -176,6 +191,10 @@ std::string Usage() {
          "                    its cave: it flies beside you, translucent, as it flew;\n"
          "                    up to 3 ghosts of one cave, each a game of one player that\n"
          "                    ended in its box; the race is recorded and kept with them\n"
+         "  --assist toggle   press to switch: one press starts the thrust, the next\n"
+         "                    stops it (each player's keys, pointers and pads)\n"
+         "  --game-speed N    play the game at N % of its speed: 100 (default), 75 or\n"
+         "                    50; it plays exactly as at full speed, only slower\n"
          "  --help            show this text\n"
          "  --version         show the version\n"
          "\n"
@@ -185,8 +204,8 @@ std::string Usage() {
          std::to_string(runs::kKeepBest) + " by score and the latest " +
          std::to_string(runs::kKeepLatest) +
          " stay, the\n"
-         "others go when the next game starts; each number of players keeps its own\n"
-         "best. Files there that are not runs stay.\n";
+         "others go when the next game starts; each number of players, and each set\n"
+         "of assists, keeps its own best. Files there that are not runs stay.\n";
 }
 
 std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }

@@ -3,7 +3,9 @@
 // it and are read before the game starts:
 //
 //   cave [--scale N] [--fullscreen] [--players N] [--tick N] [--record FILE] [--no-keep]
+//        [--assist toggle] [--game-speed N]
 //   cave [--scale N] [--fullscreen] --race WHAT... [--record FILE] [--no-keep]
+//        [--assist toggle] [--game-speed N]
 //   cave [--scale N] [--fullscreen] --watch WHAT [--speed N]
 //   cave --runs | --help | --version
 //
@@ -14,6 +16,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "runs/runs.h"
 
 namespace program {
 
@@ -30,6 +34,7 @@ struct Options {
   std::string watch;   // what to show: a file, a run link, best, last or a rank; empty: none
   std::vector<std::string> races;  // whose ghosts to race (as `watch`), up to 3
   int speed = 1;                   // how many times as fast a watched game runs: 1, 2, 4 or 8
+  runs::Assists assists;           // what a game played is played with
 };
 
 // Reads argv[1 ...]; false with a one-line `problem` when the command line is

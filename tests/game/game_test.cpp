@@ -36,12 +36,15 @@ struct Played {
 
 // Runs the game; `keys` says which keys are down in snapshot k, given the
 // game as it stands (so a test can steer). `each` sees every snapshot. The
-// player is away for a minute after snapshot `absentAfter` (-1: never).
+// player is away for a minute after snapshot `absentAfter` (-1: never). A
+// `speed` other than 0 plays at that percent of the speed, on a recording
+// display around the headless one (`display`, when given, learns it).
 Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const Frame&)>& keys,
-            const std::function<void(int)>& each = nullptr, int limit = 5000,
-            int absentAfter = -1) {
+            const std::function<void(int)>& each = nullptr, int limit = 5000, int absentAfter = -1,
+            int32_t speed = 0, headless::HeadlessDisplay** shownOn = nullptr) {
   Played run;
   headless::HeadlessDisplay display(tick);
+  if (shownOn != nullptr) *shownOn = &display;
   display.SetAbsence(absentAfter, 60000);
   display.SetKeyScript([&](int snapshot, uint8_t state[256]) {
     Frame frame{Ships(), Columns(), RockTint};
@@ -55,7 +58,11 @@ Played Play(uint32_t tick, const std::function<std::vector<uint8_t>(int, const F
   display.onSnapshot = [&](int snapshot) {
     if (each) each(snapshot);
   };
-  run.exitCode = hosted::RunWinMain(display, &display);
+  recording::RecordingDisplay slowed(display, &display);
+  slowed.SetStartTick(tick);
+  slowed.SetGameSpeed(speed);
+  run.exitCode =
+      speed != 0 ? hosted::RunWinMain(slowed, &slowed) : hosted::RunWinMain(display, &display);
   run.boxes = display.MessageBoxes();
   return run;
 }
@@ -257,6 +264,44 @@ TEST(Game, AnAbsenceHoldsTheGameAndChangesNothing) {
     EXPECT_EQ(after.QuadPart - before.QuadPart, 1000);
     EXPECT_EQ(display.Counter(), 600003000);  // the minute passed on the display's clock
   });
+}
+
+// At 75 % and 50 % of the speed the game shows the same pictures at the same
+// snapshots, its ships where they are at full speed, each frame 4/3 and 2
+// times as long on the wrapped clock: its readings step 0.1 ms, a slowed
+// game's 0.075 ms and 0.05 ms, and a frame lasts until the first step past
+// the period. At 50 % that is 2 x 32.3 ms exactly; at 75 % the first step of
+// 0.075 ms past 32.258 ms is 32.325 ms, 43.1 ms on the wrapped clock.
+TEST(Game, ASlowerGamePlaysFrameForFrameAsAtFullSpeed) {
+  const int32_t speeds[] = {100, 75, 50};
+  std::vector<std::string> seen[3];
+  std::vector<int64_t> frames[3];
+  for (int s = 0; s < 3; ++s) {
+    headless::HeadlessDisplay* display = nullptr;
+    int64_t before = 0;
+    Play(
+        7, Autopilot,
+        [&](int) {
+          hosted::DesktopPicture desktop = hosted::Desktop();
+          std::string state(reinterpret_cast<const char*>(desktop.pixels),
+                            static_cast<size_t>(desktop.pitch) * desktop.height);
+          for (const Ship& ship : Ships())
+            state += std::to_string(ship.y) + " " + std::to_string(ship.score) + ";";
+          seen[s].push_back(std::to_string(std::hash<std::string>{}(state)));
+          frames[s].push_back(display->Counter() - before);
+          before = display->Counter();
+        },
+        400, -1, speeds[s], &display);
+  }
+  ASSERT_EQ(seen[0].size(), 402u);
+  EXPECT_EQ(seen[1], seen[0]);
+  EXPECT_EQ(seen[2], seen[0]);
+  // Past the first frames, each frame's time on the wrapped clock.
+  const int64_t full = 323000, slowest = 2 * full, slower = 431000;
+  for (size_t k = 10; k < 400; ++k)
+    ASSERT_EQ(std::vector<int64_t>({frames[0][k], frames[1][k], frames[2][k]}),
+              std::vector<int64_t>({full, slower, slowest}))
+        << k;
 }
 
 TEST(Game, EveryStartupFailureShowsItsNumber) {

@@ -4,7 +4,8 @@
 // holds, the keys down after (Escape 0x01, P 0x19, Space 0x39, Up 0xC8, Left
 // 0xCB), and whether the player came back just before (the latch armed); for
 // several players, also the pad's slot and the pointers down per zone (W
-// 0x11, I 0x17, the keypad's 8 0x48).
+// 0x11, I 0x17, the keypad's 8 0x48); with press to switch on, the players
+// whose presses a display counted from its events since the snapshot before.
 #include "platform/hosted/display/keys/inputs.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ namespace {
 constexpr int kNone = -1, kA = 0, kB = 1, kX = 2, kY = 3, kDpadUp = 4, kStart = 5, kBack = 6;
 
 TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
-  constexpr bool kReturned = true;
+  constexpr bool kReturned = true, kOn = true;
   const struct {
     std::vector<int> before;
     int32_t pointers;
@@ -26,6 +27,8 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
     bool returned = false;
     int32_t players = 1, slot = 0;
     std::vector<int32_t> zones = {};
+    std::vector<int32_t> presses = {};
+    bool switching = false;
   } cases[] = {
       // clang-format off
       {{}, 0, kNone, 0, 0, {}},           {{0xCB}, 0, kNone, 0, 0, {0xCB}},
@@ -52,11 +55,39 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
       {{}, 0, kA, 0, 0, {0xC8}, 0, 1, 7},    {{}, 0, kA, 0, 0, {0xC8}, 0, 5, 1, {0, 1}},
       {{}, 1, kNone, 0, 0, {0x17}, 0, 3, 0, {0, 0, 1, 1}},
       {{0x39, 0x11, 0x48}, 0, kNone, 0, 0, {0x11, 0x39, 0x48, 0xC8}, 0, 3},
+      // Press to switch: a tap between snapshots switches on, as Up held
+      // would; held on, and pressed at once again, it switches off; Space
+      // pressed with Up held switches on, and is let go of; a pad (only
+      // sampled) switches off; two taps change nothing; P is as ever.
+      {{}, 0, kNone, 0, 0, {0xC8}, 0, 1, 0, {}, {0}, kOn},
+      {{}, 0, kNone, 0, 0, {0xC8}, 0, 1, 0, {}, {}, kOn},
+      {{0xC8}, 0, kNone, 0, 0, {}, 0, 1, 0, {}, {0}, kOn},
+      {{0xC8}, 0, kNone, 0, 0, {}, 0, 1, 0, {}, {}, kOn},
+      {{0xC8, 0x39}, 0, kNone, 0, 0, {0xC8}, 0, 1, 0, {}, {0}, kOn},
+      {{}, 0, kNone, 0, 0, {0xC8}, 0, 1, 0, {}, {}, kOn},
+      {{}, 0, kA, 0, 0, {}, 0, 1, 0, {}, {}, kOn},
+      {{0x19}, 0, kNone, 0, 0, {0x19}, 0, 1, 0, {}, {0, 0}, kOn},
+      // Away with the switch on and Up held: off, and Up counts once let go
+      // and pressed again; a press while away is forgotten.
+      {{}, 0, kNone, 0, 0, {0xC8}, 0, 1, 0, {}, {0}, kOn},
+      {{0xC8}, 0, kNone, 0, 0, {}, kReturned, 1, 0, {}, {0}, kOn},
+      {{0xC8}, 0, kNone, 0, 0, {}, 0, 1, 0, {}, {}, kOn},
+      {{0xC8}, 0, kNone, 0, 0, {0xC8}, 0, 1, 0, {}, {0}, kOn},
+      // Several players: each switch its own, by zone and by press; W with
+      // one player is no thrust. Off again: the keys as they are.
+      {{}, 0, kNone, 0, 0, {0x11, 0xC8}, 0, 2, 0, {0, 1}, {}, kOn},
+      {{}, 0, kNone, 0, 0, {0x11, 0x17, 0xC8}, 0, 3, 0, {}, {2}, kOn},
+      {{0x11}, 0, kNone, 0, 0, {0x11, 0xC8}, 0, 1, 0, {}, {1}, kOn},
+      {{0x11}, 0, kNone, 0, 0, {0x11}, 0, 1, 0, {}, {}},
       // clang-format on
   };
   keys::HeldLatch latch;
+  keys::Switches switches;
   for (const auto& c : cases) {
+    for (int32_t player : c.presses) switches.Press(player);
     if (c.returned) latch.Arm();
+    if (c.returned) switches.TurnOff();
+    switches.SetOn(c.switching);
     uint8_t state[256] = {};
     for (int key : c.before) state[key] = 0x80;
     keys::Pad pads[2];
@@ -65,6 +96,7 @@ TEST(FoldInputs, EachSourceGivesItsKeysAndTheLatchHoldsBackWhatWasHeld) {
     pads[1].rightTrigger = c.right;
     pads[1].slot = c.slot;
     keys::FoldInputs({c.pointers, pads, c.players, c.zones}, state);
+    switches.Apply(state, c.players);
     latch.Apply(state);
     std::vector<int> after;  // a value other than 0x80 shows as its negated key
     for (int i = 0; i < 256; ++i)

@@ -50,8 +50,9 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
                         "Spielstand:\n\nPlayer 1: 5 Punkte\nGhost 1: 4 Punkte\nGhost 2: 5 "
                         "Punkte\nGhost 3: 6 Punkte\n"};
   const runs::Replayed replayed{{shown}, 3, 3, 0}, escaped{{}, -1, 3, 0}, played{{two}, 3, 3, 0};
-  auto game = [](std::vector<runs::Box> boxes, bool ended) {
+  auto game = [](std::vector<runs::Box> boxes, bool ended, runs::Assists assists = {}) {
     Recording recorded;
+    recorded.assists = assists;
     recorded.snapshots = {{}, {200}, {}};
     recorded.boxes = std::move(boxes);
     recorded.ended = ended;
@@ -71,6 +72,12 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
        "3's 6"},
       {runs::Judge(game({}, true), escaped), "Verified: no score (ended after 3 snapshots)"},
       {runs::Judge(game({}, false), escaped), "Verified: no score (interrupted after 3 snapshots)"},
+      {runs::Judge(game({shown}, true, {false, 50}), replayed),
+       "Verified at 50 % speed: Player 1: 5 Punkte"},
+      {runs::Judge(game({}, true, {true, 100}), escaped),
+       "Verified with press to switch: no score (ended after 3 snapshots)"},
+      {runs::Judge(game({shown}, true, {true, 75}), replayed),
+       "Verified with press to switch at 75 % speed: Player 1: 5 Punkte"},
       {runs::Judge(game({{"\x01", "Player \x80: 7 Punkte"}}, true),
                    {{{"\x01", "Player \x80: 7 Punkte"}}, 3, 3, 0}),
        "Verified: Player ?: 7 Punkte"},
@@ -112,6 +119,10 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
       {runs::NotARecording("line 1: empty"),
        R"({"kind":"not a recording","line":"Not a recording: line 1: empty","scored":false,)"
        R"("points":0,"ended":false,"snapshots":0})"},
+      {runs::Judge(game({}, true, {true, 50}), escaped),
+       R"({"kind":"verified","line":"Verified with press to switch at 50 % speed: no score )"
+       R"x((ended after 3 snapshots)","scored":false,"points":0,"ended":true,"snapshots":3,)x"
+       R"("assists":"toggle, speed 50"})"},
   };
   for (const auto& c : data) EXPECT_EQ(runs::VerdictJson(c.verdict), c.json);
 }

@@ -67,9 +67,22 @@ TEST(RecordingFormat, WritesAndReadsBack) {
   EXPECT_EQ(read, game);
   ASSERT_TRUE(runs::ParseRecording(std::string(kHeader) + "#1\r\n#1 \n", &read, &problem));
   EXPECT_EQ(read.ghosts, std::vector<std::string>{"\n\n"});
+
+  // Assists: after the line-up, before the ghosts; each alone or both.
+  for (runs::Assists assists : {runs::Assists{true, 50}, {true, 100}, {false, 75}}) {
+    game.assists = assists;
+    const std::string assisted = runs::RecordingText(game);
+    const std::string line = "# assists " + runs::AssistsText(assists) + "\n";
+    EXPECT_EQ(assisted, race.substr(0, header) + line + race.substr(header));
+    ASSERT_TRUE(runs::ParseRecording(assisted, &read, &problem)) << problem;
+    EXPECT_EQ(read, game);
+  }
+  EXPECT_EQ(runs::AssistsText(game.assists), "speed 75");
 }
 
 TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
+  const std::string assists =
+      "line 3: expected the assists, '# assists toggle, speed N' with N 75 or 50 (either alone)";
   const std::string head = kHeader;
   struct Case {
     std::string text;
@@ -99,6 +112,14 @@ TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
        "line 4: the line-up is given on line 3 only, right after the start tick"},
       {head + "# players 2\n# players 2\n",
        "line 4: the line-up is given on line 3 only, right after the start tick"},
+      {head + "# assists speed 100\n", assists.c_str()},
+      {head + "# assists speed 25\n", assists.c_str()},
+      {head + "# assists speed 50, toggle\n", assists.c_str()},
+      {head + "# assists\n", assists.c_str()},
+      {head + "# players 2\n200\n# assists toggle\n",
+       "line 5: the assists are given on line 4 only, right after the start tick and the line-up"},
+      {head + "# assists toggle\n# assists toggle\n",
+       "line 4: the assists are given on line 3 only, right after the start tick and the line-up"},
       {head + "# box {\"title\":\"a\"}\n",
        "line 3: expected '# box {\"title\":\"...\",\"text\":\"...\"}'"},
       {head + "# box {\"title\":\"a\",\"text\":\"b\",\"title\":\"c\"}\n",

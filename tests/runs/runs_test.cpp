@@ -112,12 +112,13 @@ TEST(RunLink, BadLinksAndRecordingsAreRefusedWithTheirProblem) {
 
 // Runs t = 0, 1, ... by age, with the points points(t) (-1: none), listed
 // newest first: run t is at index count - 1 - t; of two players for an odd t
-// when `pairs`.
-std::vector<runs::RunRank> Ranks(int count, int (*points)(int), bool pairs = false) {
+// when `pairs`, played with the assists `assisted` for an odd t.
+std::vector<runs::RunRank> Ranks(int count, int (*points)(int), bool pairs = false,
+                                 const char* assisted = "") {
   std::vector<runs::RunRank> ranks;
   for (int t = count - 1; t >= 0; --t)
-    ranks.push_back(
-        {1765256130000 + t * 1000, points(t) >= 0, std::max(points(t), 0), pairs && t % 2 ? 2 : 1});
+    ranks.push_back({1765256130000 + t * 1000, points(t) >= 0, std::max(points(t), 0),
+                     pairs && t % 2 ? 2 : 1, t % 2 ? assisted : ""});
   return ranks;
 }
 
@@ -140,6 +141,10 @@ TEST(KeptRuns, TheBestAndTheLatestAreKept) {
       {"42 runs, the two players' all worse: each line-up keeps its best 20",
        Ranks(
            42, [](int t) { return t % 2 ? t : 100 + t; }, true),
+       {0, 1}},
+      {"42 runs, the slowed ones all worse: each set of assists keeps its best 20",
+       Ranks(
+           42, [](int t) { return t % 2 ? t : 100 + t; }, false, "speed 50"),
        {0, 1}},
   };
   for (const auto& c : cases) {

@@ -10,7 +10,7 @@
 //   cave-replay [--tick N] [--players N] [--input FILE] [--snapshots N] [--trace FILE]
 //               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--box-shot FILE]
 //               [--fail POINT] [--desktop WxH] [--steer N:FILE] [--record FILE]
-//               [--race FILE]...
+//               [--race FILE]... [--assist toggle] [--game-speed N]
 //   cave-replay --check FILE [--trace FILE] [--cave K:FILE] [--ball K:FILE]
 //               [--shot K:FILE] [--box-shot FILE] [--desktop WxH]
 //   cave-replay --link FILE
@@ -27,6 +27,11 @@
 // to three of them, on their cave (--tick and --players cannot be given): the
 // ghosts fly beside player 1, and --record keeps the race with them. A
 // recording that cannot be a ghost is refused.
+//
+// --assist toggle and --game-speed N play as cave does with them: the keys
+// of --input switch each player's thrust on a press (a key down where the
+// snapshot before had it up), and the virtual clock runs at N % of its
+// speed; --record names them. A check replays a recording as it is.
 //
 // --check FILE replays a recording, with its own line-up (a race with its
 // ghosts), and compares its end with the recorded one: exit code 0 when they
@@ -54,6 +59,7 @@
 
 #include "game/game.h"
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/display/keys/inputs.h"
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/hosted_view.h"
 #include "runs/race/race.h"
@@ -102,6 +108,7 @@ struct Options {
   std::string check;         // the recording to check; empty: none
   runs::Recording checked;
   std::vector<race::Ghost> ghosts;  // --race
+  runs::Assists assists;
   std::string record;
   long long quitAt = 1000000;
   std::string trace;
@@ -230,6 +237,10 @@ Options ParseOptions(int argc, char** argv) {
         Usage("--desktop needs WxH with both at least 1, got '" + value + "'");
       options.desktopWidth = static_cast<int32_t>(w);
       options.desktopHeight = static_cast<int32_t>(h);
+    } else if (option == "--assist" || option == "--game-speed") {
+      std::string problem;
+      if (!runs::ReadAssist(option.substr(2), value, &options.assists, &problem))
+        Usage(option + " " + problem);
     } else if (option == "--link") {
       Usage("--link takes one recording and no other options");
     } else {
@@ -240,8 +251,8 @@ Options ParseOptions(int argc, char** argv) {
   if (options.inputIsRecording && !options.playersGiven) options.players = options.inputPlayers;
   if (!options.check.empty()) {
     // The recording alone decides the game that is checked.
-    for (const char* other :
-         {"--tick", "--players", "--input", "--snapshots", "--steer", "--fail", "--record"})
+    for (const char* other : {"--tick", "--players", "--input", "--snapshots", "--steer", "--fail",
+                              "--record", "--assist", "--game-speed"})
       if (std::find(given.begin(), given.end(), other) != given.end())
         Usage(std::string("--check cannot be combined with ") + other);
     options.tick = options.checked.tick;
@@ -378,13 +389,16 @@ int main(int argc, char** argv) {
 
   headless::HeadlessDisplay display(options.tick, options.desktopWidth, options.desktopHeight);
   if (options.fail) options.fail->fail(display);
+  keys::Switches switches;
+  switches.SetOn(options.assists.pressToSwitch);
   // A check's keys are the recording's (recording::Check).
   if (options.check.empty())
-    display.SetKeyScript([&options, keys](int snapshot, uint8_t state[256]) {
+    display.SetKeyScript([&options, &switches, keys](int snapshot, uint8_t state[256]) {
       const auto& input = options.input;
       if (snapshot >= 0 && static_cast<size_t>(snapshot) < input.size())
         for (uint8_t code : input[static_cast<size_t>(snapshot)]) state[code] = 0x80;
       if (snapshot == options.quitAt) state[kKeyEscape] = 0x80;  // as a player quitting
+      switches.Apply(state, options.players);
       if (keys) {
         if (snapshot < options.steer.snapshot) Steer(state);
         std::fputs(runs::SnapshotLine(state).c_str(), keys);
@@ -422,9 +436,12 @@ int main(int argc, char** argv) {
     recording::RecordingDisplay recorder(display, &display);
     runs::RecordingWriter writer;
     std::string problem;
+    if (options.assists.speed != 100) recorder.SetStartTick(options.tick);
+    recorder.SetGameSpeed(options.assists.speed);
     if (!options.record.empty()) {
       if (!writer.Open(options.record, &problem)) Usage(problem);
-      recorder.Record(writer, options.tick, options.players, race::GhostTexts(options.ghosts));
+      recorder.Record(writer, options.tick, options.players, race::GhostTexts(options.ghosts),
+                      options.assists);
     }
     code = hosted::RunWinMain(recorder, &recorder,
                               race::CommandLine(options.players, options.ghosts).c_str());

@@ -1,5 +1,6 @@
 // Pointers, gamepads and Space folded into the keyboard snapshot, for one
-// player or several, and the latch on what was held across an absence.
+// player or several, the latch on what was held across an absence, and press
+// to switch.
 #include "platform/hosted/display/keys/inputs.h"
 
 #include <algorithm>
@@ -50,6 +51,47 @@ void FoldInputs(const Inputs& inputs, uint8_t state[256]) {
     if (zone < static_cast<size_t>(inputs.players) && inputs.zonePointers[zone] > 0)
       state[kPlayers[zone].key] |= kDown;
   if (up) state[kUp] |= kDown;
+}
+
+int32_t KeyPlayer(uint8_t scanCode, int32_t players) {
+  if (scanCode == kSpace) return 0;
+  const int32_t count = Several(players) ? players : 1;
+  for (int32_t player = 0; player < count; ++player)
+    if (kPlayers[player].key == scanCode) return player;
+  return -1;
+}
+
+int32_t SlotPlayer(int32_t slot, int32_t players) {
+  if (!Several(players)) return 0;
+  return slot >= 0 && slot < players ? slot : -1;
+}
+
+void Switches::Press(int32_t player) {
+  if (player >= 0 && player < kMaxPlayers) ++presses_[player];
+}
+
+void Switches::TurnOff() {
+  away_ = true;
+  for (int32_t player = 0; player < kMaxPlayers; ++player) {
+    switched_[player] = false;
+    presses_[player] = 0;
+  }
+}
+
+void Switches::Apply(uint8_t state[256], int32_t players) {
+  const int32_t count = Several(players) ? players : 1;
+  for (int32_t player = 0; on_ && player < count; ++player) {
+    uint8_t& key = state[kPlayers[player].key];
+    const bool held = (key & kDown) != 0;
+    const int32_t edge = held && !held_[player] && !away_ ? 1 : 0;
+    if (std::max(presses_[player], edge) % 2 == 1) switched_[player] = !switched_[player];
+    held_[player] = held;
+    key = switched_[player] ? kDown : 0;
+  }
+  // Space is player 1's thrust, already folded into Up.
+  if (on_) state[kSpace] = 0;
+  for (int32_t& presses : presses_) presses = 0;
+  away_ = false;
 }
 
 void HeldLatch::Apply(uint8_t state[256]) {

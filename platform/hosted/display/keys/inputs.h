@@ -29,6 +29,13 @@
 // and came back) counts only once pressed again: the player who comes back
 // with a key or button still down has not pressed it in the game. One latch
 // (HeldLatch) does that for every display, on the folded snapshot.
+//
+// Press to switch (an assist, Switches): for a player who cannot hold a
+// button, one press of any of that player's thrust inputs starts the thrust
+// and the next stops it. It acts on the folded snapshot, before the latch,
+// and on the players' thrust keys only: P, Escape and every other key are as
+// they are. The snapshot holds the switched key, so a recording replays it
+// as any other.
 #pragma once
 
 #include <bitset>
@@ -98,6 +105,43 @@ struct Inputs {
 // keys that `inputs` and the keys already in `state` stand for, for its
 // line-up.
 void FoldInputs(const Inputs& inputs, uint8_t state[256]);
+
+// The player (0 first) whose thrust the key `scanCode` is in a line-up of
+// `players` (Space is player 1's); -1 for any other key.
+int32_t KeyPlayer(uint8_t scanCode, int32_t players);
+// The player a pad of slot `slot`, or a pointer of zone `slot`, flies in a
+// line-up of `players`: player 1 with one player; -1 past the line-up.
+int32_t SlotPlayer(int32_t slot, int32_t players);
+
+// Press to switch. Each player's switch turns on or off with each press of
+// that player's thrust: a press a display saw go down (Press: a key, a
+// pointer, a pad's button, counted from its events, so that a tap let go
+// before the next snapshot counts too), or the thrust folded into the
+// snapshot down where the previous snapshot had it up (for inputs a display
+// only samples). Between two snapshots the larger of the two counts, each
+// press switching once. Off until switched on by SetOn; while off it changes
+// nothing.
+class Switches {
+ public:
+  void SetOn(bool on) { on_ = on; }
+  bool On() const { return on_; }
+  // One press of `player`'s thrust (0 first; others are ignored).
+  void Press(int32_t player);
+  // The player went away: every switch off, the presses meanwhile forgotten,
+  // and whatever the next snapshot holds is held from before, no press.
+  void TurnOff();
+  // Replaces each player's thrust key in the folded snapshot `state` of a
+  // line-up of `players` with that player's switch, and lets go of Space,
+  // which is folded into player 1's key.
+  void Apply(uint8_t state[256], int32_t players);
+
+ private:
+  bool on_ = false;
+  bool away_ = false;
+  bool switched_[kMaxPlayers] = {};
+  bool held_[kMaxPlayers] = {};  // the thrust folded into the previous snapshot
+  int32_t presses_[kMaxPlayers] = {};
+};
 
 // Holds back what was held when the player came back. Armed on the return
 // (when Display::WaitForReturn ends), it takes every key down in the next

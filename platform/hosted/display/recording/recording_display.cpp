@@ -1,6 +1,7 @@
 // The display that sets the start tick, records a game or plays one back.
 #include "platform/hosted/display/recording/recording_display.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -23,9 +24,14 @@ void RecordingDisplay::SetStartTick(uint32_t tick) {
 }
 
 void RecordingDisplay::Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players,
-                              const std::vector<std::string>& ghosts) {
+                              const std::vector<std::string>& ghosts,
+                              const runs::Assists& assists) {
   writer_ = &writer;
-  writer.WriteHeader(tick, players, ghosts);
+  writer.WriteHeader(tick, players, ghosts, assists);
+}
+
+void RecordingDisplay::SetGameSpeed(int32_t percent) {
+  if (runs::GameSpeed(percent)) gameSpeed_ = percent;
 }
 
 // A check leaves the clock to the display it wraps, which starts at the
@@ -37,7 +43,11 @@ void RecordingDisplay::Play(const runs::Recording& recording, Playback playback)
   snapshots_ = recording.snapshots;
   next_ = 0;
   replayed_ = {};
-  if (playback == Playback::kWatch) SetStartTick(recording.tick);
+  gameSpeed_ = 100;
+  if (playback == Playback::kWatch) {
+    SetStartTick(recording.tick);
+    SetGameSpeed(recording.assists.speed);
+  }
 }
 
 bool RecordingDisplay::PlayFrom(const std::string& path, std::string* problem) {
@@ -79,15 +89,17 @@ int64_t RecordingDisplay::ReadCounter() {
   if (!tickSet_) return count;
   if (!clockRunning_) {
     clockRunning_ = true;
-    clockBase_ = speedMark_ = count;
+    speedMark_ = count;
     scaled_ = 0;
   }
+  // Only a watcher changes the speed; the game's own is fixed from its start.
+  const int64_t rate = int64_t{speed_} * gameSpeed_;
   if (playing_ && wantedSpeed_ != speed_) {
-    scaled_ += (count - speedMark_) * speed_;
+    scaled_ += (count - speedMark_) * rate / 100;
     speedMark_ = count;
     speed_ = wantedSpeed_;
   }
-  int64_t elapsed = playing_ ? scaled_ + (count - speedMark_) * speed_ : count - clockBase_;
+  int64_t elapsed = scaled_ + (count - speedMark_) * (int64_t{speed_} * gameSpeed_) / 100;
   return static_cast<int64_t>(startTick_) * kCounterPerTick + elapsed;
 }
 
@@ -97,13 +109,15 @@ uint32_t RecordingDisplay::TickCount() {
   return static_cast<uint32_t>(ReadCounter() / kCounterPerTick);
 }
 
-void RecordingDisplay::Sleep(uint32_t milliseconds) {
-  inner_.Sleep(playing_ ? milliseconds / static_cast<uint32_t>(speed_) : milliseconds);
+int64_t RecordingDisplay::Wrapped(int64_t duration) const {
+  return duration * 100 / (int64_t{speed_} * gameSpeed_);
 }
 
-void RecordingDisplay::Rest(int64_t foreseen) {
-  inner_.Rest(playing_ ? foreseen / speed_ : foreseen);
+void RecordingDisplay::Sleep(uint32_t milliseconds) {
+  inner_.Sleep(static_cast<uint32_t>(std::min<int64_t>(Wrapped(milliseconds), UINT32_MAX)));
 }
+
+void RecordingDisplay::Rest(int64_t foreseen) { inner_.Rest(Wrapped(foreseen)); }
 
 bool RecordingDisplay::Away() { return inner_.Away(); }
 

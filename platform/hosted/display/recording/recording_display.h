@@ -23,7 +23,13 @@
 //     game did (runs::Replayed), for a check to judge;
 //   - checking (Check): a recording played on a display of its own, with
 //     Escape pressed after the recording's last snapshot, as a player would
-//     end a game that goes on beyond the recording of an interrupted one.
+//     end a game that goes on beyond the recording of an interrupted one;
+//   - a slower game (an assist): from the start tick on, the clocks run at
+//     75 % or 50 % of the wrapped display's, its sleeps and rests as much
+//     longer, so the game paces itself at fewer frames a second and plays
+//     frame for frame as at full speed. A watched recording of a slowed game
+//     is shown at its own speed times the watcher's (SetSpeed); a check
+//     leaves the clock as it is, as the snapshots alone decide the game.
 // It has no screen, file or system of its own: the Linux program wraps the
 // SDL display in it, and any display can be wrapped the same way.
 #pragma once
@@ -63,8 +69,13 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // Records the game into `writer`, which outlives the game; the header
   // (with `tick`, the line-up `players` and a race's `ghosts`' recordings) is
   // written at once.
+  // The header names the `assists` the game is played with; the display
+  // itself plays the game at the speed of SetGameSpeed.
   void Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players = 1,
-              const std::vector<std::string>& ghosts = {});
+              const std::vector<std::string>& ghosts = {}, const runs::Assists& assists = {});
+  // The game's speed in percent of the normal speed: 100, 75 or 50 (others
+  // are ignored); before the game starts (SetStartTick: a slower clock needs
+  // a start tick). Watching a recording sets its own.
   // Plays `recording`'s snapshots.
   void Play(const runs::Recording& recording, Playback playback = Playback::kWatch);
   // Plays the recording in the file `path` to watch it; false with a
@@ -75,6 +86,8 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // player's digit keys 1, 2, 4 and 8 set it too.
   void SetSpeed(int speed);
   int Speed() const { return wantedSpeed_; }
+  void SetGameSpeed(int32_t percent);
+  int32_t GameSpeed() const { return gameSpeed_; }
   // The snapshots of the recording played so far, and how many it has.
   size_t Played() const { return next_; }
   size_t Length() const { return snapshots_.size(); }
@@ -109,9 +122,10 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   bool tickSet_ = false;
   uint32_t startTick_ = 0;
   bool clockRunning_ = false;
-  int64_t clockBase_ = 0;  // the wrapped display's counter at the first reading
-  // While playing, the counter runs `speed_` times as fast as the wrapped
-  // one: `scaled_` counts elapsed up to the wrapped reading `speedMark_`.
+  // The counter runs `speed_` (watching) times `gameSpeed_` / 100 as fast
+  // as the wrapped one: `scaled_` counts elapsed up to the wrapped reading
+  // `speedMark_`.
+  int32_t gameSpeed_ = 100;
   int speed_ = 1;
   int wantedSpeed_ = 1;
   int64_t scaled_ = 0;
@@ -119,6 +133,9 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
 
   runs::RecordingWriter* writer_ = nullptr;
   uint8_t lastState_[256] = {};  // the keys of the last snapshot read
+
+  // Wrapped time for `duration` of the game's.
+  int64_t Wrapped(int64_t duration) const;
 
   bool playing_ = false;
   Playback playback_ = Playback::kWatch;

@@ -32,6 +32,7 @@ bool SdlDisplay::SetScale(int32_t scale) { return ChooseScale(*driver_, scale); 
 int32_t SdlDisplay::LargestScale() { return LargestScaleOf(*driver_); }
 void SdlDisplay::StartInFullScreen() { driver_->startFull = true; }
 void SdlDisplay::SetPlayers(int32_t players) { driver_->held.SetPlayers(players); }
+void SdlDisplay::SetPressToSwitch(bool on) { driver_->held.SetSwitching(on); }
 
 void SdlDisplay::EndOnSignals() {
   if (!driver_->endOnSignals) CatchEndingSignals();

@@ -61,6 +61,10 @@ class SdlDisplay final : public hosted::Display, public hosted::ProcessHooks {
   // player's key, and a game of several players shows the zones at its
   // start (display/keys/inputs.h, sdl_window.h).
   void SetPlayers(int32_t players);
+  // Press to switch (display/keys/inputs.h): each player's thrust switches
+  // on and off with each press, a tap between two snapshots included; off
+  // unless told, and turned off whenever the player is away.
+  void SetPressToSwitch(bool on);
   // SIGINT, SIGTERM and SIGHUP (not where it is ignored, as under nohup) end
   // the process from now on, as described above. For the whole program:
   // the signals are caught once and for all.

@@ -128,6 +128,7 @@ void WaitForPlayer(Driver& driver) {
   }
   SDL_SetHint(SDL_HINT_AUTO_UPDATE_JOYSTICKS, "1");
   SDL_GameControllerUpdate();
+  driver.held.TurnOffSwitches();
   // The latch takes what is held at this moment, not at the game's next
   // read: whatever is pressed after the return counts.
   driver.latch.Arm();

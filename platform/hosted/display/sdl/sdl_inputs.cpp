@@ -19,6 +19,13 @@ constexpr SDL_GameControllerButton kPadButtons[] = {
     SDL_CONTROLLER_BUTTON_BACK};
 constexpr int kButtons = static_cast<int>(keys::PadButton::kCount);
 
+// The buttons that are a player's thrust.
+bool ThrustButton(int button) {
+  return button == SDL_CONTROLLER_BUTTON_A || button == SDL_CONTROLLER_BUTTON_B ||
+         button == SDL_CONTROLLER_BUTTON_X || button == SDL_CONTROLLER_BUTTON_Y ||
+         button == SDL_CONTROLLER_BUTTON_DPAD_UP;
+}
+
 // A trigger from 0 (released) to 1 (pressed all the way).
 float Trigger(SDL_GameController* controller, SDL_GameControllerAxis axis) {
   return static_cast<float>(SDL_GameControllerGetAxis(controller, axis)) / 32767.0f;
@@ -49,6 +56,14 @@ int32_t HeldInputs::Pads() const {
 
 void HeldInputs::Take(const SDL_Event& event, bool ours, int32_t zone) {
   switch (event.type) {
+    case SDL_KEYDOWN:
+      if (!event.key.repeat)
+        switches_.Press(keys::KeyPlayer(DirectInputKey(event.key.keysym.scancode), players_));
+      break;
+    case SDL_CONTROLLERBUTTONDOWN:
+      if (ThrustButton(event.cbutton.button))
+        switches_.Press(keys::SlotPlayer(SlotOf(event.cbutton.which), players_));
+      break;
     case SDL_MOUSEBUTTONDOWN:
       // A finger also moves SDL's mouse: it counts once, as a finger.
       if (ours && event.button.which != SDL_TOUCH_MOUSEID) Down(kMouse, event.button.button, zone);
@@ -76,6 +91,7 @@ void HeldInputs::Take(const SDL_Event& event, bool ours, int32_t zone) {
 void HeldInputs::Down(int64_t device, int64_t id, int32_t zone) {
   Up(device, id);  // a pointer down twice counts once, in its latest zone
   pointers_.push_back({device, id, zone});
+  switches_.Press(keys::SlotPlayer(zone, players_));
 }
 
 void HeldInputs::Up(int64_t device, int64_t id) {
@@ -114,11 +130,22 @@ void HeldInputs::Unplug(int32_t instance) {
   }
 }
 
+// -1 for a controller without a slot.
+int32_t HeldInputs::SlotOf(int32_t instance) const {
+  for (size_t s = 0; s < slots_.size(); ++s)
+    if (slots_[s].instance == instance) return static_cast<int32_t>(s);
+  return -1;
+}
+
 void HeldInputs::LetGoOfPointers() { pointers_.clear(); }
 
 void HeldInputs::Snapshot(const uint8_t* held, int count, bool focused, uint8_t state[256]) {
   MapKeyboard(held, count, state);
-  if (!focused) return;
+  if (focused) Fold(state);
+  switches_.Apply(state, players_);
+}
+
+void HeldInputs::Fold(uint8_t state[256]) {
   std::vector<keys::Pad> pads;
   for (size_t s = 0; s < slots_.size(); ++s) {
     if (slots_[s].instance < 0) continue;

@@ -11,11 +11,18 @@
 // Each takes a slot, which decides its player: a pad plugged back in takes
 // the slot that remembers its joystick GUID, any other pad the first slot
 // without a pad (its memory replaced), else a new slot after the others.
+//
+// With press to switch (keys::Switches), the presses are counted from SDL's
+// events as they come: a key of a player's thrust going down (not a repeat),
+// a pointer going down in one of the display's windows, a thrust button of a
+// controller going down; a trigger is only sampled at the snapshot.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "platform/hosted/display/keys/inputs.h"
 
 union SDL_Event;
 
@@ -35,16 +42,20 @@ class HeldInputs {
   // The line-up the inputs are folded for: 1 to 4 players (others are one).
   void SetPlayers(int32_t players) { players_ = players; }
   int32_t Players() const { return players_; }
+  // Press to switch, on or off (off unless told).
+  void SetSwitching(bool on) { switches_.SetOn(on); }
+  // Every switch off: the player went away.
+  void TurnOffSwitches() { switches_.TurnOff(); }
   // Takes in one of SDL's events: pointers going down in one of the
   // display's windows (`ours`, the event's window) in the zone `zone`,
-  // pointers going up, controllers plugged in or out; every other event
-  // changes nothing.
+  // pointers going up, controllers plugged in or out, and the presses that
+  // switch; every other event changes nothing.
   void Take(const SDL_Event& event, bool ours, int32_t zone = 0);
   // Every pointer lets go: the focus left the display's windows.
   void LetGoOfPointers();
   // The snapshot (sdl_keys.h's MapKeyboard) of SDL's key state `held` (null:
   // every key up) with the pointers and the controllers folded in when
-  // `focused` (one of the display's windows has the focus).
+  // `focused` (one of the display's windows has the focus), then switched.
   void Snapshot(const uint8_t* held, int count, bool focused, uint8_t state[256]);
   // Mouse buttons and fingers held, as they count.
   int32_t PointersDown() const { return static_cast<int32_t>(pointers_.size()); }
@@ -67,11 +78,14 @@ class HeldInputs {
   void Up(int64_t device, int64_t id);
   void PlugIn(int32_t deviceIndex);
   void Unplug(int32_t instance);
+  int32_t SlotOf(int32_t instance) const;
+  void Fold(uint8_t state[256]);
 
   bool padsStarted_ = false;
   int32_t players_ = 1;
   std::vector<Pointer> pointers_;
   std::vector<Slot> slots_;
+  keys::Switches switches_;
 };
 
 }  // namespace sdl
