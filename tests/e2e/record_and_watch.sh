@@ -11,7 +11,10 @@
 # players on Up and W held in turns fly both balls: the recording has both
 # keys, its box both scores, it replays with its line-up, and cave --runs
 # lists its players. A race against the game played, lost at once, shows the
-# ghost's score in its box, and is kept as a race that checks.
+# ghost's score in its box, and is kept as a race that checks. A game at 50 %
+# speed with press to switch, one tap of Up (shorter than a frame) rising to
+# the end, is kept with its assists, checks, and is marked by cave --runs and
+# in its verdict.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -167,4 +170,20 @@ kept=$(grep -lx '# players 2' "$kept_runs"/*.rec)
 "$cave" --runs | grep -qF "${kept##*/}  2 players: $first, $second" ||
   fail "cave --runs lists the run of two players as: $("$cave" --runs | grep -F "${kept##*/}")"
 echo "two players scored $first and $second"
+
+start_cave "$cave" --tick 11 --game-speed 50 --assist toggle
+wait_window 10 cave_window || fail "no window of cave appeared"
+[[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] ||
+  xdotool windowfocus --sync "$window" || fail "cannot give the window the focus"
+xdotool key Up
+box_picture "$work_dir/assisted.png"
+answer_box
+kept=$(grep -lx '# assists toggle, speed 50' "$kept_runs"/*.rec)
+score=$(tail -n 2 "$kept" | grep -o 'Player 1: [0-9]* Punkte')
+"$replay" --check "$kept" >/dev/null && grep -qx 200 "$kept" &&
+  "$cave" --runs | grep -qF "${kept##*/}  assists: toggle, speed 50" ||
+  fail "the assisted game is not kept as one: $("$cave" --runs | grep -F "${kept##*/}")"
+env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER "$cave" --watch last 2>/dev/null |
+  grep -qxF "Verified with press to switch at 50 % speed: $score" ||
+  fail "the assisted game's verdict does not name its assists"
 echo "PASS"

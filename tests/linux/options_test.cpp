@@ -41,6 +41,9 @@ TEST(Options, EachOptionSetsItsField) {
   EXPECT_EQ(o.players, 4);
   ASSERT_TRUE(Parse({"--race", "best", "--race", "r.rec", "--record", "x"}, &o, &problem));
   EXPECT_EQ(o.races, (std::vector<std::string>{"best", "r.rec"}));
+  EXPECT_EQ(o.assists, runs::Assists{});
+  ASSERT_TRUE(Parse({"--race", "1", "--game-speed", "50", "--assist", "toggle"}, &o, &problem));
+  EXPECT_EQ(o.assists, (runs::Assists{true, 50}));
   ASSERT_TRUE(Parse({"--runs"}, &o, &problem));
   EXPECT_EQ(o.action, Options::Action::kRuns);
   ASSERT_TRUE(Parse({"--watch", "w.txt", "--tick", "0", "--help"}, &o, &problem));
@@ -84,6 +87,12 @@ TEST(Options, BadCommandLinesNameTheProblem) {
       {{"--race", "1", "--tick", "1"}, "--race cannot be combined with --tick"},
       {{"--watch", "1", "--race", "1"}, "--race cannot be combined with --watch"},
       {{"--race", ""}, "--race needs a file name"},
+      {{"--game-speed", "60"}, "--game-speed needs 100, 75 or 50, got '60'"},
+      {{"--game-speed", "050"}, "--game-speed needs 100, 75 or 50, got '050'"},
+      {{"--assist", "hold"}, "--assist needs toggle, got 'hold'"},
+      {{"--game-speed", "75", "--watch", "b"},
+       "--game-speed cannot be combined with --watch: the recording gives the assists"},
+      {{"--runs", "--assist", "toggle"}, "--assist cannot be combined with --runs"},
   };
   for (const auto& c : cases) {
     Options o;
