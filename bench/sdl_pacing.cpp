@@ -10,7 +10,9 @@
 // rest:1 is the program as it is, resting in its waits on the clock; rest:0
 // keeps the bare busy-wait (the display is never asked to rest), the
 // baseline in the same run. speed:8 watches the recording eight times as fast
-// (cave --watch --speed 8). Message boxes are answered without being shown.
+// (cave --watch --speed 8); game_speed:50 plays it at half the game's speed,
+// as a game of cave --game-speed 50 runs (the recording display's clock at
+// half the pace). Message boxes are answered without being shown.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -100,6 +102,7 @@ void BM_GamePacing(benchmark::State& state) {
       return;
     }
     played.SetSpeed(static_cast<int>(state.range(1)));
+    played.SetGameSpeed(static_cast<int32_t>(state.range(2)));
     hosted::RunWinMain(played, &played);
     const std::vector<Clock::time_point>& times = timed.presents;
     if (times.size() < 20 || timed.processorAtEnd == 0) {
@@ -121,10 +124,11 @@ void BM_GamePacing(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GamePacing)
-    ->ArgNames({"rest", "speed"})
-    ->Args({0, 1})
-    ->Args({1, 1})
-    ->Args({1, 8})
+    ->ArgNames({"rest", "speed", "game_speed"})
+    ->Args({0, 1, 100})
+    ->Args({1, 1, 100})
+    ->Args({1, 8, 100})
+    ->Args({1, 1, 50})
     ->Iterations(1)
     ->UseRealTime()
     ->Unit(benchmark::kSecond);

@@ -6,7 +6,9 @@
 // the game as its command line ("--players N"), as on every platform. The
 // page's rules of a run (its players and scores, which kept runs stay, a run
 // link's fragment) are the runs library's, and the players' keys and colours
-// the display's, through the exports at the end.
+// the display's, through the exports at the end. The assists (CaveAssist)
+// act on the games played, as cave's: the web display switches, the
+// recording display slows the clock and names them in the recording.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -28,19 +30,30 @@ namespace {
 std::string lastRecording;                       // the recording of the game played last
 recording::RecordingDisplay* watched = nullptr;  // while CaveWatch runs
 std::string answer;                              // the last text export's answer
-int32_t run[3 + runs::kMaxPlayers];              // CaveRun's answer
+int32_t run[4 + runs::kMaxPlayers];              // CaveRun's answer
+runs::Assists assists;                           // the games' (CaveAssist)
+
+// The assists as one number for the page: the speed times two, plus one for
+// press to switch (200: none); and back, a number that is none such being no
+// assists.
+int32_t AssistsCode(const runs::Assists& a) { return a.speed * 2 + (a.pressToSwitch ? 1 : 0); }
+runs::Assists FromCode(int32_t code) {
+  runs::Assists a{code % 2 == 1, code / 2};
+  return runs::GameSpeed(a.speed) ? a : runs::Assists{};
+}
 
 std::string_view Bytes(const char* text, size_t length) {
   return {text, text != nullptr ? length : 0};
 }
 
-// The page's kept runs, oldest first, each its points (-1: no score) and its
-// line-up.
+// The page's kept runs, oldest first, each its points (-1: no score), its
+// line-up and its assists (AssistsCode).
 std::vector<runs::RunRank> Ranks(const int32_t* kept, size_t count) {
   std::vector<runs::RunRank> ranks;
   for (size_t i = 0; kept != nullptr && i < count; ++i) {
-    int32_t points = kept[2 * i], players = kept[2 * i + 1];
-    ranks.push_back({static_cast<int64_t>(i), points >= 0, points >= 0 ? points : 0, players});
+    int32_t points = kept[3 * i], players = kept[3 * i + 1];
+    ranks.push_back({static_cast<int64_t>(i), points >= 0, points >= 0 ? points : 0, players,
+                     runs::AssistsText(FromCode(kept[3 * i + 2]))});
   }
   return ranks;
 }
@@ -68,16 +81,33 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick, int32_t players
   players = LineUp(players);
   web::WebDisplay display(startTick);
   display.SetPlayers(players);
+  display.SetPressToSwitch(assists.pressToSwitch);
   recording::RecordingDisplay shown(display);
+  // A slower clock runs from the start tick.
+  if (assists.speed != 100) shown.SetStartTick(startTick);
+  shown.SetGameSpeed(assists.speed);
   lastRecording.clear();
   runs::RecordingWriter writer;
   writer.KeepText();
-  shown.Record(writer, startTick, players);
+  shown.Record(writer, startTick, players, {}, assists);
   int code = hosted::RunWinMain(shown, &shown, runs::LineUpCommandLine(players).c_str());
   shown.Finish(code);
   lastRecording = writer.Text();
   return code;
 }
+
+// The assists of the games CavePlay plays from now on: `name` and `value` as
+// the page's address gives them ("assist" "toggle", "game-speed" "50"; see
+// runs::ReadAssist), one at a time; "" when taken, else why not, and the
+// assists stay as they were. CaveNoAssists plays without any again.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveAssist(const char* name, const char* value) {
+  std::string problem;
+  answer = runs::ReadAssist(name ? name : "", value ? value : "", &assists, &problem)
+               ? ""
+               : std::string(name ? name : "") + " " + problem;
+  return answer.c_str();
+}
+extern "C" EMSCRIPTEN_KEEPALIVE void CaveNoAssists() { assists = {}; }
 
 // The recording of the game that CavePlay played last, as text; empty
 // before the first game has ended.
@@ -125,7 +155,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatchSpeed(int speed) {
 // numbers that last until the next call: its line-up, the points of its
 // score (runs::Score; -1 when it has none, or is no recording), how many
 // players' points follow, and every player's (runs::Scores; no more than
-// runs::kMaxPlayers).
+// runs::kMaxPlayers), and after the room for them its assists (AssistsCode).
 extern "C" EMSCRIPTEN_KEEPALIVE const int32_t* CaveRun(const char* text, size_t length) {
   runs::Recording recording;
   std::string problem, line;
@@ -137,11 +167,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const int32_t* CaveRun(const char* text, size_t 
   run[1] = read && runs::Score(recording, &points, &line) ? points : -1;
   run[2] = static_cast<int32_t>(std::min<size_t>(scores.size(), runs::kMaxPlayers));
   for (int32_t i = 0; i < run[2]; ++i) run[3 + i] = scores[i].points;
+  run[3 + runs::kMaxPlayers] = AssistsCode(read ? recording.assists : runs::Assists{});
   return run;
 }
 
-// The page's kept runs are the `count` pairs of numbers at `kept`, each
-// run's points (-1: no score) and its line-up, oldest first. Writes the
+// The page's kept runs are the `count` triples of numbers at `kept`, each
+// run's points (-1: no score), its line-up and its assists (AssistsCode),
+// oldest first. Writes the
 // indices of the runs that the keep policy drops (runs::RunsToDrop),
 // ascending, over the first of the numbers, and returns how many it wrote.
 extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveRunsToDrop(int32_t* kept, size_t count) {

@@ -323,6 +323,26 @@ class PageTest(BrowserTest):
         self.assertEqual(b.wait(hint, 'the hint'), [
             'Hold to rise \u00b7 \u25cf Player 1: Up \u00b7 \u25cf Player 2: W \u00b7 \u25cf Player 3: I'
             ' \u00b7 \u25cf Player 4: keypad 8 \u00b7 P pauses \u00b7 Esc ends', True])
+        # The assists: a bad ?game-speed is ignored, and said; a tap switches
+        # the thrust on; the recording names them; 50 % chosen in the panel
+        # after the game stands in the address and the hint.
+        self.addCleanup(b.run, "localStorage.removeItem('cave-assists')")
+        b.open('?players=1&assist=toggle&game-speed=60')
+        toggle = ' \u00b7 press to switch: no need to hold'
+        self.assertEqual(b.wait(hint, 'the hint')[0], 'Hold Up or Space to rise \u00b7 P pauses'
+                         ' \u00b7 Esc ends \u00b7 game-speed=60 is no assist: ignored' + toggle)
+        self.first_picture()
+        b.press(Keys.ARROW_UP, 0.01)
+        self.assertTrue(self.ball_moves(upwards=True, timeout=3), 'a tap does not switch on')
+        b.press(Keys.ESCAPE, 0.1)
+        b.wait("return !document.getElementById('status').hidden", 'the end of the game')
+        self.assertEqual(b.recording().splitlines()[2], '# assists toggle')
+        b.run("document.getElementById('assists-open').click();"
+              "document.querySelector('[data-speed=\"50\"]').click()")
+        if os.environ.get('CAVE_SHOTS'):
+            b.driver.get_screenshot_as_file(os.path.join(os.environ['CAVE_SHOTS'], 'assists.png'))
+        self.assertEqual(b.run('return location.search'), '?players=1&assist=toggle&game-speed=50')
+        self.assertTrue(b.run(hint)[0].endswith(toggle + ' \u00b7 50 % speed'))
 
     def ball_moves(self, upwards, rows=5, timeout=1.5):
         """Whether the ball comes to be `rows` higher (or lower) than the
@@ -408,6 +428,10 @@ class PerformanceTest(BrowserTest):
             self.assertLessEqual(p95, 50.0)
             self.assertLessEqual(busy, 0.10)
             self.assertLessEqual(cores, 0.45)
+        # At 50 % of the speed: half the frames a second, the processor no busier.
+        shown, fps, p95, busy, cores = self.run_game('?tick=1&game-speed=50')
+        self.assertTrue(14.5 <= fps <= 15.6, fps)
+        self.assertLessEqual(cores, 0.45)
 
     def run_game(self, address):
         """Shows FRAMES frames of the page at `address`: a game of the cave
@@ -705,6 +729,8 @@ class RunsTest(BrowserTest):
                 ('escape', kept('escape.rec'), 'Verified: no score (ended after 29 snapshots)'),
                 ('two players', kept('two_players.rec'),
                  'Verified: Player 1: 15 Punkte, Player 2: 4 Punkte'),
+                ('assisted', kept('played.rec', lambda l: l.insert(2, b'# assists speed 50')),
+                 'Verified at 50 % speed: Player 1: 0 Punkte'),
                 ('snapshot changed', kept('steered.rec', flip(1000)),
                  'Not verified: the game ended after snapshot 1056, the recording has 2117'),
                 ('score forged', kept('steered.rec', forge),
@@ -757,7 +783,9 @@ class RunsTest(BrowserTest):
             "const done = arguments[0];"
             "indexedDB.open('cave', 1).onsuccess = (event) => event.target.result"
             ".transaction('runs', 'readwrite').objectStore('runs')"
-            ".add({text: '', points: 1, date: 0}).onsuccess = () => done();")
+            ".add({text: '', points: 1, date: 0}).onsuccess = (added) => added.target.source"
+            ".add({text: '', points: 2, date: 0, assists: {toggle: true, speed: 75}})"
+            ".onsuccess = () => done();")
         b.wait("return document.getElementById('box').open", 'the watched message box', 30)
         self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
                          replay(4242)['text'])
@@ -766,8 +794,9 @@ class RunsTest(BrowserTest):
         self.assertIn('The run has ended', b.status())
         # The game of tick 4242 without keys scores none: "1 point" comes first.
         listed = b.wait("const p = document.querySelectorAll('#runs .points');"
-                        "return p.length === 2 && [...p].map((e) => e.textContent)", 'the list')
-        self.assertEqual(listed, ['1 point', '%d points' % points])
+                        "return p.length === 3 && [...p].map((e) => e.textContent)", 'the list')
+        self.assertEqual(listed, ['2 points \u00b7 press to switch, 75 % speed', '1 point',
+                                  '%d points' % points])
         self.assertEqual(self.verdict(link[len(b.address):])[0],
                          'Verified: Player 1: %d Punkte' % points)
 

@@ -20,8 +20,14 @@ export function startGame(options) {
 export const startedGame = () => started;
 
 // Plays one game of the started game `game` with the tick count starting at
-// `tick` and `players` players; settles with its recording once it has ended.
-export async function play(game, tick, players) {
+// `tick` and `players` players, and the `assists` ({toggle, speed}; none
+// when not given); settles with its recording once it has ended.
+export async function play(game, tick, players, assists) {
+  game._CaveNoAssists();
+  const assist = (name, value) =>
+      game.ccall('CaveAssist', 'string', ['string', 'string'], [name, value]);
+  if (assists?.toggle) assist('assist', 'toggle');
+  if (assists) assist('game-speed', String(assists.speed));
   await game.ccall('CavePlay', 'number', ['number', 'number'], [tick, players], {async: true});
   return game.ccall('CaveRecording', 'string', [], []);
 }
@@ -53,24 +59,31 @@ const encoded = (text) => new TextEncoder().encode(text);
 const textCall = (game, name) => (at, length) =>
     game.ccall(name, 'string', ['number', 'number'], [at, length]);
 
-// The recording `text` as a kept run: {players, points, scores}, its
-// line-up, the points of its score line (its best player's; null when it
-// has none) and every player's points.
+// The recording `text` as a kept run: {players, points, scores, assists},
+// its line-up, the points of its score line (its best player's; null when it
+// has none), every player's points and its assists ({toggle, speed}).
 export function runOf(game, text) {
   const at = inMemory(game, encoded(text), game._CaveRun);
-  const [players, points, count] = new Int32Array(game.HEAPU8.buffer, at, 3);
+  const [players, points, count, ...rest] = new Int32Array(game.HEAPU8.buffer, at, 8);
   const scores = Array.from(new Int32Array(game.HEAPU8.buffer, at + 12, count));
-  return {players, points: points < 0 ? null : points, scores};
+  const code = rest[4];  // after the room for four players' points
+  return {players, points: points < 0 ? null : points, scores,
+          assists: {toggle: code % 2 === 1, speed: Math.floor(code / 2)}};
 }
 
-// The kept runs are `runs`, each {points (null without a score), players},
-// oldest first: the indices of those that the keep policy drops, ascending;
-// and the indices of those with a score, best first.
+// The assists as the game's exports take them: the speed times two, plus
+// one for press to switch; a run kept before the assists has none.
+const assistsCode = (assists) => (assists ? assists.speed * 2 + (assists.toggle ? 1 : 0) : 200);
+
+// The kept runs are `runs`, each {points (null without a score), players,
+// assists}, oldest first: the indices of those that the keep policy drops,
+// ascending; and the indices of those with a score, best first.
 export const runsToDrop = (game, runs) => ranked(game, runs, game._CaveRunsToDrop);
 export const bestRuns = (game, runs) => ranked(game, runs, game._CaveBestRuns);
 
 function ranked(game, runs, rank) {
-  const ranks = new Int32Array(runs.flatMap((run) => [run.points ?? -1, run.players ?? 1]));
+  const ranks = new Int32Array(
+      runs.flatMap((run) => [run.points ?? -1, run.players ?? 1, assistsCode(run.assists)]));
   return inMemory(game, new Uint8Array(ranks.buffer), (at) => {
     const count = rank(at, runs.length);
     return Array.from(new Int32Array(game.HEAPU8.buffer, at, count));  // the memory may have grown

@@ -3,7 +3,8 @@
 // writes #runs and what it holds.
 //
 // Kept runs live in IndexedDB, and what stays is what the Linux program
-// keeps: the runs library's keep policy (each line-up size its own best) and
+// keeps: the runs library's keep policy (each line-up size and each set of
+// assists its own best) and
 // its score of a run, asked of the game (game.js).
 import {bestRuns, runOf, runsToDrop} from './game.js';
 import {runLink} from './links.js';
@@ -14,8 +15,9 @@ const kListed = 5;  // the best runs the page lists
 const element = (id) => document.getElementById(id);
 
 // ---- the kept runs: {id, text, points (null without a score), players,
-// scores (every player's points), date}; runs kept before the line-up have
-// neither players nor scores, and are one player's.
+// scores (every player's points), assists ({toggle, speed}), date}; runs
+// kept before the line-up have neither players nor scores, and are one
+// player's; runs kept before the assists have none.
 
 let database = null;
 function runs(mode) {
@@ -41,9 +43,9 @@ const best = (game, all) => bestRuns(game, all).map((i) => all[i]);
 // Keeps a finished game's recording, and drops what the policy no longer
 // keeps, by the started game `game`.
 export async function keep(game, text) {
-  const {players, points, scores} = runOf(game, text);
+  const {players, points, scores, assists} = runOf(game, text);
   const store = await runs('readwrite');
-  await settled(store.add({text, points, players, scores, date: Date.now()}));
+  await settled(store.add({text, points, players, scores, assists, date: Date.now()}));
   const all = await settled(store.getAll());  // oldest first
   for (const i of runsToDrop(game, all)) store.delete(all[i].id);
 }
@@ -105,7 +107,8 @@ export async function listBest(game, signal) {
                                                           timeStyle: 'short'});
       const points = document.createElement('span');
       points.className = 'points';
-      points.textContent = words.points(run.points, run.players, run.scores);
+      points.textContent =
+          words.points(run.points, run.players, run.scores) + words.assistsMark(run.assists);
       row.append(points, date,
                  button('watch', 'Watch', () => resolve(new TextEncoder().encode(run.text))),
                  button('share', 'Share', () => share(game, run.text)));

@@ -3,7 +3,9 @@
 // module alone writes. The other modules own the rest of the page: controls.js
 // the canvas's scale and the controls, line_up.js the line-up's choice,
 // links.js the verdict, kept.js the best runs, watching.js a watched run's
-// progress, the game its message box; words.js words what they all show.
+// progress, assists.js the assists' choice, the game its message box;
+// words.js words what they all show.
+import {assists, lockAssists, onAssists, refusedAssists} from './assists.js';
 import {canvas, setHint, setPlaying, showHint} from './controls.js';
 import {play, players, startGame} from './game.js';
 import {keep, hideList, listBest} from './kept.js';
@@ -63,9 +65,10 @@ function say(text, tick, recording, count = 1) {
   status.hidden = false;
 }
 
-// A press on the page's buttons or in its link field is theirs.
+// A press on the page's buttons, in its link field or on the assists' panel
+// is theirs.
 const onControl = (event) => event.target instanceof Element &&
-                             event.target.closest('button, input') !== null;
+                             event.target.closest('button, input, #assists') !== null;
 
 // The next press, not one still held or on its way through the page, such
 // as the key that answered the last message box: null; or the recording of
@@ -95,9 +98,11 @@ async function run() {
   } catch {
     return;  // onAbort has said why, where the game got as far as starting
   }
-  const sayHow = () => setHint(words.hint(lineUp(), players(game), refusedLineUp()));
+  const sayHow = () => setHint([...words.hint(lineUp(), players(game), refusedLineUp()),
+                                ...words.assistsHint(assists(), refusedAssists())]);
   sayHow();
   onLineUp(sayHow);
+  onAssists(sayHow);
   if (linked && !watched) {
     say(words.toPlay);
     watched = await chosen(game);
@@ -114,7 +119,9 @@ async function run() {
       const count = lineUp();
       setPlaying(true);
       lockLineUp(true);
-      const recording = await play(game, tick, count);
+      lockAssists(true);
+      const recording = await play(game, tick, count, assists());
+      lockAssists(false);
       lockLineUp(false);
       setPlaying(false);
       say(words.gameEnded, tick, recording, count);

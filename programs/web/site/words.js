@@ -27,6 +27,24 @@ export function hint(count, players, refused) {
   return parts;
 }
 
+// What the hint adds for the `assists` ({toggle, speed}) and for the
+// address's values that are no assists (`refused`, such as 'game-speed=60').
+export function assistsHint(assists, refused) {
+  const parts = refused.map((what) => ' \u00b7 ' + what + ' is no assist: ignored');
+  if (assists.toggle) parts.push(' \u00b7 press to switch: no need to hold');
+  if (assists.speed !== 100) parts.push(' \u00b7 ' + assists.speed + ' % speed');
+  return parts;
+}
+
+// A kept run's assists after its points: ' · press to switch, 50 % speed';
+// '' for none.
+export function assistsMark(assists) {
+  const named = [];
+  if (assists?.toggle) named.push('press to switch');
+  if (assists && assists.speed !== 100) named.push(assists.speed + ' % speed');
+  return named.length === 0 ? '' : ' \u00b7 ' + named.join(', ');
+}
+
 // The key of a KeyboardEvent.code as its cap names it: 'KeyW' W, 'ArrowUp'
 // Up, 'Numpad8' keypad 8.
 const keyName = (code) => code.replace(/^(Key|Digit|Arrow)/, '').replace(/^Numpad/, 'keypad ');

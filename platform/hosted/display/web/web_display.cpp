@@ -22,6 +22,8 @@ EM_JS(void, PageReadKeys, (uint8_t * state),
 EM_JS(int, PageReadPointers, (int32_t * places, int max),
       { return CaveWeb.readPointers(places >> 2, max); });
 EM_JS(int, PageReadPads, (float* pads, int max), { return CaveWeb.readPads(pads >> 2, max); });
+EM_JS(int, PageReadPresses, (int32_t * presses, int max),
+      { return CaveWeb.readPresses(presses >> 2, max); });
 EM_JS(int, PageAway, (), { return CaveWeb.away ? 1 : 0; });
 EM_ASYNC_JS(void, PageWaitForReturn, (), { await CaveWeb.waitForReturn(); });
 EM_JS(void, PagePresent,
@@ -162,6 +164,22 @@ void WebDisplay::CoverZones(bool now) {
   Paint({0, kHeight - keys::kZoneStripHeight, kWidth, kHeight});
 }
 
+void WebDisplay::SetPressToSwitch(bool on) { switches_.SetOn(on); }
+
+// The keys and pointers pressed since the last snapshot, each its player's
+// press (the first kMaxPointers of them: a tap more often than that between
+// two snapshots is beyond any player).
+void WebDisplay::TakePresses() {
+  int32_t presses[kMaxPointers * 3];
+  int count = PageReadPresses(presses, kMaxPointers);
+  for (int i = 0; i < count; ++i) {
+    const int32_t* press = presses + 3 * i;
+    switches_.Press(press[0] >= 0 ? keys::KeyPlayer(static_cast<uint8_t>(press[0]), players_)
+                                  : keys::SlotPlayer(
+                                        keys::PointerZone(press[1], press[2], players_), players_));
+  }
+}
+
 void WebDisplay::Pump() {}
 
 bool WebDisplay::Away() { return PageAway() != 0; }
@@ -170,6 +188,8 @@ bool WebDisplay::Away() { return PageAway() != 0; }
 // key pressed or a control used after the return counts.
 void WebDisplay::WaitForReturn() {
   PageWaitForReturn();
+  TakePresses();
+  switches_.TurnOff();
   latch_.Arm();
   uint8_t held[256];
   ReadKeyboard(held);
@@ -202,6 +222,8 @@ bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
                     .players = players_,
                     .zonePointers = zones},
                    state);
+  TakePresses();
+  switches_.Apply(state, players_);
   latch_.Apply(state);
   CoverZones(false);
   return true;

@@ -28,6 +28,11 @@
 // counts only once pressed again (keys::HeldLatch). Message boxes are a modal dialog in the page
 // with the box's title, text and one OK button, answered by a press that begins after it appears
 // (Return, Space, Escape, a pointer or a gamepad's button), never by a key held from before.
+// With press to switch (keys::Switches), the page counts the presses of keys and pointers
+// from its events, so that a tap between two reads switches too; gamepads, which the
+// Gamepad API only lets the page sample, switch on a button found pressed at a read that
+// was not at the read before. Away, every switch goes off, and presses meanwhile are
+// forgotten.
 //
 // The program never returns to the browser while it runs: it paces its frames
 // by busy-waiting on the performance counter. The readings of the clock in
@@ -67,6 +72,8 @@ class WebDisplay final : public hosted::Display {
   // snapshot as that player's key, and a game of several players shows the
   // zones at its start. One player unless told.
   void SetPlayers(int32_t players);
+  // Press to switch (display/keys/inputs.h), on or off; off unless told.
+  void SetPressToSwitch(bool on);
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
@@ -78,12 +85,14 @@ class WebDisplay final : public hosted::Display {
   void Paint(const RECT& area);
   void PaintZones(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void CoverZones(bool now);
+  void TakePresses();
 
   uint32_t startTick_;
   double origin_ = -1;          // browser time of the first counter reading, ms
   double answered_ = 0;         // browser time of the latest counter reading, ms
   std::vector<uint32_t> rgba_;  // the canvas's pixels, as the page takes them
   keys::HeldLatch latch_;
+  keys::Switches switches_;
   int32_t players_ = 1;
   double zonesUntil_ = 0;  // browser time when the zones' strips go, ms; 0: not shown yet
   bool zonesCovered_ = false;

@@ -11,6 +11,7 @@ const CaveWeb = {
   codes: new Map(),           // KeyboardEvent.code -> DirectInput scan code
   pointers: new Map(),        // pointerId -> [x, width] of every pointer held down on the page
   pulses: [],                 // scan codes pressed by the page's controls: [code, first read]
+  presses: [],                // pressed since the last read: [scan code, or -1 a pointer; x, width]
   hadFocus: false,
   context: null,
   resume: null,               // settles the sleep that waits for its turn
@@ -26,6 +27,7 @@ const CaveWeb = {
     this.keys.fill(0);
     this.pointers.clear();
     this.pulses = [];
+    this.presses = [];
   },
 
   mapKey(code, scanCode) {
@@ -66,6 +68,17 @@ const CaveWeb = {
       HEAP32.set(place, places + 2 * count++);
     }
     return this.pointers.size;
+  },
+
+  // The presses since the last call, for the first `max` of them three numbers
+  // each into `presses` (HEAP32 indices): a key's scan code, or -1 for a
+  // pointer, then a pointer's place as readPointers gives it. Returns how
+  // many were read, and forgets them all.
+  readPresses(presses, max) {
+    const read = document.hasFocus() ? this.presses.slice(0, max) : [];
+    read.forEach((press, i) => HEAP32.set(press, presses + 3 * i));
+    this.presses = [];
+    return read.length;
   },
 
   // Where the pointer of `event` is, as readPointers gives it.
@@ -261,6 +274,7 @@ addEventListener('keydown', (event) => {
   if (scanCode === undefined) return;
   // A key repeating without a press seen: held since before the program.
   if (event.repeat && CaveWeb.keys[scanCode] === 0) return;
+  if (!event.repeat) CaveWeb.presses.push([scanCode, 0, 0]);
   CaveWeb.keys[scanCode] = 0x80;
 });
 
@@ -273,7 +287,9 @@ addEventListener('keyup', (event) => {
 // of it is down any more (a mouse's other buttons keep it held), or it is
 // cancelled; its place is where it went down.
 addEventListener('pointerdown', (event) => {
-  if (!CaveWeb.onControl(event)) CaveWeb.pointers.set(event.pointerId, CaveWeb.place(event));
+  if (CaveWeb.onControl(event)) return;
+  CaveWeb.pointers.set(event.pointerId, CaveWeb.place(event));
+  CaveWeb.presses.push([-1, ...CaveWeb.place(event)]);
 });
 for (const type of ['pointermove', 'pointerup']) {
   addEventListener(type, (event) => {
