@@ -156,6 +156,15 @@ TEST(RecordingDisplay, PlaysARecordingWithThePlayersEscapeAndSpeed) {
   EXPECT_EQ(changed - start, 4 * 102000);
   EXPECT_EQ(shown.ReadCounter() - changed, 1000);
 
+  // A game played at 50 % is watched at its own speed times the watcher's.
+  game.assists.speed = 50;
+  RecordingDisplay slowed(inner, &inner);
+  slowed.Play(game);
+  slowed.SetSpeed(8);
+  start = slowed.ReadCounter();
+  slowed.Sleep(40);
+  EXPECT_EQ(slowed.ReadCounter() - start, 4 * (100000 + 1000));
+
   // The player's digit keys from speed 2: 1, 2, 4 and 8 set the speed, the
   // others (3, 5, 9 and 0: scan codes 4, 6, 10 and 11) change nothing.
   const struct {

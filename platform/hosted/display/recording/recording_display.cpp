@@ -109,8 +109,9 @@ uint32_t RecordingDisplay::TickCount() {
   return static_cast<uint32_t>(ReadCounter() / kCounterPerTick);
 }
 
+// Without a start tick the clock is the wrapped one, unscaled.
 int64_t RecordingDisplay::Wrapped(int64_t duration) const {
-  return duration * 100 / (int64_t{speed_} * gameSpeed_);
+  return tickSet_ ? duration * 100 / (int64_t{speed_} * gameSpeed_) : duration;
 }
 
 void RecordingDisplay::Sleep(uint32_t milliseconds) {
