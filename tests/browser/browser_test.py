@@ -327,13 +327,16 @@ class PageTest(BrowserTest):
         # the thrust on; the recording names them; 50 % chosen in the panel
         # after the game stands in the address and the hint.
         self.addCleanup(b.run, "localStorage.removeItem('cave-assists')")
-        b.open('?players=1&assist=toggle&game-speed=60')
+        for attempt in range(3):  # a busy machine may let the ball crash before the tap
+            b.open('?players=1&assist=toggle&game-speed=60')
+            self.first_picture()
+            b.press(Keys.ARROW_UP, 0.01)
+            if self.ball_moves(upwards=True, timeout=3):
+                break
+            self.assertLess(attempt, 2, 'a tap does not switch on')
         toggle = ' \u00b7 press to switch: no need to hold'
         self.assertEqual(b.wait(hint, 'the hint')[0], 'Hold Up or Space to rise \u00b7 P pauses'
                          ' \u00b7 Esc ends \u00b7 game-speed=60 is no assist: ignored' + toggle)
-        self.first_picture()
-        b.press(Keys.ARROW_UP, 0.01)
-        self.assertTrue(self.ball_moves(upwards=True, timeout=3), 'a tap does not switch on')
         b.press(Keys.ESCAPE, 0.1)
         b.wait("return !document.getElementById('status').hidden", 'the end of the game')
         self.assertEqual(b.recording().splitlines()[2], '# assists toggle')
