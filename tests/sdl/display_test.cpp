@@ -52,6 +52,7 @@ void PushKey(SDL_Window* window, SDL_Keycode key, uint16_t modifiers, bool repea
   event.key.windowID = SDL_GetWindowID(window);
   event.key.repeat = repeat;
   event.key.keysym.sym = key;
+  event.key.keysym.scancode = SDL_GetScancodeFromKey(key);
   event.key.keysym.mod = modifiers;
   ASSERT_EQ(SDL_PushEvent(&event), 1);
 }
@@ -380,17 +381,6 @@ std::function<void()> Pointer(Uint32 type, Uint32 window, Uint8 button = SDL_BUT
   };
 }
 
-// A key of SDL scancode `scancode` going down, as an event alone.
-std::function<void()> Key(SDL_Scancode scancode, bool repeat) {
-  return [=] {
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.repeat = repeat;
-    event.key.keysym.scancode = scancode;
-    SDL_PushEvent(&event);
-  };
-}
-
 // A game controller (SDL's virtual one), mouse buttons and fingers, with the
 // focus as SDL's window events tell it, in the snapshots after each step: Up
 // is 0xC8, P 0x19, Escape 0x01, W 0x11. The dummy driver gives no window
@@ -486,8 +476,8 @@ TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
          false},
         {{Pointer(SDL_FINGERDOWN, ours, 0, 512)}, {0x11, 0xC8}, false},
         // Press to switch: taps between two snapshots switch each player (a
-        // key's press is the event, SDL's key state never has it; a repeat is
-        // none); away, every switch goes off.
+        // key's press is the event alone, never in SDL's key state; a repeat
+        // is none); away, every switch goes off.
         {{[&] { display.SetPressToSwitch(true); }, Pointer(SDL_MOUSEBUTTONUP, ours),
           Pointer(SDL_FINGERUP, ours)},
          {},
@@ -495,8 +485,10 @@ TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
         {{Pointer(SDL_MOUSEBUTTONDOWN, ours, 1, 100), Pointer(SDL_MOUSEBUTTONUP, ours)},
          {0xC8},
          false},
-        {{Key(SDL_SCANCODE_W, false)}, {0x11, 0xC8}, false},
-        {{Key(SDL_SCANCODE_W, false), Key(SDL_SCANCODE_UP, true)}, {0xC8}, false},
+        {{[&] { PushKey(shown, SDLK_w, 0, false); }}, {0x11, 0xC8}, false},
+        {{[&] { PushKey(shown, SDLK_w, 0, false), PushKey(shown, SDLK_UP, 0, true); }},
+         {0xC8},
+         false},
         {{window(SDL_WINDOWEVENT_FOCUS_LOST)}, {0xC8}, true},
         {{window(SDL_WINDOWEVENT_FOCUS_GAINED), [&] { display.WaitForReturn(); }}, {}, false},
     };
