@@ -154,6 +154,11 @@ TEST(Replay, RecordingsReplayToTheirRecordedEnd) {
   EXPECT_EQ(played.out, "{\"box\":" + box + ",\"snapshot\":68}\n{\"exit\":0,\"snapshots\":68}\n");
   EXPECT_EQ(Slurp(rec), recording(68, "# box " + box + "\n# exit 0\n"));
 
+  // At 50 % speed the same game, its recording naming the assists.
+  EXPECT_EQ(Replay("--tick 9 --game-speed 50 --input " + keys + " --record " + rec + "2").out,
+            played.out);
+  EXPECT_EQ(Slurp(rec + "2"),
+            "# cave recording 1\n# tick 9\n# assists speed 50\n" + Slurp(rec).substr(28));
   // --input takes the recording's tick, unless --tick is given.
   EXPECT_EQ(Replay("--input " + rec).out, played.out);
   EXPECT_NE(Replay("--tick 10 --input " + rec).out, played.out);
@@ -266,6 +271,8 @@ TEST(Replay, BadCommandLinesAreRefused) {
       {"--check " + good + " --players 2", "--check cannot be combined with --players"},
       {"--players 0", "--players needs 1, 2, 3 or 4, got '0'"},
       {"--players x", "--players needs 1, 2, 3 or 4, got 'x'"},
+      {"--game-speed 60", "--game-speed needs 100, 75 or 50, got '60'"},
+      {"--check " + good + " --assist toggle", "--check cannot be combined with --assist"},
       {"--race " + kept("escape"), "ghost 1 '" + kept("escape") + "' ended by Escape" + notAGhost},
       {"--race " + kept("two_players"),
        "ghost 1 '" + kept("two_players") + "' is a game of 2 players" + notAGhost},
