@@ -82,7 +82,12 @@ void DriftRockTint();
 // be made.
 void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key);
 // One frame of every ship; 1 if at least one was alive when its update began.
+// The n-th ship of the list is player n, heard (runtime/sound) through its
+// thrust hum while it lives with its key down, and its crash in the frame it
+// dies.
 int32_t UpdateShips();
+// Stops every ship's hum: the game pauses.
+void SilenceShips();
 // Draws every ship keyed on the back buffer.
 void DrawShips();
 
@@ -101,9 +106,9 @@ int32_t PlayerKey(int32_t player);
 // Zeroes the game's globals, as at process load: the program's GameReset.
 void ClearGameGlobals();
 // Everything before the frame loop: tint, brightness, both lists, screen and
-// keyboard (error 1), the display, and a ship for every player that the
-// command line lines up (LineUp): one red ship steered with Up when it asks
-// for nothing.
+// keyboard (error 1), the display, the sound (silent without it), and a ship
+// for every player that the command line lines up (LineUp): one red ship
+// steered with Up when it asks for nothing.
 void StartGame();
 // Window (error 2), screen (error 3) and the cave.
 void OpenDisplay();
@@ -116,7 +121,9 @@ void PlayFrame(int32_t frames, uint32_t fpsStart);
 // with several ships, every ship's score in its colour, the last one's at
 // the bottom.
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);
-// The frame loop; returns when the player quits.
+// The frame loop; returns when the player quits. A pause silences the ships
+// and sounds its two falling notes, the resume its rising ones.
 void RunGame();
-// Shows "Game Over!" with every ship's score and ends the program.
+// Shows "Game Over!" with every ship's score, to the game over's notes, and
+// ends the program.
 [[noreturn]] void ShowGameOver();

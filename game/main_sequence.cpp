@@ -6,6 +6,7 @@
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
+#include "runtime/sound/sound.h"
 #include "runtime/window/window.h"
 
 List ShipList;
@@ -94,6 +95,7 @@ void StartGame() {
   ListNew(&ColumnList, sizeof(CaveColumn));
   if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
   OpenDisplay();
+  SoundInit();
   int32_t players = LineUp(RuntimeCommandLine());
   for (int32_t player = 1; player <= players; ++player)
     CreateShip(10, 1.0f, PlayerColour(player), PlayerKey(player));
@@ -140,12 +142,19 @@ void RunGame() {
       ShowGameOver();
     }
     PlayFrame(frames, fpsStart);
+    if (pause == 1) {
+      SilenceShips();
+      SoundPlay(kSoundPause, 0);
+    }
     while (pause == 1) {
       SleepMs(kPauseSleep);
       SpriteDisplay(kCaveSprite, 0, 0);
       ScreenFlip();
       KeyboardExamine();
-      if (KeyReleased(kKeyP)) pause = 0;
+      if (KeyReleased(kKeyP)) {
+        pause = 0;
+        SoundPlay(kSoundResume, 0);
+      }
       if (KeyReleased(kKeyEscape)) {
         pause = 0;
         quit = 1;
@@ -172,6 +181,7 @@ void ShowGameOver() {
     StringAppend(" Punkte\n");
     StringStoreExpression(&text, mark);
   }
+  SoundPlay(kSoundGameOver, 0);
   ShowMessage("Game Over!", text, 0);
   StringRelease(text);
   RuntimeEnd();
