@@ -8,6 +8,10 @@
 // change, with the reason in the commit. A picture is kept as a hash of its
 // pixels with a hash per row when it is large, in full when it is small; the
 // pictures of every run are left in the build folder for a person to look at.
+// A case that is heard keeps its sound in a file of its own (NAME.sounds):
+// cave-replay's --sounds lines (the sounds playing at the end of every frame
+// and the frame's levels) and the size and hash of its --audio file; the
+// audio file of every run is left in the build folder to listen to.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -31,15 +36,18 @@ struct Case {
   std::vector<std::pair<int, const char*>> presses;
   int steerUntil;             // the autopilot holds Up as needed before this snapshot; 0: never
   std::vector<int> pictures;  // snapshots whose cave and window pictures are kept
+  bool heard = false;         // its sound is kept too
 };
 
-// Held against a run without keys; a long flight through narrow passages that
-// ends in a crash; a pause (P let go in 32, again in 46) in a steered flight
-// that ends with Escape; a steered flight ended by Escape.
+// Held against a run without keys (heard: the crash, the game over); a long
+// flight through narrow passages that ends in a crash; a pause (P let go in
+// 32, again in 46) in a steered flight that ends with Escape (heard: the hum
+// while Up is held, the pause and the resume); a steered flight ended by
+// Escape.
 const Case kCases[] = {
-    {"fall", 0, {}, 0, {0, 14, 28}},
+    {"fall", 0, {}, 0, {0, 14, 28}, true},
     {"steer", 1, {}, 1600, {0, 501, 502, 800, 1613}},
-    {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}},
+    {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}, true},
     {"escape", 3, {{40, "1"}}, 40, {0, 20, 41}},
 };
 
@@ -237,6 +245,9 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
       pictures.push_back({kind, k, dir / (std::string(kind) + "_" + std::to_string(k) + ".ppm")});
   std::string arguments = "--tick " + std::to_string(c.tick) + " --input " + keys.string() +
                           " --trace " + (dir / "trace.jsonl").string();
+  if (c.heard)
+    arguments +=
+        " --sounds " + (dir / "sounds.jsonl").string() + " --audio " + (dir / "sound.wav").string();
   for (const PictureFile& p : pictures)
     arguments += " --" + p.kind + " " + std::to_string(p.snapshot) + ":" + p.file.string();
   std::vector<std::string> lines;
@@ -245,6 +256,18 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
   for (const std::string& line : Lines(dir / "trace.jsonl")) lines.push_back("trace " + line);
   for (const PictureFile& p : pictures)
     lines.push_back(p.kind + " " + std::to_string(p.snapshot) + " " + Describe(ReadPpm(p.file)));
+  return lines;
+}
+
+// The kept sound of a case that is heard, as its last run made it: the
+// --sounds lines, then "wav", the audio file's size and hash.
+std::vector<std::string> Heard(const fs::path& dir) {
+  std::vector<std::string> lines = Lines(dir / "sounds.jsonl");
+  std::ifstream in(dir / "sound.wav", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  uint64_t hash = 14695981039346656037u;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211u;
+  lines.push_back("wav " + std::to_string(bytes.size()) + " " + Hex(hash, 16));
   return lines;
 }
 
@@ -260,6 +283,9 @@ void MakeReference(const Case& c, const fs::path& dir) {
     fs::copy_file(presses, keys, fs::copy_options::overwrite_existing);
   std::ofstream out(kReferences / (std::string(c.name) + ".ref"));
   for (const std::string& line : RunCase(c, keys, dir)) out << line << "\n";
+  if (!c.heard) return;
+  std::ofstream sounds(kReferences / (std::string(c.name) + ".sounds"));
+  for (const std::string& line : Heard(dir)) sounds << line << "\n";
 }
 
 class GameReference : public ::testing::TestWithParam<Case> {};
@@ -293,6 +319,23 @@ TEST_P(GameReference, ReplaysExactly) {
         << kind << " picture at snapshot " << snapshot << "; the actual picture is "
         << file.string();
   }
+  if (!c.heard) return;
+  std::vector<std::string> heard = Heard(dir);
+  EXPECT_EQ(heard, Lines(kReferences / (std::string(c.name) + ".sounds")))
+      << "the sound heard is in " << (dir / "sound.wav").string();
+  // A crash is heard from the frame in which the trace's next snapshot first
+  // has the ship dead.
+  auto trace = part(actual, "trace ");
+  auto died = std::find_if(trace.begin(), trace.end(), [](const std::string& line) {
+    return line.find("\"dead\":1") != std::string::npos;
+  });
+  auto crashed = std::find_if(heard.begin(), heard.end(), [](const std::string& line) {
+    return line.find("\"playing\":[4") != std::string::npos;
+  });
+  if (died != trace.end())
+    EXPECT_EQ(died - trace.begin() - 1, crashed - heard.begin()) << "the frame of the crash";
+  else
+    EXPECT_EQ(crashed, heard.end()) << "a crash without a death";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GameReference, ::testing::ValuesIn(kCases),

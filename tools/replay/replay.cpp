@@ -425,6 +425,7 @@ int main(int argc, char** argv) {
   // What the --sounds lines have told: the samples and rumbles, and the frame.
   size_t heardBefore = 0, rumbledBefore = 0;
   int soundsTold = -1;
+  // The line of frame `snapshot`, once; -1: the end.
   auto soundFrame = [&](int snapshot) {
     if (sounds == nullptr || (snapshot >= 0 && snapshot <= soundsTold)) return;
     const std::vector<int16_t>& heard = display.Heard();
@@ -435,7 +436,7 @@ int main(int argc, char** argv) {
     soundsTold = std::max(soundsTold, snapshot);
   };
   display.onSnapshot = [&](int snapshot) {
-    soundFrame(snapshot - 1);
+    if (snapshot > 0) soundFrame(snapshot - 1);
     if (trace) std::fputs(GameState(snapshot, false).c_str(), trace);
     pictures(options.caves, snapshot,
              [](const std::string& file) { WriteSprite(kCaveSprite, file, "cave picture"); });
@@ -444,7 +445,7 @@ int main(int argc, char** argv) {
     pictures(options.shots, snapshot, WriteShot);
   };
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
-    soundFrame(box.snapshot - 1);
+    if (box.snapshot > 0) soundFrame(box.snapshot - 1);
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
     if (!options.boxShot.empty() && display.MessageBoxes().size() == 1) WriteShot(options.boxShot);
     std::printf("{\"box\":%s,\"snapshot\":%d}\n", runs::BoxJson({box.title, box.text}).c_str(),
@@ -475,7 +476,7 @@ int main(int argc, char** argv) {
                    options.record.c_str());
   }
   if (sounds) {
-    soundFrame(display.Snapshots() - 1);
+    if (display.Snapshots() > 0) soundFrame(display.Snapshots() - 1);
     soundFrame(-1);
     std::fclose(sounds);
   }
