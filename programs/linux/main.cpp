@@ -10,6 +10,8 @@
 // the game goes on as if nothing had happened. A watched recording is first
 // checked on the headless display, and its verdict said on standard output,
 // as the web page says it; a run that does not verify is shown all the same.
+// Whether the sound is muted comes from the settings (settings.h) or --mute,
+// and a change made with M is kept there when the game ends.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -24,6 +26,7 @@
 #include "platform/hosted/process.h"
 #include "programs/linux/kept_runs.h"
 #include "programs/linux/options.h"
+#include "programs/linux/settings.h"
 #include "runs/runs.h"
 
 namespace {
@@ -125,6 +128,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.fullscreen) display.StartInFullScreen();
+  std::string settings = program::SettingsFile(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+  const bool muted = options.mute || (!settings.empty() && program::ReadMuted(settings));
+  display.SetMuted(muted);
+  display.SetRumble(options.rumble);
   if (!options.watch.empty()) {
     // One process at a time: the check has ended before the game is shown.
     headless::HeadlessDisplay checker(watched.tick);
@@ -158,6 +165,9 @@ int main(int argc, char** argv) {
   }
 
   int code = hosted::RunWinMain(shown, &shown);
+  if (display.Muted() != muted && !settings.empty() &&
+      !program::WriteMuted(settings, display.Muted(), &problem))
+    std::fprintf(stderr, "cave: %s\n", problem.c_str());
   // A game that a signal ended has no end of its own: the recording stops
   // with the signal's name.
   int signal = display.EndingSignal();

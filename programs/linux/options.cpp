@@ -41,6 +41,14 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       options->keep = false;
       continue;
     }
+    if (option == "--mute") {
+      options->mute = true;
+      continue;
+    }
+    if (option == "--no-rumble") {
+      options->rumble = false;
+      continue;
+    }
     if (option == "--runs") {
       options->action = Options::Action::kRuns;
       continue;
@@ -105,8 +113,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
 }
 
 std::string Usage() {
-  return "usage: cave [--scale N] [--fullscreen] [--tick N] [--record FILE] [--no-keep]\n"
-         "       cave [--scale N] [--fullscreen] --watch WHAT [--speed N]\n"
+  return "usage: cave [--scale N] [--fullscreen] [--mute] [--no-rumble] [--tick N]\n"
+         "            [--record FILE] [--no-keep]\n"
+         "       cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --watch WHAT [--speed N]\n"
          "       cave --runs | --help | --version\n"
          "\n"
          "A ball hangs in a cave that scrolls past; gravity pulls it down. Stay in the\n"
@@ -118,6 +127,7 @@ std::string Usage() {
          "  P                 pause, and resume (when let go); a gamepad's Start\n"
          "  Escape            quit (when let go); a gamepad's Back\n"
          "  Alt+Enter, F11    switch between the window and full screen\n"
+         "  M                 mute the sound, and unmute it; remembered for the next game\n"
          "  1, 2, 4, 8        while watching: show the game 1, 2, 4 or 8 times as fast\n"
          "\n"
          "Options:\n"
@@ -125,6 +135,8 @@ std::string Usage() {
          "                    the largest that leaves a desktop of 320 x 240 (default:\n"
          "                    the largest that leaves 640 x 480)\n"
          "  --fullscreen      start in full screen\n"
+         "  --mute            start with the sound muted (M unmutes it)\n"
+         "  --no-rumble       never shake a gamepad when its player's ball crashes\n"
          "  --tick N          play the cave of start tick N (0-4294967295)\n"
          "  --record FILE     record the game into FILE as it is played\n"
          "  --no-keep         do not keep this game among the kept runs\n"
@@ -143,7 +155,9 @@ std::string Usage() {
          std::to_string(runs::kKeepBest) + " by score and the latest " +
          std::to_string(runs::kKeepLatest) +
          " stay, the\n"
-         "others go when the next game starts. Files there that are not runs stay.\n";
+         "others go when the next game starts. Files there that are not runs stay.\n"
+         "Whether the sound is muted is kept in $XDG_CONFIG_HOME/cave/settings\n"
+         "(~/.config/cave/settings by default).\n";
 }
 
 std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }
