@@ -21,14 +21,15 @@
 #ifndef NODRAWTEXT
 #define NODRAWTEXT  // the drawing library has a DrawText of its own
 #endif
+// In this order: DirectSound's structures use the multimedia types, which
+// the lean windows.h leaves out.
+// clang-format off
 #include <windows.h>
-
-// DirectSound's structures use the multimedia types, which the lean
-// windows.h leaves out.
+#include <mmsystem.h>
 #include <ddraw.h>
 #include <dinput.h>
 #include <dsound.h>
-#include <mmsystem.h>
+// clang-format on
 #undef DrawText
 #ifndef _WIN64
 // In the 32-bit program the structures handed to DirectDraw, DirectInput and

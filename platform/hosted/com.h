@@ -80,14 +80,14 @@ class ComShells {
   Object* Make(Arguments&&... arguments) {
     shells_.push_back(std::make_unique<Object>(std::forward<Arguments>(arguments)...));
     Object* made = shells_.back().get();
-    known_.insert(made);
+    known_.insert(static_cast<const Interface*>(made));
     return made;
   }
 
   // `pointer` as one of these objects while it is live; null for a released
   // one and for anything that is not one of them.
   Object* Live(const Interface* pointer) const {
-    if (pointer == nullptr || known_.count(pointer) == 0) return nullptr;
+    if (pointer == nullptr || known_.count(static_cast<const void*>(pointer)) == 0) return nullptr;
     auto* object = static_cast<Object*>(const_cast<Interface*>(pointer));
     return object->Live() ? object : nullptr;
   }
@@ -99,7 +99,8 @@ class ComShells {
 
  private:
   std::vector<std::unique_ptr<Object>> shells_;
-  std::unordered_set<const Interface*> known_;
+  // By address alone, so that every library's shells share one set's code.
+  std::unordered_set<const void*> known_;
 };
 
 }  // namespace hosted

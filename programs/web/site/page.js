@@ -1,10 +1,10 @@
 // The page: a run link's verdict first, then one game after another, or a
 // kept run chosen to watch; the status line (#status) after each, which this
 // module alone writes. The other modules own the rest of the page: controls.js
-// the canvas's scale and the controls, links.js the verdict, kept.js the best
-// runs, watching.js a watched run's progress, the game its message box;
-// words.js words what they all show.
-import {canvas, setPlaying, showHint} from './controls.js';
+// the canvas's scale, the controls and the sound's settings, links.js the
+// verdict, kept.js the best runs, watching.js a watched run's progress, the
+// game its message box; words.js words what they all show.
+import {canvas, feel, setPlaying, showHint} from './controls.js';
 import {play, startGame} from './game.js';
 import {keep, hideList, listBest} from './kept.js';
 import {hideVerdict, linked, openLink} from './links.js';
@@ -87,7 +87,7 @@ async function run() {
   let watched = await opened;
   let game = null;
   try {
-    game = await startGame({canvas, dialog: document.getElementById('box'),
+    game = await startGame({canvas, dialog: document.getElementById('box'), ...feel(),
                             onAbort: (what) => say(words.couldNotRun(what))});
   } catch {
     return;  // onAbort has said why, where the game got as far as starting

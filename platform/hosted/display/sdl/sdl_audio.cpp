@@ -68,6 +68,13 @@ void Queue(Driver& driver, int32_t count) {
                  static_cast<Uint32>(count) * kSampleBytes);
 }
 
+// Tops the queue up to the lead and `more` samples.
+void TopUp(Driver& driver, uint32_t more) {
+  driver.fedAt = SDL_GetTicks64();
+  uint32_t queued = SDL_GetQueuedAudioSize(driver.audioDevice) / kSampleBytes;
+  if (queued < kLead + more) Queue(driver, static_cast<int32_t>(kLead + kBlock + more - queued));
+}
+
 }  // namespace
 
 bool StartAudio(Driver& driver) {
@@ -105,11 +112,7 @@ void StopAudio(Driver& driver) {
 
 void FeedAudio(Driver& driver) {
   if (driver.audio != Driver::Audio::kReady) return;
-  uint64_t now = SDL_GetTicks64();
-  if (now - driver.fedAt < kFeedEvery) return;
-  driver.fedAt = now;
-  uint32_t queued = SDL_GetQueuedAudioSize(driver.audioDevice) / kSampleBytes;
-  if (queued < kLead) Queue(driver, static_cast<int32_t>(kLead + kBlock - queued));
+  if (SDL_GetTicks64() - driver.fedAt >= kFeedEvery) TopUp(driver, 0);
 }
 
 void FeedUntilQuiet(Driver& driver) {
@@ -123,17 +126,11 @@ void HoldAudio(Driver& driver, bool held) {
 }
 
 void SleepFeeding(Driver& driver, uint32_t milliseconds) {
-  if (driver.audio != Driver::Audio::kReady) {
-    SDL_Delay(milliseconds);
-    return;
+  if (driver.audio == Driver::Audio::kReady) {
+    uint64_t samples = uint64_t{milliseconds} * hosted::kMixRate / 1000;
+    TopUp(driver, static_cast<uint32_t>(std::min<uint64_t>(samples, kLongestOnce)));
   }
-  constexpr uint32_t kStep = 10;
-  for (uint32_t left = milliseconds; left > 0;) {
-    uint32_t step = std::min(left, kStep);
-    SDL_Delay(step);
-    left -= step;
-    FeedAudio(driver);
-  }
+  SDL_Delay(milliseconds);
 }
 
 void RumblePad(Driver& driver, int32_t player, uint32_t milliseconds) {
