@@ -245,7 +245,8 @@ HRESULT Buffer::Unlock(LPVOID part1, DWORD bytes1, LPVOID part2, DWORD bytes2) {
   BYTE* end = start + samples.size() * kBytesPerSample;
   auto within = [&](LPVOID part, DWORD bytes) {
     auto* at = static_cast<BYTE*>(part);
-    return part == nullptr ? bytes == 0 : at >= start && bytes <= static_cast<size_t>(end - at);
+    return part == nullptr ? bytes == 0
+                           : at >= start && at <= end && bytes <= static_cast<size_t>(end - at);
   };
   if (part1 == nullptr || !within(part1, bytes1) || !within(part2, bytes2))
     return DSERR_INVALIDPARAM;

@@ -5,10 +5,10 @@
 //
 // Each sound is made in floating point, then scaled so that its loudest
 // sample has the sound's peak level, and rounded to 16 bits. The levels keep
-// the mix at or below half of full scale (-6 dBFS) whatever plays at once:
-// four hums together stay under a quarter, and the sounds that come with
-// them (a crash, the pause, the game over) start softly, 8 ms from silence,
-// and have their peaks where the others do not.
+// the mix at or below half of full scale (-6 dBFS): the hums are soft (four
+// of them peak under a third), a crash twice as loud but brief, and every
+// sound starts from silence over 8 ms and ends in it, so that the peaks of
+// what plays together seldom meet; all of them started at once stay below.
 //
 // Nothing is piercing: the tones lie between 110 and 590 Hz with a few weak
 // harmonics up to 1.8 kHz, and the crash's noise is filtered down twice
@@ -45,10 +45,10 @@ constexpr int32_t kA4 = 4400;
 constexpr int32_t kD5 = 5873;
 
 // The peaks, as fractions of full scale.
-constexpr float kHumPeak = 0.06f;
-constexpr float kCrashPeak = 0.14f;
-constexpr float kChimePeak = 0.12f;
-constexpr float kGameOverPeak = 0.16f;
+constexpr float kHumPeak = 0.078f;
+constexpr float kCrashPeak = 0.18f;
+constexpr float kChimePeak = 0.15f;
+constexpr float kGameOverPeak = 0.2f;
 
 // sin(2 pi t) for t in [0, 1): folded to a quarter wave, then a polynomial
 // (error below 4e-6).
