@@ -26,11 +26,6 @@
 namespace hosted {
 namespace {
 
-constexpr GUID kIidDirectSound = {
-    0x279AFA83, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-constexpr GUID kIidDirectSoundBuffer = {
-    0x279AFA85, 0x4981, 0x11CE, {0xA5, 0x21, 0x00, 0x20, 0xAF, 0x0B, 0xE5, 0x60}};
-
 constexpr int32_t kUnity = 65536;             // the gain that leaves a sample as it is
 constexpr int32_t kFade = kMixRate / 100;     // samples of every fade: 10 ms
 constexpr DWORD kMaxBytes = DWORD{64} << 20;  // more than any buffer a game fills
@@ -68,6 +63,13 @@ struct Voice {
     to = target;
     left = kFade;
   }
+  // Starts afresh from silence.
+  void FadeIn(int32_t target) {
+    active = true;
+    from = 0;
+    to = target;
+    left = kFade;
+  }
 };
 
 template <typename Interface, const IID& kIid>
@@ -95,7 +97,7 @@ class Properties final : public IKsPropertySet {
   Buffer* buffer_;
 };
 
-class Buffer final : public DirectSoundObject<IDirectSoundBuffer, kIidDirectSoundBuffer> {
+class Buffer final : public DirectSoundObject<IDirectSoundBuffer, IID_IDirectSoundBuffer> {
  public:
   Buffer(DirectSound* parent, DWORD caps, DWORD samples);
 
@@ -134,7 +136,7 @@ class Buffer final : public DirectSoundObject<IDirectSoundBuffer, kIidDirectSoun
   void Feel(bool starts);
 };
 
-class DirectSound final : public DirectSoundObject<IDirectSound, kIidDirectSound> {
+class DirectSound final : public DirectSoundObject<IDirectSound, IID_IDirectSound> {
  public:
   HRESULT STDMETHODCALLTYPE CreateSoundBuffer(LPCDSBUFFERDESC description,
                                               LPDIRECTSOUNDBUFFER* buffer,
@@ -264,11 +266,8 @@ HRESULT Buffer::Play(DWORD reserved1, DWORD priority, DWORD flags) {
   }
   Changing();
   playing = true;
-  voice.active = true;
   voice.looping = looping;
-  voice.from = 0;
-  voice.to = gain;
-  voice.left = kFade;
+  voice.FadeIn(gain);
   Feel(true);
   return DS_OK;
 }
@@ -296,9 +295,7 @@ HRESULT Buffer::SetCurrentPosition(DWORD position) {
   Changing();
   LeaveTail();
   voice.position = sample;
-  voice.from = 0;
-  voice.to = gain;
-  voice.left = kFade;
+  voice.FadeIn(gain);
   Feel(true);
   return DS_OK;
 }

@@ -129,8 +129,10 @@ struct IKsPropertySet : IUnknown {
 };
 typedef IKsPropertySet* LPKSPROPERTYSET;
 
-// The identifiers of DirectSound 7 that the runtime names, as the SDK's
-// import library (dxguid) provides them.
+// The identifiers of DirectSound 7, as the SDK's import library (dxguid)
+// provides them.
+extern const GUID IID_IDirectSound;
+extern const GUID IID_IDirectSoundBuffer;
 extern const GUID IID_IKsPropertySet;
 
 // Exported by the built-in module "DSOUND.DLL"; reached through

@@ -15,6 +15,7 @@
 // (12 dB an octave above 900 Hz), so little reaches the 2 to 5 kHz where the
 // ear is most sensitive.
 #include <cstdint>
+#include <iterator>
 
 #include "runtime/sound/sound.h"
 #include "runtime/sound/sound_internal.h"
@@ -23,8 +24,6 @@ namespace {
 
 constexpr int32_t kRate = kSoundRate;
 constexpr int32_t kTenthsPerTurn = kRate * 10;  // a tone in tenths of a hertz
-constexpr int32_t kAttack = 176;                // 8 ms: every sound begins this softly
-constexpr float kTwoPi = 6.28318531f;
 
 // The hums are one loop of 0.4 s, in which each of their tones (multiples of
 // 2.5 Hz) makes whole periods, so that the loop joins without a step. The
@@ -36,23 +35,13 @@ constexpr float kPlayerPitch[kSoundPlayers] = {1.0f, 1.25f, 1.5f, 2.0f};
 constexpr int32_t kCrashLength = kRate * 55 / 100;
 constexpr int32_t kThumpLength = kRate * 3 / 10;
 
-// Notes in tenths of a hertz.
-constexpr int32_t kD3 = 1468;
-constexpr int32_t kA3 = 2200;
-constexpr int32_t kD4 = 2937;
-constexpr int32_t kF4 = 3492;
-constexpr int32_t kA4 = 4400;
-constexpr int32_t kD5 = 5873;
-
-// The peaks, as fractions of full scale.
-constexpr float kHumPeak = 0.078f;
-constexpr float kCrashPeak = 0.18f;
-constexpr float kChimePeak = 0.15f;
-constexpr float kGameOverPeak = 0.2f;
+// The notes of the chimes, in tenths of a hertz.
+enum Note : int32_t { kD3 = 1468, kA3 = 2200, kD4 = 2937, kF4 = 3492, kA4 = 4400, kD5 = 5873 };
 
 // sin(2 pi t) for t in [0, 1): folded to a quarter wave, then a polynomial
 // (error below 4e-6).
 float Sine(float t) {
+  constexpr float kTwoPi = 6.28318531f;
   if (t >= 0.75f)
     t = t - 1.0f;
   else if (t >= 0.25f)
@@ -79,7 +68,8 @@ float Voiced(int32_t n, int32_t tenths) {
   return Tone(n, tenths) + 0.2f * Tone(n, 2 * tenths) + 0.05f * Tone(n, 3 * tenths);
 }
 
-// From 0 to 1 over the attack.
+// From 0 to 1 over the attack, 8 ms: every sound begins this softly.
+constexpr int32_t kAttack = 176;
 float Attack(int32_t n) {
   return n >= kAttack ? 1.0f : static_cast<float>(n) / static_cast<float>(kAttack);
 }
@@ -95,34 +85,34 @@ float Decay(int32_t n, int32_t length, int32_t power) {
 }
 
 // A note that starts at sample `start` and lasts `length` samples.
-struct Note {
-  int32_t tenths;
+struct Played {
+  Note note;
   int32_t start;
   int32_t length;
 };
 
-float Notes(const Note* notes, int32_t count, int32_t n) {
+float Notes(const Played* notes, int32_t count, int32_t n) {
   float sum = 0.0f;
   for (int32_t i = 0; i < count; ++i) {
     int32_t at = n - notes[i].start;
     if (at >= 0 && at < notes[i].length)
-      sum += Attack(at) * Decay(at, notes[i].length, 2) * Voiced(at, notes[i].tenths);
+      sum += Attack(at) * Decay(at, notes[i].length, 2) * Voiced(at, notes[i].note);
   }
   return sum;
 }
 
 constexpr int32_t kChimeNote = kRate * 12 / 100;
 constexpr int32_t kChimeStep = kRate * 8 / 100;
-constexpr Note kPause[] = {{kD5, 0, kChimeNote}, {kA4, kChimeStep, kChimeNote}};
-constexpr Note kResume[] = {{kA4, 0, kChimeNote}, {kD5, kChimeStep, kChimeNote}};
+constexpr Played kPause[] = {{kD5, 0, kChimeNote}, {kA4, kChimeStep, kChimeNote}};
+constexpr Played kResume[] = {{kA4, 0, kChimeNote}, {kD5, kChimeStep, kChimeNote}};
 constexpr int32_t kGameOverNote = kRate * 2 / 5;
 constexpr int32_t kGameOverStep = kRate * 16 / 100;
 constexpr int32_t kGameOverEnd = kRate * 9 / 10;
-constexpr Note kGameOver[] = {{kA4, 0, kGameOverNote},
-                              {kF4, kGameOverStep, kGameOverNote},
-                              {kD4, 2 * kGameOverStep, kGameOverNote},
-                              {kD3, 3 * kGameOverStep, kGameOverEnd},
-                              {kA3, 3 * kGameOverStep, kGameOverEnd}};
+constexpr Played kGameOver[] = {{kA4, 0, kGameOverNote},
+                                {kF4, kGameOverStep, kGameOverNote},
+                                {kD4, 2 * kGameOverStep, kGameOverNote},
+                                {kD3, 3 * kGameOverStep, kGameOverEnd},
+                                {kA3, 3 * kGameOverStep, kGameOverEnd}};
 constexpr int32_t kChimeLength = kChimeStep + kChimeNote;
 constexpr int32_t kGameOverLength = 3 * kGameOverStep + kGameOverEnd;
 
@@ -160,17 +150,17 @@ void Crash(int32_t player, float* out) {
   }
 }
 
+// A sound's length, and its peak as a fraction of full scale.
 struct Made {
   int32_t length;
   float peak;
 };
 
 Made Recipe(int32_t sound) {
-  if (sound >= kSoundHum && sound < kSoundHum + kSoundPlayers) return {kHumLength, kHumPeak};
-  if (sound >= kSoundCrash && sound < kSoundCrash + kSoundPlayers)
-    return {kCrashLength, kCrashPeak};
-  if (sound == kSoundPause || sound == kSoundResume) return {kChimeLength, kChimePeak};
-  if (sound == kSoundGameOver) return {kGameOverLength, kGameOverPeak};
+  if (sound >= kSoundHum && sound < kSoundHum + kSoundPlayers) return {kHumLength, 0.078f};
+  if (sound >= kSoundCrash && sound < kSoundCrash + kSoundPlayers) return {kCrashLength, 0.18f};
+  if (sound == kSoundPause || sound == kSoundResume) return {kChimeLength, 0.15f};
+  if (sound == kSoundGameOver) return {kGameOverLength, 0.2f};
   return {0, 0.0f};
 }
 
@@ -185,8 +175,10 @@ void Synthesize(int32_t sound, float* work, int16_t* out) {
   } else if (sound >= kSoundCrash && sound < kSoundCrash + kSoundPlayers) {
     Crash(sound - kSoundCrash, work);
   } else {
-    const Note* notes = sound == kSoundPause ? kPause : sound == kSoundResume ? kResume : kGameOver;
-    int32_t count = sound == kSoundGameOver ? 5 : 2;
+    const Played* notes = sound == kSoundPause    ? kPause
+                          : sound == kSoundResume ? kResume
+                                                  : kGameOver;
+    int32_t count = sound == kSoundGameOver ? std::size(kGameOver) : std::size(kPause);
     for (int32_t n = 0; n < made.length; ++n) work[n] = Notes(notes, count, n);
   }
   float loudest = 0.0f;

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
@@ -79,6 +80,16 @@ TEST(Sounds, AreMadeExactlyAndNeverStep) {
   });
 }
 
+// Runs `calls` with the sound opened on the game's screen, every sample kept.
+void Hearing(headless::HeadlessDisplay& display, const std::function<void()>& calls) {
+  display.KeepSound();
+  RunWithProgram(display, [&] {
+    OpenGameScreen();
+    ASSERT_EQ(SoundInit(), 1);
+    calls();
+  });
+}
+
 // Without a device, or when any step of opening it fails, the program is
 // silent: SoundInit answers 0, the calls do nothing, nothing is shown.
 TEST(SoundInit, EveryFailureLeavesTheProgramSilentAndAlone) {
@@ -123,10 +134,7 @@ TEST(SoundInit, EveryFailureLeavesTheProgramSilentAndAlone) {
 // and each crash shakes its own player's pad for as long as it lasts.
 TEST(Sounds, CallsPlayLoopStopAndShake) {
   headless::HeadlessDisplay display;
-  display.KeepSound();
-  RunWithProgram(display, [&] {
-    OpenGameScreen();
-    ASSERT_EQ(SoundInit(), 1);
+  Hearing(display, [&] {
     for (int32_t player = 1; player <= kSoundPlayers; ++player)
       EXPECT_EQ(hosted::InspectSoundBuffer(kSoundCrash + player - 1).padPlayer,
                 static_cast<DWORD>(player));
@@ -160,10 +168,7 @@ TEST(Sounds, CallsPlayLoopStopAndShake) {
 // crashes and the game over stay at or below half of full scale (-6 dBFS).
 TEST(Sounds, EverySoundAtOnceStaysBelowMinusSixDecibels) {
   headless::HeadlessDisplay display;
-  display.KeepSound();
-  RunWithProgram(display, [&] {
-    OpenGameScreen();
-    ASSERT_EQ(SoundInit(), 1);
+  Hearing(display, [&] {
     for (int32_t player = 0; player < kSoundPlayers; ++player) {
       SoundLoop(kSoundHum + player, 0);
       SoundPlay(kSoundCrash + player, 0);
