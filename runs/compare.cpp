@@ -47,10 +47,11 @@ std::string FirstDifference(const Recording& recorded, const Replayed& replayed)
   return "";
 }
 
-// The game's last box lists "Player N: P Punkte" per player; the first line
-// of that form is the score.
-bool Score(const Recording& recording, int* points, std::string* line) {
-  if (recording.boxes.empty()) return false;
+// The game's last box lists "Player N: P Punkte" per player, in the order
+// of the line-up.
+std::vector<PlayerScore> Scores(const Recording& recording) {
+  std::vector<PlayerScore> scores;
+  if (recording.boxes.empty()) return scores;
   const std::string& text = recording.boxes.back().text;
   constexpr std::string_view kPlayer = "Player ", kPoints = " Punkte";
   for (size_t start = 0; start < text.size();) {
@@ -66,11 +67,19 @@ bool Score(const Recording& recording, int* points, std::string* line) {
     if (number.empty() || number.size() > 9 ||
         !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
       continue;
-    *points = std::atoi(std::string(number).c_str());
-    *line = std::string(candidate);
-    return true;
+    scores.push_back({std::atoi(std::string(number).c_str()), std::string(candidate)});
   }
-  return false;
+  return scores;
+}
+
+bool Score(const Recording& recording, int* points, std::string* line) {
+  std::vector<PlayerScore> scores = Scores(recording);
+  auto best = std::max_element(scores.begin(), scores.end(),
+                               [](const auto& a, const auto& b) { return a.points < b.points; });
+  if (best == scores.end()) return false;
+  *points = best->points;
+  *line = best->line;
+  return true;
 }
 
 Verdict Judge(const Recording& recorded, const Replayed& replayed) {
@@ -78,6 +87,7 @@ Verdict Judge(const Recording& recorded, const Replayed& replayed) {
   verdict.detail = FirstDifference(recorded, replayed);
   verdict.kind = verdict.detail.empty() ? Verdict::Kind::kVerified : Verdict::Kind::kNotVerified;
   verdict.scored = Score(recorded, &verdict.points, &verdict.scoreLine);
+  verdict.scores = Scores(recorded);
   verdict.ended = recorded.ended;
   verdict.snapshots = recorded.snapshots.size();
   return verdict;
@@ -99,10 +109,26 @@ std::string VerdictLine(const Verdict& verdict) {
     case Verdict::Kind::kVerified:
       break;
   }
-  if (verdict.scored) return "Verified: " + Printable(verdict.scoreLine);
+  if (verdict.scored) {
+    std::string scores;
+    for (const PlayerScore& score : verdict.scores)
+      scores += (scores.empty() ? "" : ", ") + score.line;
+    return "Verified: " + Printable(scores);
+  }
   // A game left with Escape shows no score; nor does one that was interrupted.
   return std::string("Verified: no score (") + (verdict.ended ? "ended" : "interrupted") +
          " after " + std::to_string(verdict.snapshots) + " snapshots)";
+}
+
+std::string VerdictJson(const Verdict& verdict) {
+  const char* kind = verdict.kind == Verdict::Kind::kVerified      ? "verified"
+                     : verdict.kind == Verdict::Kind::kNotVerified ? "not verified"
+                                                                   : "not a recording";
+  auto flag = [](bool value) { return value ? "true" : "false"; };
+  return std::string("{\"kind\":\"") + kind + "\",\"line\":" + JsonString(VerdictLine(verdict)) +
+         ",\"scored\":" + flag(verdict.scored) + ",\"points\":" + std::to_string(verdict.points) +
+         ",\"ended\":" + flag(verdict.ended) +
+         ",\"snapshots\":" + std::to_string(verdict.snapshots) + "}";
 }
 
 }  // namespace runs

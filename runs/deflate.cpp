@@ -66,12 +66,7 @@ bool DecodeRunLink(std::string_view link, Recording* recording, LinkRefusal* ref
 }
 
 bool EncodeRunLink(std::string_view text, std::string* fragment, LinkRefusal* refusal) {
-  Recording read;
-  if (!ReadLinkedRecording(text, &read, refusal)) return false;
-  if (text.size() > kRunLinkLimit) {
-    *refusal = {LinkRefusal::Kind::kTooLargeToLink, text.size(), 0, ""};
-    return false;
-  }
+  if (!Linkable(text, refusal)) return false;
   z_stream stream{};
   if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -15, 9, Z_DEFAULT_STRATEGY) != Z_OK) {
     *refusal = Refusal(LinkRefusal::Kind::kCannotCompress);

@@ -10,6 +10,7 @@ namespace {
 using internal::kBox;
 using internal::kExit;
 using internal::kFormat;
+using internal::kPlayers;
 using internal::kTick;
 using internal::kVersion;
 
@@ -195,6 +196,21 @@ bool ParseRecording(std::string_view text, Recording* recording, std::string* pr
     if (keyword == "tick") {
       *problem = Line(number, "the start tick is given on line 2 only");
       return false;
+    }
+    if (keyword == "players") {
+      if (number != 3) {
+        *problem = Line(number, "the line-up is given on line 3 only, right after the start tick");
+        return false;
+      }
+      // One digit, as it is written: one player's recording has no such line.
+      std::string_view players = StartsWith(line, kPlayers) ? line.substr(kPlayers.size()) : "";
+      if (players.size() != 1 || players[0] < '2' || players[0] > '0' + kMaxPlayers) {
+        *problem = Line(
+            number, "expected the line-up, '# players N' with N 2-" + std::to_string(kMaxPlayers));
+        return false;
+      }
+      recording->players = players[0] - '0';
+      continue;
     }
     if (part == Part::kEnded && (!StartsWith(line, "#") || keyword == "box" || keyword == "exit")) {
       *problem = Line(number, "the recording goes on after its '# exit' line");

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <map>
 
 #include "runs/runs.h"
 
@@ -62,24 +63,32 @@ bool RunStart(std::string_view name, int64_t* secondsSince1970) {
   return true;
 }
 
-std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs) {
-  std::vector<size_t> best, latest;
-  for (size_t i = 0; i < runs.size(); ++i) {
-    latest.push_back(i);
+std::vector<size_t> BestRuns(const std::vector<RunRank>& runs) {
+  std::vector<size_t> best;
+  for (size_t i = 0; i < runs.size(); ++i)
     if (runs[i].scored) best.push_back(i);
-  }
   std::sort(best.begin(), best.end(), [&runs](size_t a, size_t b) {
     if (runs[a].points != runs[b].points) return runs[a].points > runs[b].points;
     return runs[a].ageOrder < runs[b].ageOrder;
   });
+  return best;
+}
+
+// The best are counted within each line-up size: a game of four players is
+// not held against one of one.
+std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs) {
+  std::vector<size_t> latest;
+  for (size_t i = 0; i < runs.size(); ++i) latest.push_back(i);
   std::sort(latest.begin(), latest.end(),
             [&runs](size_t a, size_t b) { return runs[a].ageOrder > runs[b].ageOrder; });
-  best.resize(std::min(best.size(), kKeepBest));
+  std::vector<bool> kept(runs.size(), false);
+  std::map<int32_t, size_t> ranked;  // runs kept as best, by line-up size
+  for (size_t i : BestRuns(runs))
+    if (ranked[runs[i].players]++ < kKeepBest) kept[i] = true;
+  for (size_t age = 0; age < std::min(latest.size(), kKeepLatest); ++age) kept[latest[age]] = true;
   std::vector<size_t> dropped;
-  for (size_t age = kKeepLatest; age < latest.size(); ++age)
-    if (std::find(best.begin(), best.end(), latest[age]) == best.end())
-      dropped.push_back(latest[age]);
-  std::sort(dropped.begin(), dropped.end());
+  for (size_t i = 0; i < runs.size(); ++i)
+    if (!kept[i]) dropped.push_back(i);
   return dropped;
 }
 

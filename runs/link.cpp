@@ -1,5 +1,6 @@
 // Run links without the compression: the fragment, base64url both ways, the
-// recording read from the inflated text, and the words of every refusal.
+// recording read from the inflated text, what may be linked, and the words of
+// every refusal.
 #include <cstdio>
 
 #include "runs/runs.h"
@@ -115,6 +116,14 @@ bool ReadLinkedRecording(std::string_view text, Recording* recording, LinkRefusa
   std::string problem;
   if (ParseRecording(text, recording, &problem)) return true;
   *refusal = {LinkRefusal::Kind::kNotARecording, 0, 0, problem};
+  return false;
+}
+
+bool Linkable(std::string_view text, LinkRefusal* refusal) {
+  Recording read;
+  if (!ReadLinkedRecording(text, &read, refusal)) return false;
+  if (text.size() <= kRunLinkLimit) return true;
+  *refusal = {LinkRefusal::Kind::kTooLargeToLink, text.size(), 0, ""};
   return false;
 }
 

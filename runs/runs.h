@@ -10,15 +10,18 @@
 //
 //   # cave recording 1
 //   # tick 123456
-//   200                        one line per keyboard snapshot: the scan codes
+//   # players 2                the line-up, for two to four players only
+//   200 17                     one line per keyboard snapshot: the scan codes
 //                              down, ascending, separated by one space (an
 //   200                        empty line when no key is down)
 //   # box {"title":"Game Over!","text":"Spielstand:\n\nPlayer 1: 5 Punkte\n"}
 //   # exit 0
 //
 // The first line names the format and its version, the second the start
-// tick; then come the snapshots, then one `# box` line per message box shown
-// (JSON, as cave-replay prints boxes), then `# exit` with the exit code. A
+// tick; a game of several players says how many on the third (every
+// player's key is in the snapshots; a recording without the line is one
+// player's, and one player's never has it); then come the snapshots, then one `# box` line per
+// message box shown (JSON, as cave-replay prints boxes), then `# exit` with the exit code. A
 // recording of a game that was interrupted simply stops after its last
 // snapshot, or box, perhaps with a comment that says why (`# signal
 // SIGTERM`). Lines that start with '#' are never snapshots: any other than
@@ -68,8 +71,10 @@
 // millisecond: 20261209-051530-123.rec, with a letter b to z before ".rec"
 // when a name is taken, so that the names sort by time. Of the runs kept, the
 // best kKeepBest by score and the latest kKeepLatest stay, the others go; a
-// run's score is the score line of its recording's last box, and a run
-// without one (ended by Escape or a signal) counts only among the latest.
+// run's score is the best player's score line of its recording's last box,
+// and a run without one (ended by Escape or a signal) counts only among the
+// latest. Each line-up size keeps its own best kKeepBest; the latest
+// kKeepLatest are those of all line-ups together.
 #pragma once
 
 #include <cstddef>
@@ -90,8 +95,12 @@ struct Box {
   bool operator==(const Box&) const = default;
 };
 
+// How many players a game may have.
+constexpr int32_t kMaxPlayers = 4;
+
 struct Recording {
   uint32_t tick = 0;
+  int32_t players = 1;                          // the line-up, 1 to kMaxPlayers
   std::vector<std::vector<uint8_t>> snapshots;  // the scan codes down, per snapshot
   std::vector<Box> boxes;
   bool ended = false;  // the game's end is recorded (`# exit`); false for an interrupted game
@@ -117,14 +126,21 @@ bool ReadFile(const std::string& path, std::string* text, std::string* problem);
 // file, and the line when it is not a well-formed recording.
 bool ReadRecording(const std::string& path, Recording* recording, std::string* problem);
 
-// The lines of a recording, each with its newline.
-std::string HeaderLines(uint32_t tick);
+// The lines of a recording, each with its newline. The header names the
+// line-up only for several players (`players` outside 2 to kMaxPlayers is
+// one player).
+std::string HeaderLines(uint32_t tick, int32_t players = 1);
 std::string SnapshotLine(const uint8_t state[256]);  // the keys with bit 7 set
 std::string BoxLine(const Box& box);
 std::string ExitLine(int exitCode);
 std::string SignalLine(std::string_view signalName);  // "# signal SIGTERM": a comment
 // A whole recording as text; ParseRecording reads it back unchanged.
 std::string RecordingText(const Recording& recording);
+
+// The command line that hands the game the line-up `players`, as the
+// game's process entry reads it: "--players N" for 2 to kMaxPlayers, ""
+// for one player (and any other number).
+std::string LineUpCommandLine(int32_t players);
 
 // The box as the JSON object {"title":...,"text":...}, as recordings and
 // cave-replay's output hold it; `text` as a JSON string.
@@ -156,7 +172,7 @@ class RecordingWriter {
   bool Empty() const { return files_.empty() && !keepText_; }
 
   // ---- the lines, in the order of the format
-  void WriteHeader(uint32_t tick);
+  void WriteHeader(uint32_t tick, int32_t players = 1);
   void WriteSnapshot(const uint8_t state[256]);  // the keys with bit 7 set
   void WriteBox(const Box& box);
   void WriteExit(int exitCode);
@@ -206,9 +222,17 @@ struct Replayed {
 // boxes shown up to its last snapshot are compared.
 std::string FirstDifference(const Recording& recorded, const Replayed& replayed);
 
-// The score of a recorded game: the first "Player N: P Punkte" line of its
-// last box, and P; false when it has no such line (a game ended by Escape or
-// interrupted).
+// One "Player N: P Punkte" line of a game's last box, and its P.
+struct PlayerScore {
+  int points = 0;
+  std::string line;
+  bool operator==(const PlayerScore&) const = default;
+};
+// Every player's score in a recorded game: the "Player N: P Punkte" lines of
+// its last box, in order; none for a game ended by Escape or interrupted.
+std::vector<PlayerScore> Scores(const Recording& recording);
+// The score of a recorded game, which ranks it: the best of Scores (the
+// first of equals), and its P; false when it has none.
 bool Score(const Recording& recording, int* points, std::string* line);
 
 // What a check found: the run verified, not verified (`detail`: the first
@@ -219,10 +243,11 @@ struct Verdict {
   Kind kind = Kind::kNotARecording;
   std::string detail;
   bool scored = false;  // it has a score line (Score)
-  int points = 0;
+  int points = 0;       // the best player's
   std::string scoreLine;
-  bool ended = false;    // its end is recorded
-  size_t snapshots = 0;  // the recording's
+  std::vector<PlayerScore> scores;  // every player's (Scores)
+  bool ended = false;               // its end is recorded
+  size_t snapshots = 0;             // the recording's
 };
 
 // The verdict on `recorded` from the replay `replayed`.
@@ -230,11 +255,17 @@ Verdict Judge(const Recording& recorded, const Replayed& replayed);
 // The verdict on a text that is no recording, for the reason `problem`.
 Verdict NotARecording(std::string problem);
 // The verdict as one line of printable ASCII, as the page says it: "Verified:
-// Player 1: 323 Punkte", "Verified: no score (ended after 29 snapshots)" (or
+// Player 1: 323 Punkte" (with several players every score: "Verified:
+// Player 1: 12 Punkte, Player 2: 30 Punkte"), "Verified: no score (ended after 29 snapshots)" (or
 // "interrupted after"), "Not verified: box 2 {...} was not shown", "Not a
 // recording: line 3: ..."; bytes of the untrusted text outside ASCII's
 // printable range become '?', and a detail past 200 characters is cut ("...").
 std::string VerdictLine(const Verdict& verdict);
+// The verdict as a JSON object, for a page to decide by its kind and show its
+// line: {"kind":"verified","line":"Verified: Player 1: 323 Punkte",
+// "scored":true,"points":323,"ended":true,"snapshots":2117}, the kind one of
+// "verified", "not verified" and "not a recording", the line VerdictLine's.
+std::string VerdictJson(const Verdict& verdict);
 
 // ---------------------------------------------------------------- run links
 
@@ -286,12 +317,15 @@ bool ReadLinkedRecording(std::string_view text, Recording* recording, LinkRefusa
 bool DecodeRunLink(std::string_view link, Recording* recording, LinkRefusal* refusal,
                    std::string* text = nullptr);
 
+// Whether the recording `text` may go into a run link, before it is
+// compressed: false with kNotARecording, or kTooLargeToLink past
+// kRunLinkLimit bytes.
+bool Linkable(std::string_view text, LinkRefusal* refusal);
 // "run=" and the base64url of `deflated` (the fragment without its '#'), for
 // a page that compresses with the browser's streams.
 std::string LinkFragment(std::string_view deflated);
 // (zlib) The fragment "run=DATA" of the recording `text`, compressed as
-// tightly as DEFLATE can; false with kNotARecording or kTooLargeToLink (or
-// kCannotCompress).
+// tightly as DEFLATE can; false with Linkable's refusal (or kCannotCompress).
 bool EncodeRunLink(std::string_view text, std::string* fragment, LinkRefusal* refusal);
 
 // ---------------------------------------------------------------- kept runs
@@ -306,15 +340,20 @@ std::string RunName(int64_t millisecondsSince1970, char suffix = 0);
 bool RunStart(std::string_view name, int64_t* secondsSince1970);
 
 // A kept run as the keep policy sees it: `ageOrder` is larger for a newer
-// run (no two alike), `points` counts when `scored`.
+// run (no two alike), `points` counts when `scored`, `players` is its
+// line-up.
 struct RunRank {
   int64_t ageOrder = 0;
   bool scored = false;
   int points = 0;
+  int32_t players = 1;
 };
+// The indices of the runs of `runs` that have a score, best first: more
+// points (the best player's), then the earlier, whatever their line-ups.
+std::vector<size_t> BestRuns(const std::vector<RunRank>& runs);
 // The indices of `runs`, ascending, that are among neither the best
-// kKeepBest (best first: more points, then the earlier) nor the latest
-// kKeepLatest.
+// kKeepBest of their line-up size (BestRuns among them) nor the latest
+// kKeepLatest of all.
 std::vector<size_t> RunsToDrop(const std::vector<RunRank>& runs);
 
 }  // namespace runs

@@ -9,6 +9,7 @@ namespace runs::internal {
 constexpr std::string_view kFormat = "# cave recording ";
 constexpr std::string_view kVersion = "1";
 constexpr std::string_view kTick = "# tick ";
+constexpr std::string_view kPlayers = "# players ";
 constexpr std::string_view kBox = "# box";
 constexpr std::string_view kExit = "# exit";
 

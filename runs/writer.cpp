@@ -22,9 +22,17 @@ std::string KeysLine(const std::vector<uint8_t>& keys) {
 
 }  // namespace
 
-std::string HeaderLines(uint32_t tick) {
-  return std::string(internal::kFormat) + std::string(internal::kVersion) + "\n" +
-         std::string(internal::kTick) + std::to_string(tick) + "\n";
+// One player's recording has no line-up line: it stays as it always was.
+std::string HeaderLines(uint32_t tick, int32_t players) {
+  std::string lines = std::string(internal::kFormat) + std::string(internal::kVersion) + "\n" +
+                      std::string(internal::kTick) + std::to_string(tick) + "\n";
+  if (players >= 2 && players <= kMaxPlayers)
+    lines += std::string(internal::kPlayers) + std::to_string(players) + "\n";
+  return lines;
+}
+
+std::string LineUpCommandLine(int32_t players) {
+  return players >= 2 && players <= kMaxPlayers ? "--players " + std::to_string(players) : "";
 }
 
 std::string SnapshotLine(const uint8_t state[256]) {
@@ -47,7 +55,7 @@ std::string SignalLine(std::string_view signalName) {
 }
 
 std::string RecordingText(const Recording& recording) {
-  std::string text = HeaderLines(recording.tick);
+  std::string text = HeaderLines(recording.tick, recording.players);
   for (const std::vector<uint8_t>& keys : recording.snapshots) text += KeysLine(keys);
   for (const Box& box : recording.boxes) text += BoxLine(box);
   if (recording.ended) text += ExitLine(recording.exitCode);
@@ -114,7 +122,9 @@ void RecordingWriter::Add(std::FILE* file, const std::string& path) {
 
 void RecordingWriter::KeepText() { keepText_ = true; }
 
-void RecordingWriter::WriteHeader(uint32_t tick) { Write(HeaderLines(tick)); }
+void RecordingWriter::WriteHeader(uint32_t tick, int32_t players) {
+  Write(HeaderLines(tick, players));
+}
 
 void RecordingWriter::WriteSnapshot(const uint8_t state[256]) {
   ++snapshots_;

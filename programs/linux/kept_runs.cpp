@@ -79,6 +79,15 @@ std::string Length(size_t snapshots) {
   return std::to_string(seconds / 60) + ":" + (secondsText.size() < 2 ? "0" : "") + secondsText;
 }
 
+// "  2 players: 12, 30" after a run of several players; nothing for one.
+std::string LineUp(const KeptRun& run) {
+  if (run.players <= 1) return "";
+  std::string text = "  " + std::to_string(run.players) + " players";
+  for (size_t i = 0; i < run.scores.size(); ++i)
+    text += (i == 0 ? ": " : ", ") + std::to_string(run.scores[i]);
+  return text;
+}
+
 }  // namespace
 
 bool MakeFolders(const std::string& folder, std::string* problem) {
@@ -117,6 +126,10 @@ std::vector<KeptRun> ReadRuns(const std::string& folder) {
     } else {
       run.run = true;
       run.scored = runs::Score(read, &run.points, &line);
+      run.players = read.players;
+      if (read.players > 1)
+        for (const runs::PlayerScore& score : runs::Scores(read))
+          run.scores.push_back(score.points);
       run.snapshots = read.snapshots.size();
     }
     files.push_back(std::move(run));
@@ -134,7 +147,7 @@ std::vector<std::string> RunsToRemove(const std::vector<KeptRun>& files) {
   std::sort(named.begin(), named.end(), [](auto a, auto b) { return a->name < b->name; });
   std::vector<runs::RunRank> ranks;
   for (const KeptRun* run : named)
-    ranks.push_back({static_cast<int64_t>(ranks.size()), run->scored, run->points});
+    ranks.push_back({static_cast<int64_t>(ranks.size()), run->scored, run->points, run->players});
   std::vector<std::string> removed;
   for (size_t index : runs::RunsToDrop(ranks)) removed.push_back(named[index]->name);
   return removed;
@@ -178,7 +191,7 @@ std::string RunsTable(const std::vector<KeptRun>& runs) {
       continue;
     }
     rows.push_back({std::to_string(++rank), run.scored ? std::to_string(run.points) : "-",
-                    LocalTime(run.started), Length(run.snapshots), run.name});
+                    LocalTime(run.started), Length(run.snapshots), run.name + LineUp(run)});
   }
   return Table(rows, "013");
 }

@@ -21,11 +21,13 @@ namespace program {
 
 // A file of the runs folder.
 struct KeptRun {
-  std::string name;     // the file's name in the folder
-  bool run = false;     // named as a run and a well-formed recording
-  std::string problem;  // why it is not a run: "foreign: ..." or "unreadable: ..."
-  bool scored = false;  // its last box has a score line
-  int points = 0;
+  std::string name;              // the file's name in the folder
+  bool run = false;              // named as a run and a well-formed recording
+  std::string problem;           // why it is not a run: "foreign: ..." or "unreadable: ..."
+  bool scored = false;           // its last box has a score line
+  int points = 0;                // the best player's
+  int32_t players = 1;           // its line-up
+  std::vector<int> scores = {};  // every player's points, with several players
   size_t snapshots = 0;
   int64_t started = 0;  // seconds since 1970 (UTC), from the name
 };
@@ -59,9 +61,11 @@ bool PruneRuns(const std::string& folder, std::string* problem);
 std::FILE* CreateRun(const std::string& folder, int64_t millisecondsSince1970, std::string* path,
                      std::string* problem);
 
-// The table that cave --runs prints, with a header line: rank, points, date
-// and time (local time), length (m:ss of the snapshots at the game's frame
-// rate) and file name; the files that are not runs last, without rank, each
+// The table that cave --runs prints, with a header line: rank, points (the
+// best player's), date and time (local time), length (m:ss of the snapshots
+// at the game's frame rate) and file name, after which a run of several
+// players says how many and every player's points ("  2 players: 12, 30");
+// the files that are not runs last, without rank, each
 // with what it is ("foreign: ..." or "unreadable: ...").
 std::string RunsTable(const std::vector<KeptRun>& runs);
 

@@ -10,6 +10,9 @@
 // the game goes on as if nothing had happened. A watched recording is first
 // checked on the headless display, and its verdict said on standard output,
 // as the web page says it; a run that does not verify is shown all the same.
+// The line-up (--players, or a watched recording's own) reaches the game as
+// its command line, "--players N", as the genuine program's does; the SDL
+// display learns it too, to fold each player's pad and pointers.
 // Whether the sound is muted comes from the settings (settings.h) or --mute,
 // and a change made with M is kept there when the game ends.
 #include <sys/stat.h>
@@ -150,10 +153,13 @@ int main(int argc, char** argv) {
                  std::strerror(error));
   });
   std::string keptPath;
+  // A watched game is played with its own line-up.
+  int32_t players = options.watch.empty() ? options.players : watched.players;
   if (!options.watch.empty()) {
     shown.Play(watched);
     shown.SetSpeed(options.speed);
   } else {
+    display.SetPlayers(players);
     if (!OpenRecordings(options, &files, &keptPath, &problem)) {
       std::fprintf(stderr, "cave: %s\n", problem.c_str());
       return 2;
@@ -161,10 +167,10 @@ int main(int argc, char** argv) {
     // A game without --tick keeps the tick count that it would have started with.
     uint32_t tick = options.tickGiven ? options.tick : shown.TickCount();
     if (options.tickGiven || !files.Empty()) shown.SetStartTick(tick);
-    if (!files.Empty()) shown.Record(files, tick);
+    if (!files.Empty()) shown.Record(files, tick, players);
   }
 
-  int code = hosted::RunWinMain(shown, &shown);
+  int code = hosted::RunWinMain(shown, &shown, runs::LineUpCommandLine(players).c_str());
   if (display.Muted() != muted && !settings.empty() &&
       !program::WriteMuted(settings, display.Muted(), &problem))
     std::fprintf(stderr, "cave: %s\n", problem.c_str());

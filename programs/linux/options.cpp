@@ -22,7 +22,7 @@ bool Number(const std::string& text, uint64_t min, uint64_t max, uint64_t* out) 
 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem) {
   *options = Options{};
-  bool speedGiven = false;
+  bool speedGiven = false, playersGiven = false;
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     if (option == "--help") {
@@ -54,7 +54,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       continue;
     }
     if (option != "--scale" && option != "--tick" && option != "--record" && option != "--watch" &&
-        option != "--speed") {
+        option != "--speed" && option != "--players") {
       *problem = "unknown option '" + option + "'";
       return false;
     }
@@ -78,6 +78,13 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       }
       options->tickGiven = true;
       options->tick = static_cast<uint32_t>(number);
+    } else if (option == "--players") {
+      if (!Number(value, 1, runs::kMaxPlayers, &number)) {
+        *problem = "--players needs 1, 2, 3 or 4, got '" + value + "'";
+        return false;
+      }
+      options->players = static_cast<int32_t>(number);
+      playersGiven = true;
     } else if (option == "--speed") {
       if (value != "1" && value != "2" && value != "4" && value != "8") {
         *problem = "--speed needs 1, 2, 4 or 8, got '" + value + "'";
@@ -109,12 +116,17 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     *problem = "--tick cannot be combined with --watch: the recording gives the tick";
     return false;
   }
+  if (playersGiven && (!options->watch.empty() || options->action == Options::Action::kRuns)) {
+    *problem = std::string("--players cannot be combined with ") +
+               (options->watch.empty() ? "--runs" : "--watch: the recording gives the line-up");
+    return false;
+  }
   return true;
 }
 
 std::string Usage() {
-  return "usage: cave [--scale N] [--fullscreen] [--mute] [--no-rumble] [--tick N]\n"
-         "            [--record FILE] [--no-keep]\n"
+  return "usage: cave [--scale N] [--fullscreen] [--players N] [--mute] [--no-rumble]\n"
+         "            [--tick N] [--record FILE] [--no-keep]\n"
          "       cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --watch WHAT [--speed N]\n"
          "       cave --runs | --help | --version\n"
          "\n"
@@ -124,6 +136,11 @@ std::string Usage() {
          "Keys:\n"
          "  Up, Space         hold for thrust; so do a mouse button, a finger and a\n"
          "                    gamepad's A, B, X, Y, d-pad up and triggers\n"
+         "  W, I, keypad 8    thrust of players 2, 3 and 4 (--players); with several\n"
+         "                    players the first gamepad is player 1's, the second\n"
+         "                    player 2's, and so on, and the window is split into a\n"
+         "                    strip per player, player 1's leftmost, for mouse and\n"
+         "                    fingers\n"
          "  P                 pause, and resume (when let go); a gamepad's Start\n"
          "  Escape            quit (when let go); a gamepad's Back\n"
          "  Alt+Enter, F11    switch between the window and full screen\n"
@@ -135,6 +152,9 @@ std::string Usage() {
          "                    the largest that leaves a desktop of 320 x 240 (default:\n"
          "                    the largest that leaves 640 x 480)\n"
          "  --fullscreen      start in full screen\n"
+         "  --players N       play with N players, 1 to 4 (default 1): player 1 is the\n"
+         "                    red ball on Up, 2 the blue on W, 3 the yellow on I, 4 the\n"
+         "                    green on the keypad's 8\n"
          "  --mute            start with the sound muted (M unmutes it)\n"
          "  --no-rumble       never shake a gamepad when its player's ball crashes\n"
          "  --tick N          play the cave of start tick N (0-4294967295)\n"
@@ -155,9 +175,9 @@ std::string Usage() {
          std::to_string(runs::kKeepBest) + " by score and the latest " +
          std::to_string(runs::kKeepLatest) +
          " stay, the\n"
-         "others go when the next game starts. Files there that are not runs stay.\n"
-         "Whether the sound is muted is kept in $XDG_CONFIG_HOME/cave/settings\n"
-         "(~/.config/cave/settings by default).\n";
+         "others go when the next game starts; each number of players keeps its own\n"
+         "best. Files there that are not runs stay. Whether the sound is muted is\n"
+         "kept in $XDG_CONFIG_HOME/cave/settings (~/.config/cave/settings by default).\n";
 }
 
 std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }

@@ -2,8 +2,8 @@
 // as it does on Windows; these options belong to the hosted program around
 // it and are read before the game starts:
 //
-//   cave [--scale N] [--fullscreen] [--mute] [--no-rumble] [--tick N] [--record FILE]
-//        [--no-keep]
+//   cave [--scale N] [--fullscreen] [--players N] [--mute] [--no-rumble] [--tick N]
+//        [--record FILE] [--no-keep]
 //   cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --watch WHAT [--speed N]
 //   cave --runs | --help | --version
 //
@@ -21,6 +21,7 @@ struct Options {
   Action action = Action::kPlay;
   int32_t scale = 0;  // every logical pixel as scale x scale screen pixels; 0: the default
   bool fullscreen = false;
+  int32_t players = 1;     // the line-up of a game played: 1 to 4
   bool mute = false;       // start with the sound muted
   bool rumble = true;      // a crash shakes its player's gamepad
   bool tickGiven = false;  // the tick count reads `tick` when the game starts

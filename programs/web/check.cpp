@@ -1,9 +1,15 @@
 // The page's run checker: a second program, on the headless display, that
-// replays a recording as fast as the game can run, without drawing to the
-// page, and says whether it ends as recorded. The page runs it in a module
-// worker (site/check_worker.js) for the run links it opens; it checks as
-// cave-replay --check and cave --watch do (recording::Check), and words the
-// verdict as they do (runs::VerdictLine).
+// checks a run link by replaying its recording as fast as the game can run,
+// without drawing to the page. The page runs it in a module worker
+// (site/check_worker.js), which takes the link through the three steps of
+// runs/runs.h: step 1 here (CaveLinkData), step 2 in the browser's
+// DecompressionStream, never past CaveLinkLimit bytes, and step 3 here with
+// the replay and its verdict (CaveCheck), checked as cave-replay --check and
+// cave --watch check (recording::Check).
+//
+// Every answer is the verdict as JSON (runs::VerdictJson): a link that holds
+// no recording is "not a recording", with the refusal's words as its line.
+// An answer lasts until the next call.
 #include <emscripten.h>
 
 #include <cstddef>
@@ -16,25 +22,54 @@
 
 namespace {
 
-std::string verdict;  // the last check's, for the page to read
+std::string deflated;  // step 1's bytes
+std::string answer;
 
-runs::Verdict Verdict(std::string_view text) {
-  runs::Recording recorded;
-  std::string problem;
-  if (!runs::ParseRecording(text, &recorded, &problem)) return runs::NotARecording(problem);
-  headless::HeadlessDisplay display(recorded.tick);
-  return recording::Check(display, &display, recorded);
+std::string_view Bytes(const char* text, size_t length) {
+  return {text, text != nullptr ? length : 0};
+}
+
+const char* Answer(const runs::Verdict& verdict) {
+  answer = runs::VerdictJson(verdict);
+  return answer.c_str();
+}
+
+const char* Refused(const runs::LinkRefusal& refusal) {
+  return Answer(runs::NotARecording(runs::RefusalLine(refusal)));
 }
 
 }  // namespace
 
-// Checks the recording in the `length` bytes at `text` (the page's bounded
-// copy of what a link holds) and returns the verdict, one line: "Verified:
-// Player 1: 125 Punkte" (the score line of the recording's last box), or
-// "Verified: no score (ended after N snapshots)" for a game without one;
-// "Not verified: " and the first difference; "Not a recording: " and what
-// is wrong with the text. The answer lasts until the next call.
+// Step 1: reads the run link in the `length` bytes at `link` (the page's
+// address or its fragment "#run=..."). Returns 0 when it holds DEFLATE
+// bytes, CaveDeflatedLength() of them at CaveDeflated() until the next call;
+// otherwise the answer, the link refused.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveLinkData(const char* link, size_t length) {
+  runs::LinkRefusal refusal;
+  if (runs::RunLinkData(Bytes(link, length), &deflated, &refusal)) return nullptr;
+  deflated.clear();
+  return Refused(refusal);
+}
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveDeflated() { return deflated.data(); }
+extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveDeflatedLength() { return deflated.size(); }
+
+// Step 2, the browser's: the most bytes that the DEFLATE bytes may inflate
+// to (runs::kRunLinkLimit).
+extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveLinkLimit() { return runs::kRunLinkLimit; }
+// The answer when step 2 failed: the bytes inflate to more than the limit
+// when `tooLarge`, or are no DEFLATE stream (the browser's streams say no
+// more than that).
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveInflateRefused(int tooLarge) {
+  using Kind = runs::LinkRefusal::Kind;
+  return Refused({tooLarge != 0 ? Kind::kTooLarge : Kind::kBadDeflate, 0, 0, ""});
+}
+
+// Step 3 and the check: the answer for the `length` inflated bytes at `text`.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveCheck(const char* text, size_t length) {
-  verdict = runs::VerdictLine(Verdict(std::string_view(text, text != nullptr ? length : 0)));
-  return verdict.c_str();
+  runs::Recording recorded;
+  std::string problem;
+  if (!runs::ParseRecording(Bytes(text, length), &recorded, &problem))
+    return Answer(runs::NotARecording(problem));
+  headless::HeadlessDisplay display(recorded.tick);
+  return Answer(recording::Check(display, &display, recorded));
 }

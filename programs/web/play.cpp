@@ -2,12 +2,16 @@
 // CavePlay for every game, and the web display is installed, wrapped in the
 // recording display so that the page can offer the game as a recording,
 // while WinMain runs as a hosted process. CaveWatch shows a recording again
-// the same way, the recording display playing it back.
+// the same way, the recording display playing it back. The page's rules of a
+// run (its score, which kept runs stay, a run link's fragment) are the runs
+// library's, through the exports at the end.
 #include <emscripten.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/web/web_display.h"
@@ -18,6 +22,25 @@ namespace {
 
 std::string lastRecording;                       // the recording of the game played last
 recording::RecordingDisplay* watched = nullptr;  // while CaveWatch runs
+std::string answer;                              // the last text export's answer
+
+std::string_view Bytes(const char* text, size_t length) {
+  return {text, text != nullptr ? length : 0};
+}
+
+// The page's kept runs, oldest first, with their points (-1: no score).
+std::vector<runs::RunRank> Ranks(const int32_t* points, size_t count) {
+  std::vector<runs::RunRank> ranks;
+  for (size_t i = 0; points != nullptr && i < count; ++i)
+    ranks.push_back({static_cast<int64_t>(i), points[i] >= 0, points[i] >= 0 ? points[i] : 0});
+  return ranks;
+}
+
+// Writes `indices` over the first numbers at `points`, whence they came.
+size_t Ranked(const std::vector<size_t>& indices, int32_t* points) {
+  for (size_t i = 0; i < indices.size(); ++i) points[i] = static_cast<int32_t>(indices[i]);
+  return indices.size();
+}
 
 }  // namespace
 
@@ -76,4 +99,48 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatchSpeed(int speed) {
   if (watched == nullptr) return 0;
   watched->SetSpeed(speed);
   return watched->Speed();
+}
+
+// ---- the rules of a run (runs/runs.h), for the page
+
+// The points of the score line of the recording in the `length` bytes at
+// `text` (runs::Score); -1 when it has none, or is no recording.
+extern "C" EMSCRIPTEN_KEEPALIVE int CaveScore(const char* text, size_t length) {
+  runs::Recording recording;
+  std::string problem, line;
+  int points = -1;
+  if (!runs::ParseRecording(Bytes(text, length), &recording, &problem) ||
+      !runs::Score(recording, &points, &line))
+    return -1;
+  return points;
+}
+
+// The page's kept runs are the `count` numbers at `points`, each run's
+// points (-1: no score), oldest first. Writes the indices of the runs that
+// the keep policy drops (runs::RunsToDrop), ascending, over the first of
+// them, and returns how many it wrote.
+extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveRunsToDrop(int32_t* points, size_t count) {
+  return Ranked(runs::RunsToDrop(Ranks(points, count)), points);
+}
+// The same with the indices of the runs with a score, best first
+// (runs::BestRuns).
+extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveBestRuns(int32_t* points, size_t count) {
+  return Ranked(runs::BestRuns(Ranks(points, count)), points);
+}
+
+// Why the recording in the `length` bytes at `text` cannot go into a run
+// link (runs::Linkable, worded by runs::RefusalLine); "" when it can. The
+// answer lasts until the next text export's.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveLinkRefusal(const char* text, size_t length) {
+  runs::LinkRefusal refusal;
+  answer = runs::Linkable(Bytes(text, length), &refusal) ? "" : runs::RefusalLine(refusal);
+  return answer.c_str();
+}
+
+// The fragment of a run link, "run=" and the base64url of the `length` raw
+// DEFLATE bytes at `deflated` (runs::LinkFragment), which the page made with
+// the browser's stream. The answer lasts until the next text export's.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveLinkFragment(const char* deflated, size_t length) {
+  answer = runs::LinkFragment(Bytes(deflated, length));
+  return answer.c_str();
 }

@@ -622,6 +622,7 @@ class RunsTest(BrowserTest):
             return lambda lines: lines.__setitem__(2 + k, b'' if lines[2 + k] else b'200')
 
         forge = lambda lines: lines.__setitem__(-3, lines[-3].replace(b'323', b'999'))
+        append = lambda lines: lines.insert(-2, lines[-3].replace(b'323', b'999'))
         box = '{"title":"Game Over!","text":"Spielstand:\\n\\nPlayer 1: %d Punkte\\n"}'
         for name, fragment, expected in [
                 ('steered', kept('steered.rec'), 'Verified: Player 1: 323 Punkte'),
@@ -632,6 +633,8 @@ class RunsTest(BrowserTest):
                  'Not verified: the game ended after snapshot 1056, the recording has 2117'),
                 ('score forged', kept('steered.rec', forge),
                  'Not verified: box 1: recorded %s, replayed %s' % (box % 999, box % 323)),
+                ('score box appended', kept('steered.rec', append),
+                 'Not verified: box 2 %s was not shown' % (box % 999)),
                 ('bad base64', '#run=AB*D', "Not a recording: bad base64url: character 3 is '*'"),
                 ('bad DEFLATE', '#run=' + base64.urlsafe_b64encode(b'\xff' * 9).decode(),
                  'Not a recording: bad DEFLATE data'),

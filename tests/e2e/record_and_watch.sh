@@ -9,7 +9,9 @@
 # same box, and the player's Escape ends a --watch of its run link early. A
 # watched run's verdict comes first, even where no window can open. M,
 # pressed in the game played, mutes it, is remembered in the settings and
-# never reaches the recording.
+# never reaches the recording. Two players on Up and W held in turns fly both
+# balls: the recording has both keys, its box both scores, it replays with its
+# line-up, and cave --runs lists its players.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -137,4 +139,27 @@ xdotool keydown Escape sleep 0.15 keyup Escape
 wait_cave_exit 10
 [[ "$exit_code" == 0 ]] || fail "exit code $exit_code after Escape in --watch, expected 0"
 window_named "Game Over!" >/dev/null && fail "a message box appeared after Escape"
+
+two="$work_dir/two.rec"
+start_cave "$cave" --players 2 --tick 9 --record "$two"
+wait_window 10 cave_window || fail "no window of cave appeared"
+# Both balls rise at once, then each key is let go in turns.
+xdotool keydown Up keydown w
+[[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] ||
+  xdotool windowfocus --sync "$window" || fail "cannot give the window the focus"
+for _ in 1 2 3 4 5 6; do
+  xdotool keyup Up sleep 0.2 keydown Up keyup w sleep 0.2 keydown w sleep 0.1
+done
+xdotool keyup Up keyup w
+box_picture "$work_dir/two.png"
+answer_box
+[[ "$(sed -n 3p "$two")" == "# players 2" ]] && grep -qx 200 "$two" && grep -qx 17 "$two" &&
+  grep -qx '17 200' "$two" || fail "the recording has no line-up of two, or not Up and W in turns"
+read -r first second < <(sed -n \
+  's/.*Player 1: \([0-9]*\) Punkte\\nPlayer 2: \([0-9]*\) Punkte.*/\1 \2/p' "$two")
+"$replay" --check "$two" >/dev/null && [[ -n "$second" ]] || fail "two players' box or check failed"
+kept=$(grep -lx '# players 2' "$kept_runs"/*.rec)
+"$cave" --runs | grep -qF "${kept##*/}  2 players: $first, $second" ||
+  fail "cave --runs lists the run of two players as: $("$cave" --runs | grep -F "${kept##*/}")"
+echo "two players scored $first and $second"
 echo "PASS"

@@ -29,6 +29,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A key held in snapshot k < until when (k + phase) % period < held.
+struct Pulse {
+  int key, period, held, phase, until;
+};
+
 struct Case {
   const char* name;
   unsigned tick;
@@ -36,7 +41,9 @@ struct Case {
   std::vector<std::pair<int, const char*>> presses;
   int steerUntil;             // the autopilot holds Up as needed before this snapshot; 0: never
   std::vector<int> pictures;  // snapshots whose cave and window pictures are kept
-  bool heard = false;         // its sound is kept too
+  int players = 1;            // the line-up, given to cave-replay as --players
+  std::vector<Pulse> pulses = {};
+  bool heard = false;  // its sound is kept too
 };
 
 // Held against a run without keys (heard: the crash, the game over); a long
@@ -44,12 +51,21 @@ struct Case {
 // 32, again in 46) in a steered flight that ends with Escape (heard: the hum
 // while Up is held, the pause and the resume); a steered flight ended by
 // Escape.
+// Two players (Up, W) part: blue dies on the floor in 82, red in 160; four:
+// yellow (I) on the ceiling in 61, blue 82, green (keypad 8) 95, red 216
+// (heard: the four hums together, each crash and its player's rumble).
+// clang-format off
 const Case kCases[] = {
-    {"fall", 0, {}, 0, {0, 14, 28}, true},
+    {"fall", 0, {}, 0, {0, 14, 28}, 1, {}, true},
     {"steer", 1, {}, 1600, {0, 501, 502, 800, 1613}},
-    {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}, true},
+    {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}, 1, {},
+     true},
     {"escape", 3, {{40, "1"}}, 40, {0, 20, 41}},
+    {"two_players", 4, {}, 0, {0, 40, 83, 160}, 2, {{200, 5, 3, 0, 161}, {17, 7, 4, 3, 161}}},
+    {"four_players", 6, {}, 0, {0, 30, 62, 96, 216}, 4,
+     {{200, 5, 3, 0, 217}, {17, 7, 4, 3, 217}, {23, 4, 3, 1, 217}, {72, 6, 4, 2, 217}}, true},
 };
+// clang-format on
 
 void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 
@@ -226,6 +242,12 @@ std::string InputText(const Case& c) {
     if (lines.size() <= static_cast<size_t>(snapshot)) lines.resize(snapshot + 1);
     lines[snapshot] = keys;
   }
+  for (const Pulse& pulse : c.pulses) {
+    lines.resize(std::max<size_t>(lines.size(), pulse.until));
+    for (int k = 0; k < pulse.until; ++k)
+      if ((k + pulse.phase) % pulse.period < pulse.held)
+        lines[k] += (lines[k].empty() ? "" : " ") + std::to_string(pulse.key);
+  }
   std::string text;
   for (const std::string& line : lines) text += line + "\n";
   return text;
@@ -245,6 +267,7 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
       pictures.push_back({kind, k, dir / (std::string(kind) + "_" + std::to_string(k) + ".ppm")});
   std::string arguments = "--tick " + std::to_string(c.tick) + " --input " + keys.string() +
                           " --trace " + (dir / "trace.jsonl").string();
+  arguments += " --players " + std::to_string(c.players);
   if (c.heard)
     arguments +=
         " --sounds " + (dir / "sounds.jsonl").string() + " --audio " + (dir / "sound.wav").string();
@@ -323,19 +346,24 @@ TEST_P(GameReference, ReplaysExactly) {
   std::vector<std::string> heard = Heard(dir);
   EXPECT_EQ(heard, Lines(kReferences / (std::string(c.name) + ".sounds")))
       << "the sound heard is in " << (dir / "sound.wav").string();
-  // A crash is heard from the frame in which the trace's next snapshot first
-  // has the ship dead.
-  auto trace = part(actual, "trace ");
-  auto died = std::find_if(trace.begin(), trace.end(), [](const std::string& line) {
-    return line.find("\"dead\":1") != std::string::npos;
-  });
-  auto crashed = std::find_if(heard.begin(), heard.end(), [](const std::string& line) {
-    return line.find("\"playing\":[4") != std::string::npos;
-  });
-  if (died != trace.end())
-    EXPECT_EQ(died - trace.begin() - 1, crashed - heard.begin()) << "the frame of the crash";
-  else
-    EXPECT_EQ(crashed, heard.end()) << "a crash without a death";
+  // Each player's crash shakes their pad (for its 549 ms) in the frame after
+  // which the trace first has their ship dead; never without a death.
+  std::vector<std::string> trace = part(actual, "trace ");
+  for (int player = 0; player < c.players; ++player) {
+    std::string dead = "ships." + std::to_string(player) + ".dead";
+    auto died = std::find_if(trace.begin(), trace.end(), [&](const std::string& line) {
+      for (const auto& [name, value] : Fields(line))
+        if (name == dead) return value == "1";
+      return false;
+    });
+    std::string shaken = "[" + std::to_string(player + 1) + ",549]";
+    auto shook = std::find_if(heard.begin(), heard.end(), [&](const std::string& line) {
+      return line.find(shaken) != std::string::npos;
+    });
+    EXPECT_EQ(died == trace.end() ? heard.end() - heard.begin() : died - trace.begin() - 1,
+              shook - heard.begin())
+        << "the frame of player " << player + 1 << "'s crash";
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, GameReference, ::testing::ValuesIn(kCases),

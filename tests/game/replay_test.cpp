@@ -157,6 +157,11 @@ TEST(Replay, RecordingsReplayToTheirRecordedEnd) {
   // --input takes the recording's tick, unless --tick is given.
   EXPECT_EQ(Replay("--input " + rec).out, played.out);
   EXPECT_NE(Replay("--tick 10 --input " + rec).out, played.out);
+  // And its line-up, unless --players is given.
+  const std::string two = CAVE_SOURCE_DIR "/tests/recordings/two_players.rec";
+  const size_t npos = std::string::npos;
+  EXPECT_NE(Replay("--input " + two).out.find("Player 1: 15 Punkte\\nPlayer 2: 4 Punkte"), npos);
+  EXPECT_EQ(Replay("--players 1 --input " + two).out.find("Player 2"), npos);
 
   Result check = Replay("--check " + rec);
   EXPECT_EQ(check.exitCode, 0) << check.err;
@@ -223,6 +228,9 @@ TEST(Replay, BadCommandLinesAreRefused) {
                              "' line 1: not a cave recording (it must begin with '# cave "
                              "recording 1')"},
       {"--check " + good + " --tick 3", "--check cannot be combined with --tick"},
+      {"--check " + good + " --players 2", "--check cannot be combined with --players"},
+      {"--players 0", "--players needs 1, 2, 3 or 4, got '0'"},
+      {"--players x", "--players needs 1, 2, 3 or 4, got 'x'"},
   };
   for (const Refusal& refusal : refusals) {
     r = Replay(refusal.args);

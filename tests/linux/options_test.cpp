@@ -37,6 +37,9 @@ TEST(Options, EachOptionSetsItsField) {
   EXPECT_FALSE(o.keep);
   EXPECT_EQ(o.watch, "best");
   EXPECT_EQ(o.speed, 8);
+  EXPECT_EQ(o.players, 1);
+  ASSERT_TRUE(Parse({"--players", "4"}, &o, &problem));
+  EXPECT_EQ(o.players, 4);
   ASSERT_TRUE(Parse({"--runs"}, &o, &problem));
   EXPECT_EQ(o.action, Options::Action::kRuns);
   ASSERT_TRUE(Parse({"--watch", "w.txt", "--tick", "0", "--help"}, &o, &problem));
@@ -69,6 +72,11 @@ TEST(Options, BadCommandLinesNameTheProblem) {
       {{"--speed", "2"}, "--speed needs --watch: it sets how fast a recording is shown"},
       {{"--runs", "--watch", "b"},
        "--runs cannot be combined with --record, --watch, --tick or --speed"},
+      {{"--players", "0"}, "--players needs 1, 2, 3 or 4, got '0'"},
+      {{"--players", "x"}, "--players needs 1, 2, 3 or 4, got 'x'"},
+      {{"--players", "2", "--watch", "b"},
+       "--players cannot be combined with --watch: the recording gives the line-up"},
+      {{"--runs", "--players", "2"}, "--players cannot be combined with --runs"},
   };
   for (const auto& c : cases) {
     Options o;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "platform/hosted/display/keys/inputs.h"
 #include "platform/hosted/hosted_view.h"
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
@@ -111,6 +112,9 @@ TEST(LineUp, OnlyAWholeLineUpOfOneToFourCounts) {
   EXPECT_EQ(PlayerKey(3), 23);  // I
   EXPECT_EQ(PlayerKey(4), 72);  // the keypad's 8
   EXPECT_EQ(PlayerKey(5), kKeyUp);
+  // The displays fold each player's pad and pointers into that key.
+  for (int32_t player = 1; player <= keys::kMaxPlayers; ++player)
+    EXPECT_EQ(keys::kPlayers[player - 1].key, PlayerKey(player)) << player;
 }
 
 // The white pixels of the head-up display's frame-rate line, (10, 10) onwards.

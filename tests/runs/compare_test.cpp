@@ -20,6 +20,9 @@ TEST(Check, ScoreIsTheFirstPlayerLineOfTheLastBox) {
   };
   const Case cases[] = {
       {{"Spielstand:\n\nPlayer 1: 125 Punkte\nPlayer 2: 3 Punkte\n"}, 125, "Player 1: 125 Punkte"},
+      {{"Spielstand:\n\nPlayer 1: 12 Punkte\nPlayer 2: 30 Punkte\nPlayer 3: 30 Punkte\n"},
+       30,
+       "Player 2: 30 Punkte"},
       {{"Spielstand:\n\nPlayer 1: 0 Punkte"}, 0, "Player 1: 0 Punkte"},
       {{"Spielstand:\n\nPlayer 1: 5 Punkte\n", "Fehler Nr.1"}, -1, ""},
       {{"Player 1:  Punkte\nPlayer 1: 1x Punkte\nPlayer 1: 1234567890 Punkte\n"}, -1, ""},
@@ -41,7 +44,8 @@ TEST(Check, ScoreIsTheFirstPlayerLineOfTheLastBox) {
 TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
   const runs::Box shown{"Game Over!", "Spielstand:\n\nPlayer 1: 5 Punkte\n"};
   const runs::Box forged{"Game Over!", "Spielstand:\n\nPlayer 1: 999 Punkte\n"};
-  const runs::Replayed replayed{{shown}, 3, 3, 0}, escaped{{}, -1, 3, 0};
+  const runs::Box two{"Game Over!", "Spielstand:\n\nPlayer 1: 12 Punkte\nPlayer 2: 30 Punkte\n"};
+  const runs::Replayed replayed{{shown}, 3, 3, 0}, escaped{{}, -1, 3, 0}, played{{two}, 3, 3, 0};
   auto game = [](std::vector<runs::Box> boxes, bool ended) {
     Recording recorded;
     recorded.snapshots = {{}, {200}, {}};
@@ -54,6 +58,8 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
     std::string line;
   } cases[] = {
       {runs::Judge(game({shown}, true), replayed), "Verified: Player 1: 5 Punkte"},
+      {runs::Judge(game({two}, true), played),
+       "Verified: Player 1: 12 Punkte, Player 2: 30 Punkte"},
       {runs::Judge(game({}, true), escaped), "Verified: no score (ended after 3 snapshots)"},
       {runs::Judge(game({}, false), escaped), "Verified: no score (interrupted after 3 snapshots)"},
       {runs::Judge(game({{"\x01", "Player \x80: 7 Punkte"}}, true),
@@ -79,6 +85,26 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
                               static_cast<int>(forgedScore.snapshots)}),
             std::vector<int>({1, 999, 1, 3}));
   EXPECT_EQ(forgedScore.scoreLine, "Player 1: 999 Punkte");
+  EXPECT_EQ(
+      runs::Judge(game({two}, true), played).scores,
+      (std::vector<runs::PlayerScore>{{12, "Player 1: 12 Punkte"}, {30, "Player 2: 30 Punkte"}}));
+  // The same as the page reads it.
+  const struct {
+    runs::Verdict verdict;
+    std::string json;
+  } data[] = {
+      {runs::Judge(game({shown}, true), replayed),
+       R"({"kind":"verified","line":"Verified: Player 1: 5 Punkte","scored":true,"points":5,)"
+       R"("ended":true,"snapshots":3})"},
+      {runs::Judge(game({}, false), {{{"A\"", "\n"}}, 3, 3, 0}),
+       R"({"kind":"not verified","line":"Not verified: box 1 {\"title\":\"A\\\"\",\"text\":)"
+       R"(\"\\n\"} is not in the recording","scored":false,"points":0,"ended":false,)"
+       R"("snapshots":3})"},
+      {runs::NotARecording("line 1: empty"),
+       R"({"kind":"not a recording","line":"Not a recording: line 1: empty","scored":false,)"
+       R"("points":0,"ended":false,"snapshots":0})"},
+  };
+  for (const auto& c : data) EXPECT_EQ(runs::VerdictJson(c.verdict), c.json);
 }
 
 }  // namespace

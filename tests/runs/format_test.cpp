@@ -49,6 +49,13 @@ TEST(RecordingFormat, WritesAndReadsBack) {
   interrupted.snapshots = {{200, 1}};
   interrupted.boxes = {{"", "/\xe4"}};
   EXPECT_EQ(read, interrupted);
+
+  // Several players: their number right after the tick; one has no line.
+  game.players = 3;
+  const std::string three = runs::RecordingText(game);
+  EXPECT_EQ(three, "# cave recording 1\n# tick 4294967295\n# players 3\n" + text.substr(37));
+  ASSERT_TRUE(runs::ParseRecording(three, &read, &problem)) << problem;
+  EXPECT_EQ(read, game);
 }
 
 TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
@@ -73,6 +80,14 @@ TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
       {head + "200 +1\n", "line 3: '+1' is not a scan code 0-255"},
       {head + "200\n20", "line 4: the file ends in the middle of this line"},
       {head + "# tick 8\n", "line 3: the start tick is given on line 2 only"},
+      {head + "# players 1\n", "line 3: expected the line-up, '# players N' with N 2-4"},
+      {head + "# players 5\n", "line 3: expected the line-up, '# players N' with N 2-4"},
+      {head + "# players 02\n", "line 3: expected the line-up, '# players N' with N 2-4"},
+      {head + "# players\n", "line 3: expected the line-up, '# players N' with N 2-4"},
+      {head + "200\n# players 2\n",
+       "line 4: the line-up is given on line 3 only, right after the start tick"},
+      {head + "# players 2\n# players 2\n",
+       "line 4: the line-up is given on line 3 only, right after the start tick"},
       {head + "# box {\"title\":\"a\"}\n",
        "line 3: expected '# box {\"title\":\"...\",\"text\":\"...\"}'"},
       {head + "# box {\"title\":\"a\",\"text\":\"b\",\"title\":\"c\"}\n",

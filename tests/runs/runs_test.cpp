@@ -111,11 +111,13 @@ TEST(RunLink, BadLinksAndRecordingsAreRefusedWithTheirProblem) {
 }
 
 // Runs t = 0, 1, ... by age, with the points points(t) (-1: none), listed
-// newest first: run t is at index count - 1 - t.
-std::vector<runs::RunRank> Ranks(int count, int (*points)(int)) {
+// newest first: run t is at index count - 1 - t; of two players for an odd t
+// when `pairs`.
+std::vector<runs::RunRank> Ranks(int count, int (*points)(int), bool pairs = false) {
   std::vector<runs::RunRank> ranks;
   for (int t = count - 1; t >= 0; --t)
-    ranks.push_back({1765256130000 + t * 1000, points(t) >= 0, std::max(points(t), 0)});
+    ranks.push_back(
+        {1765256130000 + t * 1000, points(t) >= 0, std::max(points(t), 0), pairs && t % 2 ? 2 : 1});
   return ranks;
 }
 
@@ -135,6 +137,10 @@ TEST(KeptRuns, TheBestAndTheLatestAreKept) {
       {"an old best run outlives newer unscored ones",
        Ranks(23, [](int t) { return t == 0 ? 5 : -1; }),
        {1, 2}},
+      {"42 runs, the two players' all worse: each line-up keeps its best 20",
+       Ranks(
+           42, [](int t) { return t % 2 ? t : 100 + t; }, true),
+       {0, 1}},
   };
   for (const auto& c : cases) {
     std::vector<size_t> expected;
@@ -142,6 +148,9 @@ TEST(KeptRuns, TheBestAndTheLatestAreKept) {
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(runs::RunsToDrop(c.runs), expected) << c.what;
   }
+  // Ranked best first (t = 1, 3, 0), the unscored run (t = 2) not at all.
+  EXPECT_EQ(runs::BestRuns(Ranks(4, [](int t) { return t == 2 ? -1 : t % 2 * 5; })),
+            (std::vector<size_t>{2, 0, 3}));
 }
 
 }  // namespace

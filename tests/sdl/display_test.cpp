@@ -11,6 +11,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/hosted/display/sdl/sdl_display.h"
@@ -369,16 +370,20 @@ TEST_F(SdlDisplayTest, CloseRequestsAreQueuedAndFocusMovesTheForeground) {
   });
 }
 
-// Pushes a mouse button or finger event of window `window`.
-std::function<void()> Pointer(Uint32 type, Uint32 window, Uint8 button = SDL_BUTTON_LEFT) {
+// Pushes a mouse button or finger event of window `window`, at x (a
+// finger's as a fraction of the dummy driver's 1024-pixel full screen).
+std::function<void()> Pointer(Uint32 type, Uint32 window, Uint8 button = SDL_BUTTON_LEFT,
+                              int x = 0) {
   return [=] {
     SDL_Event event{};
     event.type = type;
     if (type == SDL_FINGERDOWN || type == SDL_FINGERUP) {
       event.tfinger.windowID = window;
+      event.tfinger.x = static_cast<float>(x) / 1024;
     } else {
       event.button.windowID = window;
       event.button.button = button;
+      event.button.x = x;
     }
     SDL_PushEvent(&event);
   };
@@ -386,14 +391,34 @@ std::function<void()> Pointer(Uint32 type, Uint32 window, Uint8 button = SDL_BUT
 
 // A game controller (SDL's virtual one), mouse buttons and fingers, with the
 // focus as SDL's window events tell it, in the snapshots after each step: Up
-// is 0xC8, P 0x19, Escape 0x01. The dummy driver gives no window SDL's own
-// focus, which SDL's controllers would otherwise wait for.
+// is 0xC8, P 0x19, Escape 0x01, W 0x11. The dummy driver gives no window
+// SDL's own focus, which SDL's controllers would otherwise wait for. Then
+// two players, with pads of their own GUIDs, A held.
 TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
   setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
   SdlDisplay display;
   hosted::RunProcess(display, [&] {
-    SDL_Window* shown = display.WindowOf(MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 16, 16));
+    HWND handle = MakeWindow(WS_POPUP | WS_VISIBLE, 0, 0, 16, 16);
+    SDL_Window* shown = display.WindowOf(handle);
     Uint32 ours = SDL_GetWindowID(shown);
+    SDL_Joystick* pads[3] = {};
+    auto plug = [&pads](Uint16 which) {
+      return [&pads, which] {
+        SDL_VirtualJoystickDesc desc{};
+        desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+        desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+        desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+        desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+        desc.vendor_id = 0x1209;
+        desc.product_id = which + 1;
+        pads[which] = SDL_JoystickOpen(SDL_JoystickAttachVirtualEx(&desc));
+        SDL_JoystickSetVirtualButton(pads[which], SDL_CONTROLLER_BUTTON_A, 1);
+      };
+    };
+    auto unplug = [&pads] {
+      for (int device = SDL_NumJoysticks(); device-- > 0;) SDL_JoystickDetachVirtual(device);
+      for (SDL_Joystick*& pad : pads) SDL_JoystickClose(std::exchange(pad, nullptr));
+    };
     int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
                                           SDL_CONTROLLER_BUTTON_MAX, 0);
     SDL_Joystick* pad = SDL_JoystickOpen(index);
@@ -441,6 +466,23 @@ TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
          {0x19},
          false},
         {{[&] { SDL_JoystickDetachVirtual(index); }}, {}, false},  // unplugged while held
+        // The second pad flies player 2; unplugged, each pad takes back its
+        // slot, whichever returns first; a third flies nobody. A pointer flies
+        // its zone's player, in full screen of the picture 768 wide from 128.
+        {{[&] { display.SetPlayers(2); }, plug(0)}, {0xC8}, false},
+        {{plug(1)}, {0x11, 0xC8}, false},
+        {{unplug}, {}, false},
+        {{plug(1)}, {0x11}, false},
+        {{plug(0), plug(2)}, {0x11, 0xC8}, false},
+        {{unplug, Pointer(SDL_MOUSEBUTTONDOWN, ours, 1, 7)}, {0xC8}, false},
+        {{Pointer(SDL_MOUSEBUTTONUP, ours), Pointer(SDL_MOUSEBUTTONDOWN, ours, 1, 8)},
+         {0x11},
+         false},
+        {{[&] { display.ToggleFullScreen(handle); }, Pointer(SDL_MOUSEBUTTONUP, ours),
+          Pointer(SDL_MOUSEBUTTONDOWN, ours, 1, 511)},
+         {0xC8},
+         false},
+        {{Pointer(SDL_FINGERDOWN, ours, 0, 512)}, {0x11, 0xC8}, false},
     };
     for (const auto& step : steps) {
       for (const auto& act : step.acts) act();
@@ -455,6 +497,11 @@ TEST_F(SdlDisplayTest, ControllersAndPointersCountWhileOurWindowHasTheFocus) {
     }
     EXPECT_EQ(display.Held().Pads(), 0);
     SDL_JoystickClose(pad);
+    // The zones' strips since the first picture of two players, 3 x 48 rows.
+    EXPECT_EQ(
+        std::vector<uint32_t>({FramebufferPixel(shown, 511, 767), FramebufferPixel(shown, 512, 624),
+                               FramebufferPixel(shown, 512, 623)}),
+        std::vector<uint32_t>({0xFF0000, 0x0072FF, 0}));
   });
   unsetenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS");
 }

@@ -9,7 +9,7 @@
 // a WAV file of the headless display's mix: the same bytes on every run) and
 // by frame (--sounds).
 //
-//   cave-replay [--tick N] [--input FILE] [--snapshots N] [--trace FILE]
+//   cave-replay [--tick N] [--players N] [--input FILE] [--snapshots N] [--trace FILE]
 //               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--box-shot FILE]
 //               [--fail POINT] [--desktop WxH] [--steer N:FILE] [--record FILE]
 //               [--audio FILE] [--sounds FILE]
@@ -24,13 +24,16 @@
 // pads shaken in it (player and milliseconds); then a line "end" for what is
 // heard after the last frame (while the box is read, and as the game ends).
 //
-// --input reads a plain key file (one line of scan codes per snapshot) or a
-// recording (runs/runs.h), whose start
-// tick applies unless --tick is given. --record FILE writes the run as a
-// recording.
+// --players N plays with N players (1 to 4), as cave --players does.
 //
-// --check FILE replays a recording and compares its end with the recorded
-// one: exit code 0 when they agree, 1 with the first difference on standard
+// --input reads a plain key file (one line of scan codes per snapshot) or a
+// recording (runs/runs.h), whose start tick and line-up apply unless --tick
+// and --players are given: --players 1 replays a two-player recording's
+// keys with one player. --record FILE writes the run as a recording, with
+// its line-up.
+//
+// --check FILE replays a recording, with its own line-up, and compares its
+// end with the recorded one: exit code 0 when they agree, 1 with the first difference on standard
 // error when they do not.
 //
 // --link FILE prints the fragment "#run=..." of the run link of the
@@ -97,10 +100,13 @@ const FailurePoint kFailurePoints[] = {
 struct Options {
   uint32_t tick = 0;
   bool tickGiven = false;
+  int32_t players = 1;
+  bool playersGiven = false;
   std::vector<std::vector<uint8_t>> input;
   bool inputIsRecording = false;
-  uint32_t inputTick = 0;  // the start tick of a recording given as input
-  std::string check;       // the recording to check; empty: none
+  uint32_t inputTick = 0;    // the start tick of a recording given as input
+  int32_t inputPlayers = 1;  // and its line-up
+  std::string check;         // the recording to check; empty: none
   runs::Recording checked;
   std::string record;
   long long quitAt = 1000000;
@@ -181,10 +187,16 @@ Options ParseOptions(int argc, char** argv) {
         Usage("--tick needs 0-4294967295, got '" + value + "'");
       options.tick = static_cast<uint32_t>(number);
       options.tickGiven = true;
+    } else if (option == "--players") {
+      if (!ParseNumber(value, 1, runs::kMaxPlayers, &number))
+        Usage("--players needs 1, 2, 3 or 4, got '" + value + "'");
+      options.players = static_cast<int32_t>(number);
+      options.playersGiven = true;
     } else if (option == "--input") {
       runs::Recording input = ReadInput(value, false, &options.inputIsRecording);
       options.input = std::move(input.snapshots);
       options.inputTick = input.tick;
+      options.inputPlayers = input.players;
     } else if (option == "--check") {
       bool isRecording = true;
       options.checked = ReadInput(value, true, &isRecording);
@@ -231,9 +243,11 @@ Options ParseOptions(int argc, char** argv) {
     }
   }
   if (options.inputIsRecording && !options.tickGiven) options.tick = options.inputTick;
+  if (options.inputIsRecording && !options.playersGiven) options.players = options.inputPlayers;
   if (!options.check.empty()) {
     // The recording alone decides the game that is checked.
-    for (const char* other : {"--tick", "--input", "--snapshots", "--steer", "--fail", "--record"})
+    for (const char* other :
+         {"--tick", "--players", "--input", "--snapshots", "--steer", "--fail", "--record"})
       if (std::find(given.begin(), given.end(), other) != given.end())
         Usage(std::string("--check cannot be combined with ") + other);
     options.tick = options.checked.tick;
@@ -467,9 +481,10 @@ int main(int argc, char** argv) {
     std::string problem;
     if (!options.record.empty()) {
       if (!writer.Open(options.record, &problem)) Usage(problem);
-      recorder.Record(writer, options.tick);
+      recorder.Record(writer, options.tick, options.players);
     }
-    code = hosted::RunWinMain(recorder, &recorder);
+    code =
+        hosted::RunWinMain(recorder, &recorder, runs::LineUpCommandLine(options.players).c_str());
     recorder.Finish(code);
     if (!writer.Close())
       std::fprintf(stderr, "cave-replay: could not write the recording '%s'\n",

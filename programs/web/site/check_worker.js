@@ -1,11 +1,19 @@
 // The run checker's worker, which the page starts as a module worker: it
 // starts the checker (cave-check.js, a module factory; check.cpp) and
-// answers every message {call, bytes}, in order, with what the checker's
-// text export `call` (CaveCheck: the recording's bytes in, the verdict out)
-// says for `bytes`, a Uint8Array that the page has bounded: {answer}; or
-// {failed} with why the checker could not run. Messages that come before
-// the checker is ready wait for it.
+// answers every message {link}, a run link (the page's address, or its
+// fragment "#run=..."), in order, with
+//   {answer, bytes}  the checker's answer, the verdict as data
+//                    (runs::VerdictJson), and the recording's bytes when the
+//                    link held any to watch;
+//   {failed, bytes}  why the checker could not run, and the recording's
+//                    bytes when it had read them;
+//   {unsupported}    why this browser cannot check run links.
+// The link goes through the three steps of runs/runs.h: the checker's step 1,
+// the browser's DecompressionStream bounded by the checker's limit, and the
+// checker's step 3 and check. Messages that come before the checker is ready
+// wait for it.
 import createChecker from './cave-check.js';
+import {inMemory} from './memory.js';
 
 let failure = null;  // why the checker stopped, once it has
 const checker = createChecker({
@@ -14,27 +22,58 @@ const checker = createChecker({
   },
 });
 
-// The text that the export `call` returns for `bytes`, passed to it as a
-// pointer and a length.
-function answer(program, call, bytes) {
-  const exported = program['_' + call];
-  if (!/^Cave[A-Za-z]+$/.test(call) || typeof exported !== 'function')
-    throw new Error('the checker has no ' + call);
-  const data = bytes instanceof Uint8Array ? bytes : new Uint8Array(0);
-  const at = program._malloc(data.length + 1);
-  program.HEAPU8.set(data, at);
+// The checker's answer at `at`.
+const answer = (program, at) => JSON.parse(program.UTF8ToString(at));
+
+// Step 2: the raw DEFLATE bytes `deflated` inflated, read no further than
+// `limit` bytes: {bytes}; {tooLarge} past the limit; {bad} when they do not
+// inflate.
+async function inflate(deflated, limit) {
+  const reader = new Blob([deflated]).stream()
+                     .pipeThrough(new DecompressionStream('deflate-raw')).getReader();
+  const chunks = [];
+  let size = 0;
   try {
-    return program.UTF8ToString(exported(at, data.length));
-  } finally {
-    program._free(at);
+    for (let chunk = await reader.read(); !chunk.done; chunk = await reader.read()) {
+      size += chunk.value.length;
+      if (size > limit) {
+        reader.cancel().catch(() => {});
+        return {tooLarge: true};
+      }
+      chunks.push(chunk.value);
+    }
+  } catch {
+    return {bad: true};
+  }
+  const bytes = new Uint8Array(size);
+  chunks.reduce((at, chunk) => (bytes.set(chunk, at), at + chunk.length), 0);
+  return {bytes};
+}
+
+async function check(program, link) {
+  if (typeof DecompressionStream !== 'function') return {unsupported: 'no DecompressionStream'};
+  const refused = inMemory(program, new TextEncoder().encode(link), program._CaveLinkData);
+  if (refused) return {answer: answer(program, refused)};
+  const at = program._CaveDeflated();
+  const deflated = program.HEAPU8.slice(at, at + program._CaveDeflatedLength());
+  const inflated = await inflate(deflated, program._CaveLinkLimit());
+  if (!inflated.bytes)
+    return {answer: answer(program, program._CaveInflateRefused(inflated.tooLarge ? 1 : 0))};
+  // A run that the checker read but could not replay can still be watched.
+  try {
+    const checked = inMemory(program, inflated.bytes, program._CaveCheck);
+    return {answer: answer(program, checked), bytes: inflated.bytes};
+  } catch (error) {
+    return {failed: failure ?? error.message, bytes: inflated.bytes};
   }
 }
 
 addEventListener('message', async (event) => {
-  const {call, bytes} = event.data ?? {};
+  let reply;
   try {
-    postMessage({answer: answer(await checker, String(call), bytes)});
+    reply = await check(await checker, String(event.data?.link ?? ''));
   } catch (error) {
-    postMessage({failed: failure ?? error.message});
+    reply = {failed: failure ?? error.message};
   }
+  postMessage(reply, reply.bytes ? [reply.bytes.buffer] : []);
 });

@@ -2,15 +2,13 @@
 // them listed in #runs with a Watch and a Share button each; this module alone
 // writes #runs and what it holds.
 //
-// Kept runs live in IndexedDB, as the Linux program keeps them: the best 20
-// by score and the latest 20, the rest removed. A run's score is the first
-// "Player N: P Punkte" line of its recording's last box, as the checker reads
-// it; a run without one (a game ended by Escape) counts only among the latest.
+// Kept runs live in IndexedDB, and what stays is what the Linux program
+// keeps: the runs library's keep policy and its score of a run, asked of the
+// game (game.js).
+import {bestRuns, runsToDrop, score} from './game.js';
 import {runLink} from './links.js';
 import * as words from './words.js';
 
-const kKeepBest = 20;
-const kKeepLatest = 20;
 const kListed = 5;  // the best runs the page lists
 
 const element = (id) => document.getElementById(id);
@@ -34,52 +32,40 @@ const settled = (request) => new Promise((resolve, reject) => {
   request.onerror = () => reject(request.error);
 });
 
-// The points of the recording's score line; null when it has none.
-function score(text) {
-  const boxes = text.split('\n').filter((line) => line.startsWith('# box '));
-  if (boxes.length === 0) return null;
-  let box = null;
-  try {
-    box = JSON.parse(boxes[boxes.length - 1].slice(6));
-  } catch {
-    return null;
-  }
-  const found = typeof box?.text === 'string' &&
-                box.text.match(/^Player \d+: (\d{1,9}) Punkte$/m);
-  return found ? Number(found[1]) : null;
-}
+// The runs `all` (oldest first, as IndexedDB lists them) that have a score,
+// best first, by the started game `game`.
+const best = (game, all) => bestRuns(game, all.map((run) => run.points)).map((i) => all[i]);
 
-// Best first: more points, then the earlier run.
-const best = (all) => all.filter((run) => run.points !== null)
-                          .sort((a, b) => b.points - a.points || a.id - b.id);
-
-// Keeps a finished game's recording, and drops what the policy no longer keeps.
-export async function keep(text) {
+// Keeps a finished game's recording, and drops what the policy no longer
+// keeps, by the started game `game`.
+export async function keep(game, text) {
+  const points = score(game, text);
   const store = await runs('readwrite');
-  await settled(store.add({text, points: score(text), date: Date.now()}));
+  await settled(store.add({text, points, date: Date.now()}));
   const all = await settled(store.getAll());  // oldest first
-  const kept = new Set([...best(all).slice(0, kKeepBest), ...all.slice(-kKeepLatest)]);
-  for (const run of all)
-    if (!kept.has(run)) store.delete(run.id);
+  for (const i of runsToDrop(game, all.map((run) => run.points))) store.delete(all[i].id);
 }
 
 // ---- the list
 
 // Copies the run's link, or shows it in #link to copy where the page may
-// not write to the clipboard.
-async function share(text) {
+// not write to the clipboard, or why there is none.
+async function share(game, text) {
   const field = element('link');
-  let link = '';
+  const made = await runLink(game, text);
+  let copied = false;
   try {
-    link = await runLink(text);
-    await navigator.clipboard.writeText(link);
-    field.hidden = true;
-    element('shared').hidden = false;
-  } catch (error) {
-    field.value = link || words.noLink(error.message);
-    field.hidden = false;
-    field.select();
+    if (made.link !== undefined) {
+      await navigator.clipboard.writeText(made.link);
+      copied = true;
+    }
+  } catch {
+    // The link stays in the field, to copy by hand.
   }
+  field.value = made.link ?? words.noLink(made);
+  field.hidden = copied;
+  element('shared').hidden = !copied;
+  if (!copied) field.select();
 }
 
 function button(className, label, act) {
@@ -94,10 +80,11 @@ function button(className, label, act) {
   return b;
 }
 
-// Lists the best runs; settles with a run's text as bytes when its Watch
-// button is pressed, or with null once `signal` (an AbortSignal) aborts,
-// after which Watch does nothing and a list not yet shown stays hidden.
-export async function listBest(signal) {
+// Lists the best runs, by the started game `game`; settles with a run's text
+// as bytes when its Watch button is pressed, or with null once `signal` (an
+// AbortSignal) aborts, after which Watch does nothing and a list not yet
+// shown stays hidden.
+export async function listBest(game, signal) {
   const shown = element('runs');
   const rows = element('best');
   let all = [];
@@ -109,7 +96,7 @@ export async function listBest(signal) {
   return new Promise((resolve) => {
     if (signal.aborted) return resolve(null);
     signal.addEventListener('abort', () => resolve(null), {once: true});
-    rows.replaceChildren(...best(all).slice(0, kListed).map((run) => {
+    rows.replaceChildren(...best(game, all).slice(0, kListed).map((run) => {
       const row = document.createElement('li');
       row.className = 'run';
       const date = new Date(run.date).toLocaleString([], {dateStyle: 'medium',
@@ -119,7 +106,7 @@ export async function listBest(signal) {
       points.textContent = words.points(run.points);
       row.append(points, date,
                  button('watch', 'Watch', () => resolve(new TextEncoder().encode(run.text))),
-                 button('share', 'Share', () => share(run.text)));
+                 button('share', 'Share', () => share(game, run.text)));
       return row;
     }));
     element('link').hidden = true;

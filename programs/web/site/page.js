@@ -73,7 +73,7 @@ async function chosen(game) {
   const choosing = new AbortController();
   const choice = await Promise.race([
     game.nextPress((event) => !onControl(event), choosing.signal).then(() => null),
-    listBest(choosing.signal)]);
+    listBest(game, choosing.signal)]);
   choosing.abort();
   showHint(false);
   hideVerdict();
@@ -109,7 +109,7 @@ async function run() {
       const recording = await play(game, tick);
       setPlaying(false);
       say(words.gameEnded, tick, recording);
-      await keep(recording).catch(() => {});
+      await keep(game, recording).catch(() => {});
     }
     watched = await chosen(game);
   }

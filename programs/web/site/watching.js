@@ -1,6 +1,7 @@
 // Watching a run: a recording shown on the canvas by the game (CaveWatch),
 // with its progress and the speed control in #watching, which this module
 // alone writes.
+import {watchRun} from './game.js';
 import * as words from './words.js';
 
 const kSpeeds = [1, 2, 4, 8];
@@ -29,17 +30,13 @@ export async function watch(game, bytes) {
       button.blur();
     };
   });
-  const at = game._malloc(bytes.length + 1);
-  game.HEAPU8.set(bytes, at);
   show();
   const timer = setInterval(show, 1000);
   shown.hidden = false;
   try {
-    await game.ccall('CaveWatch', 'number', ['number', 'number'], [at, bytes.length],
-                     {async: true});
+    await watchRun(game, bytes);
   } finally {
     clearInterval(timer);
     shown.hidden = true;
-    game._free(at);
   }
 }

@@ -22,9 +22,9 @@ void RecordingDisplay::SetStartTick(uint32_t tick) {
   clockRunning_ = false;
 }
 
-void RecordingDisplay::Record(runs::RecordingWriter& writer, uint32_t tick) {
+void RecordingDisplay::Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players) {
   writer_ = &writer;
-  writer.WriteHeader(tick);
+  writer.WriteHeader(tick, players);
 }
 
 // A check leaves the clock to the display it wraps, which starts at the

@@ -61,8 +61,8 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // The tick count reads `tick` until the first counter reading (see above).
   void SetStartTick(uint32_t tick);
   // Records the game into `writer`, which outlives the game; the header
-  // (with `tick`) is written at once.
-  void Record(runs::RecordingWriter& writer, uint32_t tick);
+  // (with `tick` and the line-up `players`) is written at once.
+  void Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players = 1);
   // Plays `recording`'s snapshots.
   void Play(const runs::Recording& recording, Playback playback = Playback::kWatch);
   // Plays the recording in the file `path` to watch it; false with a
@@ -129,9 +129,10 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
 };
 
 // Checks `recorded`: runs the program on `display`, whose clock starts at the
-// recording's tick (a headless display made with it), with its `hooks`, the
-// recording played with Escape after its last snapshot (Playback::kCheck),
-// and judges the replay. `replayed`, when given, learns what the game did.
+// recording's tick (a headless display made with it), with its `hooks` and
+// the recording's line-up (runs::LineUpCommandLine), the recording played with Escape after its
+// last snapshot (Playback::kCheck), and judges the replay. `replayed`, when given, learns what the
+// game did.
 runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
                     const runs::Recording& recorded, runs::Replayed* replayed = nullptr);
 

@@ -135,10 +135,9 @@ void SleepFeeding(Driver& driver, uint32_t milliseconds) {
 
 void RumblePad(Driver& driver, int32_t player, uint32_t milliseconds) {
   if (!driver.rumble || player < 1) return;
-  SDL_GameController* pad = SDL_GameControllerFromPlayerIndex(player - 1);
-  if (pad == nullptr) return;
   bool on = milliseconds > 0;
-  SDL_GameControllerRumble(pad, on ? kLowMotor : 0, on ? kHighMotor : 0, milliseconds);
+  for (SDL_GameController* pad : driver.held.PadsOf(player))
+    SDL_GameControllerRumble(pad, on ? kLowMotor : 0, on ? kHighMotor : 0, milliseconds);
 }
 
 }  // namespace sdl

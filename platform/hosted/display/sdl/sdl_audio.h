@@ -14,9 +14,9 @@
 // goes on where it was.
 //
 // Muting (M, SetMuted) fades the queued sound out over 10 ms, and back in;
-// the platform mixes as ever, so the program never learns of it. A pad
-// rumbles as the platform asks (Display::Rumble) unless rumbling is off: the
-// pad of SDL's player index n - 1 for player n.
+// the platform mixes as ever, so the program never learns of it. The pads
+// that fly a player (sdl_inputs.h) rumble as the platform asks
+// (Display::Rumble), unless rumbling is off.
 #pragma once
 
 #include <cstdint>

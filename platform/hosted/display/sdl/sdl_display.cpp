@@ -36,6 +36,7 @@ SdlDisplay::~SdlDisplay() {
 bool SdlDisplay::SetScale(int32_t scale) { return ChooseScale(*driver_, scale); }
 int32_t SdlDisplay::LargestScale() { return LargestScaleOf(*driver_); }
 void SdlDisplay::StartInFullScreen() { driver_->startFull = true; }
+void SdlDisplay::SetPlayers(int32_t players) { driver_->held.SetPlayers(players); }
 void SdlDisplay::SetMuted(bool muted) { driver_->muted = muted; }
 void SdlDisplay::SetRumble(bool rumble) { driver_->rumble = rumble; }
 

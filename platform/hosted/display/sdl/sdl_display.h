@@ -5,13 +5,13 @@
 // scale x scale; every visible top-level window an SDL window at its desktop
 // place, whose whole picture a blit to the primary surface shows at once;
 // the keyboard from SDL, with pointers, Space and game controllers folded in
-// (display/keys/inputs.h), all up while none of its windows has the focus;
-// SDL's modal message boxes, answered only by a new press; close requests as
-// WM_CLOSE; the platform's sound on SDL's audio device (sdl_audio.h), and its
-// rumbles on the players' game pads. The game never learns of the scale, nor
-// of full screen (Alt+Enter and F11 switch a window to a borderless full
-// screen and back), nor of muting (M mutes and unmutes, and never reaches the
-// keyboard snapshot).
+// for the line-up (display/keys/inputs.h), all up while none of its windows
+// has the focus; SDL's modal message boxes, answered only by a new press;
+// close requests as WM_CLOSE; the platform's sound on SDL's audio device
+// (sdl_audio.h), and its rumbles on the players' game pads. The game never
+// learns of the scale, nor of full screen (Alt+Enter and F11 switch a window
+// to a borderless full screen and back), nor of muting (M mutes and unmutes,
+// and never reaches the keyboard snapshot).
 //
 // What callers rely on:
 //   - while the player is away (a window of ours minimised, or the focus gone
@@ -59,6 +59,11 @@ class SdlDisplay final : public hosted::Display, public hosted::ProcessHooks {
   int32_t LargestScale();
   // The first window that is shown goes to full screen at once.
   void StartInFullScreen();
+  // The line-up of the game to be played, 1 to 4 players (others are one):
+  // each player's pad and pointer zone is folded into the snapshot as that
+  // player's key, and a game of several players shows the zones at its
+  // start (display/keys/inputs.h, sdl_window.h).
+  void SetPlayers(int32_t players);
   // Mutes the sound, or lets it be heard (as M does); pads rumble, or never.
   void SetMuted(bool muted);
   void SetRumble(bool rumble);

@@ -50,6 +50,7 @@ struct Driver {
   bool startFull = false;
   HWND full = nullptr;
   std::vector<uint32_t> scratch;  // for framebuffers in another pixel format
+  uint64_t zonesUntil = 0;        // SDL's ticks when the zones' strips go; 0: not shown yet
 
   // ---- events
   HeldInputs held;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/hosted/display/keys/inputs.h"
 #include "platform/hosted/display/sdl/sdl_window.h"
 #include "platform/hosted/services.h"
 
@@ -67,6 +68,18 @@ void HandleWindowEvent(Driver& driver, const SDL_WindowEvent& event) {
   }
 }
 
+// The zone of the picture in which a pointer went down: SDL gives a mouse's
+// place in the window's pixels, a finger's as a fraction of the window.
+int32_t ZoneOf(const Driver& driver, const Shown& shown, const SDL_Event& event) {
+  int width = 0, height = 0;
+  SDL_GetWindowSize(shown.window, &width, &height);
+  SDL_Rect picture = PictureArea(driver, shown, width, height);
+  int x = event.type == SDL_FINGERDOWN
+              ? static_cast<int>(event.tfinger.x * static_cast<float>(width))
+              : event.button.x;
+  return keys::PointerZone(x - picture.x, picture.w, driver.held.Players());
+}
+
 }  // namespace
 
 void PumpEvents(Driver& driver) {
@@ -88,7 +101,8 @@ void HandleEvent(Driver& driver, const SDL_Event& event) {
   uint32_t pointerWindow = 0;  // where a pointer went down
   if (event.type == SDL_MOUSEBUTTONDOWN) pointerWindow = event.button.windowID;
   if (event.type == SDL_FINGERDOWN) pointerWindow = event.tfinger.windowID;
-  driver.held.Take(event, FindSdl(driver, pointerWindow) != nullptr);
+  const Shown* shown = FindSdl(driver, pointerWindow);
+  driver.held.Take(event, shown != nullptr, shown ? ZoneOf(driver, *shown, event) : 0);
   if (event.type == SDL_WINDOWEVENT) HandleWindowEvent(driver, event.window);
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/hosted/display/keys/inputs.h"
 #include "platform/hosted/display/sdl/scaling.h"
 #include "platform/hosted/display/sdl/sdl_display.h"
 #include "platform/hosted/display/sdl/sdl_video.h"
@@ -50,6 +51,27 @@ void Place(const Driver& driver, const Shown& shown) {
   SDL_Rect place = Scaled(driver, shown.client);
   SDL_SetWindowSize(window, place.w, place.h);
   SDL_SetWindowPosition(window, place.x, place.y);
+}
+
+// The zones' strips over the bottom of the picture, shown at `scale`, while
+// a game of several players begins: from its first picture on, for
+// kZonesShownFor.
+void PaintZones(Driver& driver, SDL_Surface* surface, const SDL_Rect& picture, int32_t scale) {
+  int32_t players = driver.held.Players();
+  if (players < 2 || players > keys::kMaxPlayers) return;
+  uint64_t now = SDL_GetTicks64();
+  if (driver.zonesUntil == 0) driver.zonesUntil = now + kZonesShownFor;
+  if (now >= driver.zonesUntil) return;
+  int height = std::min(picture.h, Times(kZoneStripHeight, scale));
+  for (int32_t zone = 0; zone < players; ++zone) {
+    int left = keys::ZoneLeft(zone, picture.w, players);
+    SDL_Rect strip{picture.x + left, picture.y + picture.h - height,
+                   keys::ZoneLeft(zone + 1, picture.w, players) - left, height};
+    uint32_t colour = keys::kPlayers[zone].colour;
+    SDL_FillRect(
+        surface, &strip,
+        SDL_MapRGB(surface->format, colour >> 16 & 0xFF, colour >> 8 & 0xFF, colour & 0xFF));
+  }
 }
 
 }  // namespace
@@ -122,6 +144,21 @@ void EndMirror(Driver& driver, HWND window) {
   driver.shown.erase(it);
 }
 
+SDL_Rect PictureArea(const Driver& driver, const Shown& shown, int width, int height,
+                     int32_t* pictureScale) {
+  int32_t clientWidth = Width(shown.client);
+  int32_t clientHeight = Height(shown.client);
+  int32_t scale = driver.scale;
+  int x = 0, y = 0;
+  if (shown.handle == driver.full) {
+    scale = FitScale(width, height, clientWidth, clientHeight);
+    x = (width - Times(clientWidth, scale)) / 2;
+    y = (height - Times(clientHeight, scale)) / 2;
+  }
+  if (pictureScale != nullptr) *pictureScale = scale;
+  return {x, y, Times(clientWidth, scale), Times(clientHeight, scale)};
+}
+
 // The whole client area goes into the framebuffer, then the framebuffer is
 // shown once: the screen only ever sees complete pictures. In full screen
 // the picture is as large as fits, centred; the black around it is painted
@@ -129,22 +166,16 @@ void EndMirror(Driver& driver, HWND window) {
 void Paint(Driver& driver, Shown& shown) {
   SDL_Surface* surface = SDL_GetWindowSurface(shown.window);
   if (surface == nullptr) return;
-  int32_t width = Width(shown.client);
-  int32_t height = Height(shown.client);
-  int32_t scale = driver.scale;
-  int32_t x = 0, y = 0;
-  if (shown.handle == driver.full) {
-    scale = FitScale(surface->w, surface->h, width, height);
-    x = (surface->w - Times(width, scale)) / 2;
-    y = (surface->h - Times(height, scale)) / 2;
-  }
+  int32_t scale = 1;
+  SDL_Rect picture = PictureArea(driver, shown, surface->w, surface->h, &scale);
   bool whole = surface != shown.blackened;
   if (whole) {
     SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
     shown.blackened = surface;
   }
-  PaintScaled(hosted::Desktop(), shown.client, scale, x, y, surface, &driver.scratch);
-  SDL_Rect picture{x, y, Times(width, scale), Times(height, scale)};
+  PaintScaled(hosted::Desktop(), shown.client, scale, picture.x, picture.y, surface,
+              &driver.scratch);
+  PaintZones(driver, surface, picture, scale);
   SDL_Rect all{0, 0, surface->w, surface->h};
   if (whole || !SDL_IntersectRect(&picture, &all, &picture)) {
     SDL_UpdateWindowSurface(shown.window);

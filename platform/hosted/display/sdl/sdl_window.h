@@ -11,6 +11,11 @@
 // picture at the largest whole-number scale that fits, centred on black.
 // Switching back puts the window where it was. The hosted platform learns of
 // neither the scale nor full screen: its windows keep their logical places.
+//
+// In a game of several players, the first pictures shown, for
+// kZonesShownFor milliseconds from the first, show each player's pointer
+// zone (display/keys/inputs.h) as a strip of the player's colour along the
+// picture's bottom edge; the next picture after that covers them again.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +23,12 @@
 #include "platform/hosted/display/display.h"
 #include "platform/hosted/display/sdl/sdl_driver.h"
 
+struct SDL_Rect;
+
 namespace sdl {
+
+constexpr uint64_t kZonesShownFor = 2000;
+constexpr int32_t kZoneStripHeight = 3;  // in the desktop's pixels
 
 // The mirror of `window`, visible or not; null for none.
 Shown* FindShown(Driver& driver, HWND window);
@@ -33,6 +43,11 @@ void MirrorWindow(Driver& driver, HWND window, const hosted::TopWindow& view);
 void EndMirror(Driver& driver, HWND window);
 // Shows the client area's picture from the desktop, as it now is.
 void Paint(Driver& driver, Shown& shown);
+// Where the client area's picture is in its SDL window (or framebuffer) of
+// `width` x `height`: at the display's scale from the top-left corner, or,
+// in full screen, as large as fits, centred; and that scale.
+SDL_Rect PictureArea(const Driver& driver, const Shown& shown, int width, int height,
+                     int32_t* scale = nullptr);
 // SdlDisplay::ToggleFullScreen (sdl_display.h).
 void SwitchFullScreen(Driver& driver, HWND window);
 
