@@ -35,8 +35,8 @@ SoundState state;
 
 bool IsSound(int32_t sound) { return sound >= 0 && sound < kSounds; }
 
-// The buffer of a sound, with the volume asked for; null while there is none.
-LPDIRECTSOUNDBUFFER Buffer(int32_t sound, int32_t volume) {
+// The buffer of a sound, at the volume asked for; null while there is none.
+LPDIRECTSOUNDBUFFER Tuned(int32_t sound, int32_t volume) {
   if (!IsSound(sound) || state.buffers[sound] == nullptr) return nullptr;
   LONG wanted = std::clamp<LONG>(volume, DSBVOLUME_MIN, DSBVOLUME_MAX);
   if (wanted != state.volume[sound] && state.buffers[sound]->SetVolume(wanted) == DS_OK)
@@ -141,7 +141,7 @@ int32_t SoundInit() {
 }
 
 void SoundPlay(int32_t sound, int32_t volume) {
-  LPDIRECTSOUNDBUFFER buffer = Buffer(sound, volume);
+  LPDIRECTSOUNDBUFFER buffer = Tuned(sound, volume);
   if (buffer == nullptr) return;
   buffer->Stop();
   buffer->SetCurrentPosition(0);
@@ -151,7 +151,7 @@ void SoundPlay(int32_t sound, int32_t volume) {
 }
 
 void SoundLoop(int32_t sound, int32_t volume) {
-  LPDIRECTSOUNDBUFFER buffer = Buffer(sound, volume);
+  LPDIRECTSOUNDBUFFER buffer = Tuned(sound, volume);
   if (buffer == nullptr || state.looping[sound]) return;
   buffer->Play(0, 0, DSBPLAY_LOOPING);
   state.active[sound] = true;

@@ -178,7 +178,8 @@ void Synthesize(int32_t sound, float* work, int16_t* out) {
     const Played* notes = sound == kSoundPause    ? kPause
                           : sound == kSoundResume ? kResume
                                                   : kGameOver;
-    int32_t count = sound == kSoundGameOver ? std::size(kGameOver) : std::size(kPause);
+    auto count =
+        static_cast<int32_t>(sound == kSoundGameOver ? std::size(kGameOver) : std::size(kPause));
     for (int32_t n = 0; n < made.length; ++n) work[n] = Notes(notes, count, n);
   }
   float loudest = 0.0f;

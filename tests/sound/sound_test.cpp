@@ -130,8 +130,9 @@ TEST(SoundInit, EveryFailureLeavesTheProgramSilentAndAlone) {
 }
 
 // What the calls make of the device's buffers: a loop asked for again keeps
-// on, a stop is heard to fade out over 10 ms, a volume turns a sound down,
-// and each crash shakes its own player's pad for as long as it lasts.
+// on, a stop is heard to fade out over 10 ms, a volume turns a sound down
+// (clamped to the device's range), and each crash shakes its own player's
+// pad for as long as it lasts.
 TEST(Sounds, CallsPlayLoopStopAndShake) {
   headless::HeadlessDisplay display;
   Hearing(display, [&] {
@@ -157,6 +158,10 @@ TEST(Sounds, CallsPlayLoopStopAndShake) {
     EXPECT_EQ(Peak(heard, 0, turned), 2556);
     EXPECT_EQ(Peak(heard, turned + 220, stopped), 1282);  // -2556 at a gain of 0.501, rounded down
     SoundPlay(kSoundCrash + 2, 0);
+    SoundPlay(kSoundPause, 5000);  // volumes are clamped
+    SoundLoop(kSoundResume, -20000);
+    EXPECT_EQ(hosted::InspectSoundBuffer(kSoundPause).volume, 0);
+    EXPECT_EQ(hosted::InspectSoundBuffer(kSoundResume).volume, -10000);
   });
   ASSERT_EQ(display.Rumbles().size(), 2u);  // the crash, then the end's stop
   EXPECT_EQ(display.Rumbles()[0].player, 3);
