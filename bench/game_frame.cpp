@@ -39,26 +39,36 @@ void BM_GenerateCave(benchmark::State& state) {
 BENCHMARK(BM_GenerateCave)->Unit(benchmark::kMillisecond);
 
 // One pass of the frame loop without the wait: ships, present, clear, cave
-// copy, scroll and new strip, tint, ships drawn, head-up display.
+// copy, scroll and new strip, tint, ships drawn, head-up display; with 0 or
+// 3 ghosts beside the player's ship.
 void BM_GameFrame(benchmark::State& state) {
   RunWithProgram([&] {
     StartPacingOff();
+    // Each ghost thrusts in its first frame and never again.
+    for (int32_t ghost = 1; ghost <= state.range(0); ++ghost) {
+      Ghosts[ghost - 1] = {0, "g", 1};
+      GhostCount = ghost;
+      CreateGhost(ghost);
+    }
     uint32_t fpsStart = GetTickCount();
     int32_t frames = 0;
     for (auto _ : state) {
-      // Keep the ship flying in the middle, so every frame does a living
-      // ship's work.
-      Ship* ship = ListCurrent<Ship>(ShipList);
-      ship->y = 120.0f;
-      ship->vy = 0.0f;
-      ship->dead = 0;
+      // Keep the ships flying in the middle, so every frame does a living
+      // ship's work for each.
+      ListReset(&ShipList);
+      while (ListNext(&ShipList)) {
+        Ship* ship = ListCurrent<Ship>(ShipList);
+        ship->y = 120.0f;
+        ship->vy = 0.0f;
+        ship->dead = 0;
+      }
       KeyboardExamine();
       UpdateShips();
       PlayFrame(++frames, fpsStart);
     }
   });
 }
-BENCHMARK(BM_GameFrame)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_GameFrame)->Arg(0)->Arg(kMaxGhosts)->Unit(benchmark::kMicrosecond);
 
 // The floor: clear, cave copy, scroll by 3 pixels, present, as plain memory
 // operations on 320 x 240 x 4 bytes.

@@ -40,6 +40,7 @@ struct Ship {
   int32_t score;  // shown divided by 1000
   int32_t key;    // scan code of the thrust key
   int32_t dead;   // 0 flying, 1 crashed
+  int32_t ghost;  // 0 a player's ball; n: ghost n, flown by its recorded thrust (Ghosts)
 };
 
 struct Tint {
@@ -54,6 +55,7 @@ extern List ColumnList;
 extern Tint RockTint;           // each channel 192 ... 255, one of them 255
 extern int32_t OpenBrightness;  // 190
 extern int32_t RockBrightness;  // 255
+extern int32_t ShipUpdates;     // UpdateShips calls so far: the number of the next one, from 0
 
 constexpr int32_t kFieldWidth = 320;
 constexpr int32_t kFieldHeight = 240;
@@ -81,14 +83,16 @@ void DriftRockTint();
 // renders its shaded ball; ends the game with error 5 when the sprite cannot
 // be made.
 void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key);
-// One frame of every ship; 1 if at least one was alive when its update began.
-// The n-th ship of the list is player n, heard (runtime/sound) through its
-// thrust hum while it lives with its key down, and its crash in the frame it
-// dies.
+// One frame of every ship; 1 if at least one player's ship was alive when
+// its update began. A player's ship thrusts while its key is down, a ghost
+// when its thrust has a 1 for this call (GhostThrust); a ghost never keeps
+// the game going. The players' ships are heard (runtime/sound), the n-th of
+// them as player n: its thrust hum while it lives with its key down, and
+// its crash in the frame it dies; a ghost is silent.
 int32_t UpdateShips();
 // Stops every ship's hum: the game pauses.
 void SilenceShips();
-// Draws every ship keyed on the back buffer.
+// Draws every ship keyed on the back buffer, a crashed ghost as its mark.
 void DrawShips();
 
 // ---- line-up
@@ -102,13 +106,44 @@ int32_t LineUp(const char* commandLine);
 Colour PlayerColour(int32_t player);
 int32_t PlayerKey(int32_t player);
 
+// ---- ghosts
+// A ghost is a recorded game flown again beside the players: a ball of its
+// own colour at the head of the ship list, thrusting in its n-th UpdateShips
+// call exactly when the recorded game's ship did, so that on the recorded
+// game's cave it flies exactly as it flew. The command line hands each ghost
+// over as "--ghost POINTS:BITS": POINTS its recorded final score (as the box
+// shows it), BITS its thrust, one bit per UpdateShips call of the recorded
+// game, six to a base64url character (A-Z a-z 0-9 - _), the first call in
+// the first character's highest bit; calls past BITS do not thrust.
+constexpr int32_t kMaxGhosts = 3;
+struct Ghost {
+  int32_t points;
+  const char* thrust;  // BITS, in the command line, which lasts as long as the process
+  int32_t length;      // of BITS, in characters
+};
+extern Ghost Ghosts[kMaxGhosts];
+extern int32_t GhostCount;
+// Reads the ghosts of the command line into Ghosts, up to kMaxGhosts, in
+// their order; a "--ghost" word whose value is not POINTS:BITS (POINTS 1 to 9
+// digits, BITS base64url characters only) is left out. Returns GhostCount.
+int32_t LineUpGhosts(const char* commandLine);
+// 1 when ghost n (1 ... GhostCount) thrusts in UpdateShips call `call`; 0
+// past its thrust, and for other numbers.
+int32_t GhostThrust(int32_t ghost, int32_t call);
+// Adds ghost n's ship: a translucent ball in the ghosts' colour, with no key.
+void CreateGhost(int32_t ghost);
+// The sprite that shows `ship`: its ball, or for a crashed ghost its mark.
+int32_t ShipSprite(const Ship& ship);
+
 // ---- main sequence
 // Zeroes the game's globals, as at process load: the program's GameReset.
 void ClearGameGlobals();
 // Everything before the frame loop: tint, brightness, both lists, screen and
-// keyboard (error 1), the display, the sound (silent without it), and a ship
-// for every player that the command line lines up (LineUp): one red ship
-// steered with Up when it asks for nothing.
+// keyboard (error 1), the display, the sound (silent without it), a ship for
+// every ghost that the command line hands over (LineUpGhosts), then one for
+// every player that it lines up (LineUp): one red ship steered with Up when
+// it asks for nothing. The ghosts come first, so a player's ball is drawn
+// over them and the last ship is a player's.
 void StartGame();
 // Window (error 2), screen (error 3) and the cave.
 void OpenDisplay();
@@ -119,11 +154,11 @@ void PlayFrame(int32_t frames, uint32_t fpsStart);
 // The head-up display on the back buffer: the red frame, "FPS: " with the
 // rate measured since fpsStart over `frames` frames, the last ship's score;
 // with several ships, every ship's score in its colour, the last one's at
-// the bottom.
+// the bottom: a race's ghosts' live scores above the players'.
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);
 // The frame loop; returns when the player quits. A pause silences the ships
 // and sounds its two falling notes, the resume its rising ones.
 void RunGame();
-// Shows "Game Over!" with every ship's score, to the game over's notes, and
-// ends the program.
+// Shows "Game Over!" with every player's score, then every ghost's recorded
+// score, to the game over's notes, and ends the program.
 [[noreturn]] void ShowGameOver();

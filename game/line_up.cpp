@@ -1,5 +1,6 @@
-// The line-up: how many players the command line asks for, and what tells
-// each player's ball apart (its colour) and flies it (its key).
+// The line-up: how many players the command line asks for and which ghosts
+// it hands over, and what tells each player's ball apart (its colour) and
+// flies it (its key).
 #include <cstring>
 
 #include "game/game.h"
@@ -24,6 +25,7 @@ constexpr Player kPlayers[kMaxPlayers] = {
 };
 
 constexpr char kOption[] = "--players";
+constexpr char kGhostOption[] = "--ghost";
 
 bool Space(char c) { return c == ' ' || c == '\t'; }
 
@@ -35,14 +37,50 @@ const char* Word(const char* at, size_t* length) {
   return at;
 }
 
+bool IsWord(const char* word, size_t length, const char* option) {
+  return length == std::strlen(option) && std::strncmp(word, option, length) == 0;
+}
+
+bool Base64Url(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+         c == '_';
+}
+
+// POINTS:BITS, the value of a "--ghost" word, into `ghost`.
+bool ReadGhost(const char* value, size_t length, Ghost* ghost) {
+  size_t digits = 0;
+  int32_t points = 0;
+  while (digits < length && value[digits] >= '0' && value[digits] <= '9')
+    points = points * 10 + (value[digits++] - '0');
+  if (digits == 0 || digits > 9 || digits == length || value[digits] != ':') return false;
+  for (size_t i = digits + 1; i < length; ++i)
+    if (!Base64Url(value[i])) return false;
+  *ghost = {points, value + digits + 1, static_cast<int32_t>(length - digits - 1)};
+  return true;
+}
+
 }  // namespace
+
+int32_t LineUpGhosts(const char* commandLine) {
+  GhostCount = 0;
+  if (commandLine == nullptr) return 0;
+  size_t length = 0;
+  for (const char* word = Word(commandLine, &length); length > 0 && GhostCount < kMaxGhosts;
+       word = Word(word + length, &length)) {
+    if (!IsWord(word, length, kGhostOption)) continue;
+    word = Word(word + length, &length);
+    Ghost ghost;
+    if (ReadGhost(word, length, &ghost)) Ghosts[GhostCount++] = ghost;
+  }
+  return GhostCount;
+}
 
 int32_t LineUp(const char* commandLine) {
   if (commandLine == nullptr) return 1;
   size_t length = 0;
   for (const char* word = Word(commandLine, &length); length > 0;
        word = Word(word + length, &length)) {
-    if (length != sizeof kOption - 1 || std::strncmp(word, kOption, length) != 0) continue;
+    if (!IsWord(word, length, kOption)) continue;
     const char* value = Word(word + length, &length);
     if (length == 1 && value[0] >= '1' && value[0] < '1' + kMaxPlayers) return value[0] - '0';
     return 1;

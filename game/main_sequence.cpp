@@ -14,6 +14,9 @@ List ColumnList;
 Tint RockTint;
 int32_t OpenBrightness;
 int32_t RockBrightness;
+int32_t ShipUpdates;
+Ghost Ghosts[kMaxGhosts];
+int32_t GhostCount;
 
 void ClearGameGlobals() {
   std::memset(&ShipList, 0, sizeof ShipList);
@@ -21,6 +24,9 @@ void ClearGameGlobals() {
   RockTint = {};
   OpenBrightness = 0;
   RockBrightness = 0;
+  ShipUpdates = 0;
+  std::memset(Ghosts, 0, sizeof Ghosts);
+  GhostCount = 0;
 }
 
 namespace {
@@ -65,6 +71,18 @@ void DrawScores() {
   }
 }
 
+// Appends "<who><n>: <points> Punkte" and a line break to the string `text`.
+void AppendScore(char** text, const char* who, int32_t n, int32_t points) {
+  char* mark = StringWorkPosition;
+  StringAppend(*text);
+  StringAppend(who);
+  FormatInt(n, StringWorkPosition);
+  StringAppend(": ");
+  FormatInt(points, StringWorkPosition);
+  StringAppend(" Punkte\n");
+  StringStoreExpression(text, mark);
+}
+
 }  // namespace
 
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart) {
@@ -96,6 +114,8 @@ void StartGame() {
   if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
   OpenDisplay();
   SoundInit();
+  int32_t ghosts = LineUpGhosts(RuntimeCommandLine());
+  for (int32_t ghost = 1; ghost <= ghosts; ++ghost) CreateGhost(ghost);
   int32_t players = LineUp(RuntimeCommandLine());
   for (int32_t player = 1; player <= players; ++player)
     CreateShip(10, 1.0f, PlayerColour(player), PlayerKey(player));
@@ -170,17 +190,14 @@ void ShowGameOver() {
   int32_t n = 0;
   ListReset(&ShipList);
   while (ListNext(&ShipList)) {
-    n = n + 1;
     const Ship& ship = *ListCurrent<Ship>(ShipList);
-    char* mark = StringWorkPosition;
-    StringAppend(text);
-    StringAppend("Player ");
-    FormatInt(n, StringWorkPosition);
-    StringAppend(": ");
-    FormatInt(ship.score / 1000, StringWorkPosition);
-    StringAppend(" Punkte\n");
-    StringStoreExpression(&text, mark);
+    if (ship.ghost != 0) continue;
+    n = n + 1;
+    AppendScore(&text, "Player ", n, ship.score / 1000);
   }
+  // A ghost's score is the one its game ended with, wherever the race ended.
+  for (int32_t ghost = 1; ghost <= GhostCount; ++ghost)
+    AppendScore(&text, "Ghost ", ghost, Ghosts[ghost - 1].points);
   SoundPlay(kSoundGameOver, 0);
   ShowMessage("Game Over!", text, 0);
   StringRelease(text);

@@ -35,6 +35,15 @@ int32_t PlayerSound(int32_t first, int32_t player) {
 // The thrust hum sounds while a live ball's key is down.
 bool Hums(const Ship& ship, int32_t down) { return down != 0 && ship.dead == 0; }
 
+// The player whose sounds `ship` makes, counting the players' ships met so
+// far in `players`: the n-th player's ship is player n. A ghost is no player
+// and silent: none (0).
+int32_t Voice(const Ship& ship, int32_t* players) {
+  if (ship.ghost != 0) return 0;
+  *players = *players + 1;
+  return *players;
+}
+
 // One ring's brightness: a component scaled by s, kept as a float and then
 // rounded.
 int32_t Shade(uint32_t component, float s) {
@@ -66,6 +75,7 @@ void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key) {
   ship->colour = colour;
   ship->gravity = gravity;
   ship->key = key;
+  ship->ghost = 0;
 
   if (SpriteCreate(sprite, 2 * radius, 2 * radius) == nullptr) FailWithError(5);
   DrawingStart(SpriteOutput(sprite));
@@ -83,12 +93,14 @@ void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key) {
 
 int32_t UpdateShips() {
   int32_t alive = 0;
-  int32_t player = 0;
+  int32_t players = 0;
+  const int32_t call = ShipUpdates;
+  ShipUpdates = call + 1;
   ListReset(&ShipList);
   while (ListNext(&ShipList)) {
     Ship& ship = *CurrentShip();
-    player = player + 1;
-    int32_t down = KeyDown(ship.key);
+    int32_t down = ship.ghost != 0 ? GhostThrust(ship.ghost, call) : KeyDown(ship.key);
+    const int32_t voice = Voice(ship, &players);
     if (ship.dead == 1) {
       ship.x = ship.x - kScrollSpeed;
       continue;
@@ -106,11 +118,11 @@ int32_t UpdateShips() {
       if (column->top > line || column->bottom < line) ship.dead = 1;
     }
     if (Hums(ship, down))
-      SoundLoop(PlayerSound(kSoundHum, player), 0);
+      SoundLoop(PlayerSound(kSoundHum, voice), 0);
     else
-      SoundStop(PlayerSound(kSoundHum, player));
-    if (ship.dead == 1) SoundPlay(PlayerSound(kSoundCrash, player), 0);
-    alive = 1;
+      SoundStop(PlayerSound(kSoundHum, voice));
+    if (ship.dead == 1) SoundPlay(PlayerSound(kSoundCrash, voice), 0);
+    if (ship.ghost == 0) alive = 1;
   }
   return alive;
 }
@@ -124,6 +136,6 @@ void DrawShips() {
   ListReset(&ShipList);
   while (ListNext(&ShipList)) {
     const Ship& ship = *CurrentShip();
-    SpriteDisplayKeyed(ship.sprite, RoundToInt(ship.x), RoundToInt(ship.y));
+    SpriteDisplayKeyed(ShipSprite(ship), RoundToInt(ship.x), RoundToInt(ship.y));
   }
 }

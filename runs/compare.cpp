@@ -18,6 +18,38 @@ std::string Printable(std::string_view text) {
   return text.size() > kLongest ? line + "..." : line;
 }
 
+// The "<who>N: P Punkte" lines of the game's last box, in order.
+std::vector<PlayerScore> ScoreLines(const Recording& recording, std::string_view who) {
+  std::vector<PlayerScore> scores;
+  if (recording.boxes.empty()) return scores;
+  const std::string& text = recording.boxes.back().text;
+  constexpr std::string_view kPoints = " Punkte";
+  for (size_t start = 0; start < text.size();) {
+    size_t end = std::min(text.find('\n', start), text.size());
+    std::string_view candidate(text.data() + start, end - start);
+    start = end + 1;
+    size_t colon = candidate.find(": ");
+    if (!candidate.starts_with(who) || !candidate.ends_with(kPoints) ||
+        colon == std::string_view::npos)
+      continue;
+    std::string_view number =
+        candidate.substr(colon + 2, candidate.size() - kPoints.size() - colon - 2);
+    if (number.empty() || number.size() > 9 ||
+        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
+      continue;
+    scores.push_back({std::atoi(std::string(number).c_str()), std::string(candidate)});
+  }
+  return scores;
+}
+
+// How the best player's points compare with a ghost's.
+std::string Against(int points, const PlayerScore& ghost, std::string_view whose) {
+  const char* how = points > ghost.points   ? "beating "
+                    : points < ghost.points ? "behind "
+                                            : "level with ";
+  return how + std::string(whose) + " " + std::to_string(ghost.points);
+}
+
 }  // namespace
 
 std::string FirstDifference(const Recording& recorded, const Replayed& replayed) {
@@ -48,28 +80,13 @@ std::string FirstDifference(const Recording& recorded, const Replayed& replayed)
 }
 
 // The game's last box lists "Player N: P Punkte" per player, in the order
-// of the line-up.
+// of the line-up, then a race's "Ghost N: P Punkte".
 std::vector<PlayerScore> Scores(const Recording& recording) {
-  std::vector<PlayerScore> scores;
-  if (recording.boxes.empty()) return scores;
-  const std::string& text = recording.boxes.back().text;
-  constexpr std::string_view kPlayer = "Player ", kPoints = " Punkte";
-  for (size_t start = 0; start < text.size();) {
-    size_t end = std::min(text.find('\n', start), text.size());
-    std::string_view candidate(text.data() + start, end - start);
-    start = end + 1;
-    size_t colon = candidate.find(": ");
-    if (!candidate.starts_with(kPlayer) || !candidate.ends_with(kPoints) ||
-        colon == std::string_view::npos)
-      continue;
-    std::string_view number =
-        candidate.substr(colon + 2, candidate.size() - kPoints.size() - colon - 2);
-    if (number.empty() || number.size() > 9 ||
-        !std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; }))
-      continue;
-    scores.push_back({std::atoi(std::string(number).c_str()), std::string(candidate)});
-  }
-  return scores;
+  return ScoreLines(recording, "Player ");
+}
+
+std::vector<PlayerScore> GhostScores(const Recording& recording) {
+  return ScoreLines(recording, "Ghost ");
 }
 
 bool Score(const Recording& recording, int* points, std::string* line) {
@@ -88,6 +105,7 @@ Verdict Judge(const Recording& recorded, const Replayed& replayed) {
   verdict.kind = verdict.detail.empty() ? Verdict::Kind::kVerified : Verdict::Kind::kNotVerified;
   verdict.scored = Score(recorded, &verdict.points, &verdict.scoreLine);
   verdict.scores = Scores(recorded);
+  verdict.ghosts = GhostScores(recorded);
   verdict.ended = recorded.ended;
   verdict.snapshots = recorded.snapshots.size();
   return verdict;
@@ -113,6 +131,11 @@ std::string VerdictLine(const Verdict& verdict) {
     std::string scores;
     for (const PlayerScore& score : verdict.scores)
       scores += (scores.empty() ? "" : ", ") + score.line;
+    for (size_t n = 0; n < verdict.ghosts.size(); ++n)
+      scores +=
+          ", " + Against(verdict.points, verdict.ghosts[n],
+                         verdict.ghosts.size() == 1 ? std::string("the ghost's")
+                                                    : "ghost " + std::to_string(n + 1) + "'s");
     return "Verified: " + Printable(scores);
   }
   // A game left with Escape shows no score; nor does one that was interrupted.

@@ -10,6 +10,7 @@ namespace {
 using internal::kBox;
 using internal::kExit;
 using internal::kFormat;
+using internal::kGhost;
 using internal::kPlayers;
 using internal::kTick;
 using internal::kVersion;
@@ -123,6 +124,31 @@ class BoxReader {
   size_t at_ = 0;
 };
 
+// Whether `line` is a line of a race's ghost: '#' and a digit.
+bool IsGhostLine(std::string_view line) {
+  return line.size() >= 2 && line[0] == kGhost && line[1] >= '0' && line[1] <= '9';
+}
+
+// A line of a race's ghost, "#N LINE", appended to ghost N's text; false
+// with a problem. The race's header comes before, its snapshots after.
+bool GhostLine(std::string_view line, Recording* recording, std::string* problem) {
+  const size_t ghosts = recording->ghosts.size();
+  const int ghost = line[1] - '0';
+  const std::string_view rest = line.substr(2);
+  if (ghost < 1 || ghost > kMaxGhosts || !(rest.empty() || rest[0] == ' ')) {
+    *problem = "expected a ghost's line, '#N LINE' with N 1-" + std::to_string(kMaxGhosts);
+  } else if (!recording->snapshots.empty() || !recording->boxes.empty() || recording->ended) {
+    *problem = "a ghost's line after the race's first snapshot";
+  } else if (static_cast<size_t>(ghost) != ghosts && static_cast<size_t>(ghost) != ghosts + 1) {
+    *problem = "ghost " + std::to_string(ghost) + "'s lines out of order: ghost 1's come first";
+  } else {
+    if (static_cast<size_t>(ghost) > ghosts) recording->ghosts.emplace_back();
+    recording->ghosts.back().append(rest.substr(rest.empty() ? 0 : 1)).append("\n");
+    return true;
+  }
+  return false;
+}
+
 std::string Line(int number, const std::string& problem) {
   return "line " + std::to_string(number) + ": " + problem;
 }
@@ -210,6 +236,14 @@ bool ParseRecording(std::string_view text, Recording* recording, std::string* pr
         return false;
       }
       recording->players = players[0] - '0';
+      continue;
+    }
+    if (IsGhostLine(line)) {
+      std::string wrong;
+      if (!GhostLine(line, recording, &wrong)) {
+        *problem = Line(number, wrong);
+        return false;
+      }
       continue;
     }
     if (part == Part::kEnded && (!StartsWith(line, "#") || keyword == "box" || keyword == "exit")) {

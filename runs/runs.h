@@ -20,7 +20,21 @@
 // The first line names the format and its version, the second the start
 // tick; a game of several players says how many on the third (every
 // player's key is in the snapshots; a recording without the line is one
-// player's, and one player's never has it); then come the snapshots, then one `# box` line per
+// player's, and one player's never has it). A race (a game flown beside the
+// ghosts of recorded games) then holds each ghost's whole recording, every
+// line of ghost n's prefixed with "#n " (n from 1 to kMaxGhosts, ghost 1's
+// lines first), so that it replays exactly; a reader that knows nothing of
+// ghosts takes those lines for comments. The prefix is kept that short for
+// run links: with a longer one, a race's link would be longer than the links
+// of its games together.
+//
+//   #1 # cave recording 1
+//   #1 # tick 123456
+//   #1 200
+//   #1 # box {"title":"Game Over!","text":"Spielstand:\n\nPlayer 1: 5 Punkte\n"}
+//   #1 # exit 0
+//
+// Then come the snapshots, then one `# box` line per
 // message box shown (JSON, as cave-replay prints boxes), then `# exit` with the exit code. A
 // recording of a game that was interrupted simply stops after its last
 // snapshot, or box, perhaps with a comment that says why (`# signal
@@ -95,12 +109,14 @@ struct Box {
   bool operator==(const Box&) const = default;
 };
 
-// How many players a game may have.
+// How many players a game may have, and how many ghosts a race.
 constexpr int32_t kMaxPlayers = 4;
+constexpr int32_t kMaxGhosts = 3;
 
 struct Recording {
   uint32_t tick = 0;
   int32_t players = 1;                          // the line-up, 1 to kMaxPlayers
+  std::vector<std::string> ghosts;              // a race's: each ghost's recording, as text
   std::vector<std::vector<uint8_t>> snapshots;  // the scan codes down, per snapshot
   std::vector<Box> boxes;
   bool ended = false;  // the game's end is recorded (`# exit`); false for an interrupted game
@@ -128,8 +144,10 @@ bool ReadRecording(const std::string& path, Recording* recording, std::string* p
 
 // The lines of a recording, each with its newline. The header names the
 // line-up only for several players (`players` outside 2 to kMaxPlayers is
-// one player).
-std::string HeaderLines(uint32_t tick, int32_t players = 1);
+// one player), and holds a race's `ghosts`' recordings (each a text of whole
+// lines; those past kMaxGhosts are left out).
+std::string HeaderLines(uint32_t tick, int32_t players = 1,
+                        const std::vector<std::string>& ghosts = {});
 std::string SnapshotLine(const uint8_t state[256]);  // the keys with bit 7 set
 std::string BoxLine(const Box& box);
 std::string ExitLine(int exitCode);
@@ -172,7 +190,7 @@ class RecordingWriter {
   bool Empty() const { return files_.empty() && !keepText_; }
 
   // ---- the lines, in the order of the format
-  void WriteHeader(uint32_t tick, int32_t players = 1);
+  void WriteHeader(uint32_t tick, int32_t players = 1, const std::vector<std::string>& ghosts = {});
   void WriteSnapshot(const uint8_t state[256]);  // the keys with bit 7 set
   void WriteBox(const Box& box);
   void WriteExit(int exitCode);
@@ -234,6 +252,10 @@ std::vector<PlayerScore> Scores(const Recording& recording);
 // The score of a recorded game, which ranks it: the best of Scores (the
 // first of equals), and its P; false when it has none.
 bool Score(const Recording& recording, int* points, std::string* line);
+// A race's ghosts' scores: the "Ghost N: P Punkte" lines of its last box,
+// which lists every ghost after the players with the score its own game
+// ended with.
+std::vector<PlayerScore> GhostScores(const Recording& recording);
 
 // What a check found: the run verified, not verified (`detail`: the first
 // difference), or no recording at all (`detail`: what is wrong with the
@@ -246,6 +268,7 @@ struct Verdict {
   int points = 0;       // the best player's
   std::string scoreLine;
   std::vector<PlayerScore> scores;  // every player's (Scores)
+  std::vector<PlayerScore> ghosts;  // a race's ghosts' (GhostScores)
   bool ended = false;               // its end is recorded
   size_t snapshots = 0;             // the recording's
 };
@@ -256,7 +279,11 @@ Verdict Judge(const Recording& recorded, const Replayed& replayed);
 Verdict NotARecording(std::string problem);
 // The verdict as one line of printable ASCII, as the page says it: "Verified:
 // Player 1: 323 Punkte" (with several players every score: "Verified:
-// Player 1: 12 Punkte, Player 2: 30 Punkte"), "Verified: no score (ended after 29 snapshots)" (or
+// Player 1: 12 Punkte, Player 2: 30 Punkte"; a race compares the best
+// player's points with each ghost's: "Verified: Player 1: 341 Punkte, beating
+// the ghost's 323", or "behind", or "level with"; with several ghosts
+// "..., beating ghost 1's 323, behind ghost 2's 400"), "Verified: no score
+// (ended after 29 snapshots)" (or
 // "interrupted after"), "Not verified: box 2 {...} was not shown", "Not a
 // recording: line 3: ..."; bytes of the untrusted text outside ASCII's
 // printable range become '?', and a detail past 200 characters is cut ("...").

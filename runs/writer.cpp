@@ -1,5 +1,6 @@
 // Writing recordings: their lines, and the writer that hands each line to
 // its files and its memory as it is written.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <utility>
@@ -23,11 +24,18 @@ std::string KeysLine(const std::vector<uint8_t>& keys) {
 }  // namespace
 
 // One player's recording has no line-up line: it stays as it always was.
-std::string HeaderLines(uint32_t tick, int32_t players) {
+std::string HeaderLines(uint32_t tick, int32_t players, const std::vector<std::string>& ghosts) {
   std::string lines = std::string(internal::kFormat) + std::string(internal::kVersion) + "\n" +
                       std::string(internal::kTick) + std::to_string(tick) + "\n";
   if (players >= 2 && players <= kMaxPlayers)
     lines += std::string(internal::kPlayers) + std::to_string(players) + "\n";
+  for (size_t n = 0; n < ghosts.size() && n < kMaxGhosts; ++n) {
+    const std::string prefix = internal::kGhost + std::to_string(n + 1) + " ";
+    for (size_t start = 0, end; start < ghosts[n].size(); start = end + 1) {
+      end = std::min(ghosts[n].find('\n', start), ghosts[n].size());
+      lines += prefix + ghosts[n].substr(start, end - start) + "\n";
+    }
+  }
   return lines;
 }
 
@@ -55,7 +63,7 @@ std::string SignalLine(std::string_view signalName) {
 }
 
 std::string RecordingText(const Recording& recording) {
-  std::string text = HeaderLines(recording.tick, recording.players);
+  std::string text = HeaderLines(recording.tick, recording.players, recording.ghosts);
   for (const std::vector<uint8_t>& keys : recording.snapshots) text += KeysLine(keys);
   for (const Box& box : recording.boxes) text += BoxLine(box);
   if (recording.ended) text += ExitLine(recording.exitCode);
@@ -122,8 +130,9 @@ void RecordingWriter::Add(std::FILE* file, const std::string& path) {
 
 void RecordingWriter::KeepText() { keepText_ = true; }
 
-void RecordingWriter::WriteHeader(uint32_t tick, int32_t players) {
-  Write(HeaderLines(tick, players));
+void RecordingWriter::WriteHeader(uint32_t tick, int32_t players,
+                                  const std::vector<std::string>& ghosts) {
+  Write(HeaderLines(tick, players, ghosts));
 }
 
 void RecordingWriter::WriteSnapshot(const uint8_t state[256]) {

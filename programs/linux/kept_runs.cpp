@@ -79,12 +79,17 @@ std::string Length(size_t snapshots) {
   return std::to_string(seconds / 60) + ":" + (secondsText.size() < 2 ? "0" : "") + secondsText;
 }
 
-// "  2 players: 12, 30" after a run of several players; nothing for one.
+// "  2 players: 12, 30" after a run of several players, "  race against
+// 323" after a race; nothing for one player's game.
 std::string LineUp(const KeptRun& run) {
-  if (run.players <= 1) return "";
-  std::string text = "  " + std::to_string(run.players) + " players";
-  for (size_t i = 0; i < run.scores.size(); ++i)
-    text += (i == 0 ? ": " : ", ") + std::to_string(run.scores[i]);
+  std::string text;
+  auto list = [&text](const std::string& what, const char* before, const std::vector<int>& points) {
+    text += "  " + what;
+    for (size_t i = 0; i < points.size(); ++i)
+      text += (i == 0 ? before : ", ") + std::to_string(points[i]);
+  };
+  if (run.players > 1) list(std::to_string(run.players) + " players", ": ", run.scores);
+  if (!run.ghosts.empty()) list("race against", " ", run.ghosts);
   return text;
 }
 
@@ -130,6 +135,8 @@ std::vector<KeptRun> ReadRuns(const std::string& folder) {
       if (read.players > 1)
         for (const runs::PlayerScore& score : runs::Scores(read))
           run.scores.push_back(score.points);
+      for (const runs::PlayerScore& score : runs::GhostScores(read))
+        run.ghosts.push_back(score.points);
       run.snapshots = read.snapshots.size();
     }
     files.push_back(std::move(run));

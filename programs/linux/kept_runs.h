@@ -28,6 +28,7 @@ struct KeptRun {
   int points = 0;                // the best player's
   int32_t players = 1;           // its line-up
   std::vector<int> scores = {};  // every player's points, with several players
+  std::vector<int> ghosts = {};  // a race's ghosts' points
   size_t snapshots = 0;
   int64_t started = 0;  // seconds since 1970 (UTC), from the name
 };
@@ -64,7 +65,8 @@ std::FILE* CreateRun(const std::string& folder, int64_t millisecondsSince1970, s
 // The table that cave --runs prints, with a header line: rank, points (the
 // best player's), date and time (local time), length (m:ss of the snapshots
 // at the game's frame rate) and file name, after which a run of several
-// players says how many and every player's points ("  2 players: 12, 30");
+// players says how many and every player's points ("  2 players: 12, 30"),
+// and a race its ghosts' points ("  race against 323, 157");
 // the files that are not runs last, without rank, each
 // with what it is ("foreign: ..." or "unreadable: ...").
 std::string RunsTable(const std::vector<KeptRun>& runs);

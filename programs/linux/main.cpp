@@ -12,9 +12,12 @@
 // as the web page says it; a run that does not verify is shown all the same.
 // The line-up (--players, or a watched recording's own) reaches the game as
 // its command line, "--players N", as the genuine program's does; the SDL
-// display learns it too, to fold each player's pad and pointers.
-// Whether the sound is muted comes from the settings (settings.h) or --mute,
-// and a change made with M is kept there when the game ends.
+// display learns it too, to fold each player's pad and pointers. A race's
+// ghosts (--race) are made on the headless display before any window opens
+// and reach the game on its command line too (runs/race/race.h); the race
+// is played on their cave, and recorded and kept with them. Whether the sound
+// is muted comes from the settings (settings.h) or --mute, and a change made
+// with M is kept there when the game ends.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -30,6 +33,7 @@
 #include "programs/linux/kept_runs.h"
 #include "programs/linux/options.h"
 #include "programs/linux/settings.h"
+#include "runs/race/race.h"
 #include "runs/runs.h"
 
 namespace {
@@ -51,9 +55,10 @@ int ListRuns() {
   return 0;
 }
 
-// The recording that --watch names: a file that exists, a run link, a kept
-// run (best, last, a rank), or else a file; false with a one-line problem.
-bool FindWatched(const std::string& which, runs::Recording* watched, std::string* problem) {
+// The recording that --watch or --race names: a file that exists, a run
+// link, a kept run (best, last, a rank), or else a file; false with a
+// one-line problem.
+bool FindRun(const std::string& which, runs::Recording* watched, std::string* problem) {
   struct stat status;
   bool exists = stat(which.c_str(), &status) == 0;
   std::string path = which;
@@ -114,7 +119,24 @@ int main(int argc, char** argv) {
   if (options.action == program::Options::Action::kRuns) return ListRuns();
   // What is watched is read before any window opens.
   runs::Recording watched;
-  if (!options.watch.empty() && !FindWatched(options.watch, &watched, &problem)) {
+  if (!options.watch.empty() && !FindRun(options.watch, &watched, &problem)) {
+    std::fprintf(stderr, "cave: %s\n", problem.c_str());
+    return 2;
+  }
+  std::vector<race::Ghost> ghosts(options.races.size());
+  for (size_t n = 0; n < ghosts.size(); ++n) {
+    runs::Recording raced;
+    if (!FindRun(options.races[n], &raced, &problem)) {
+      std::fprintf(stderr, "cave: %s\n", problem.c_str());
+      return 2;
+    }
+    if (!race::MakeGhost(raced, &ghosts[n], &problem)) {
+      std::fprintf(stderr, "cave: ghost %zu '%s' %s\n", n + 1, options.races[n].c_str(),
+                   problem.c_str());
+      return 2;
+    }
+  }
+  if (!race::Together(ghosts, &problem)) {
     std::fprintf(stderr, "cave: %s\n", problem.c_str());
     return 2;
   }
@@ -138,8 +160,10 @@ int main(int argc, char** argv) {
   if (!options.watch.empty()) {
     // One process at a time: the check has ended before the game is shown.
     headless::HeadlessDisplay checker(watched.tick);
-    std::printf("%s\n", runs::VerdictLine(recording::Check(checker, &checker, watched)).c_str());
+    std::printf("%s\n", runs::VerdictLine(race::Check(checker, &checker, watched)).c_str());
     std::fflush(stdout);
+    // A watched race is shown with its ghosts, when they can be made.
+    if (!race::RaceGhosts(watched, &ghosts, &problem)) ghosts.clear();
   }
   // The SDL display is the process's hooks as well: it asks for the end on a
   // signal.
@@ -164,13 +188,16 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cave: %s\n", problem.c_str());
       return 2;
     }
-    // A game without --tick keeps the tick count that it would have started with.
-    uint32_t tick = options.tickGiven ? options.tick : shown.TickCount();
-    if (options.tickGiven || !files.Empty()) shown.SetStartTick(tick);
-    if (!files.Empty()) shown.Record(files, tick, players);
+    // A game without --tick keeps the tick count that it would have started
+    // with; a race has its ghosts'.
+    uint32_t tick = !ghosts.empty()     ? ghosts[0].tick
+                    : options.tickGiven ? options.tick
+                                        : shown.TickCount();
+    if (options.tickGiven || !ghosts.empty() || !files.Empty()) shown.SetStartTick(tick);
+    if (!files.Empty()) shown.Record(files, tick, players, race::GhostTexts(ghosts));
   }
 
-  int code = hosted::RunWinMain(shown, &shown, runs::LineUpCommandLine(players).c_str());
+  int code = hosted::RunWinMain(shown, &shown, race::CommandLine(players, ghosts).c_str());
   if (display.Muted() != muted && !settings.empty() &&
       !program::WriteMuted(settings, display.Muted(), &problem))
     std::fprintf(stderr, "cave: %s\n", problem.c_str());

@@ -54,7 +54,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       continue;
     }
     if (option != "--scale" && option != "--tick" && option != "--record" && option != "--watch" &&
-        option != "--speed" && option != "--players") {
+        option != "--speed" && option != "--players" && option != "--race") {
       *problem = "unknown option '" + option + "'";
       return false;
     }
@@ -95,9 +95,25 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
     } else if (value.empty()) {
       *problem = option + " needs a file name";
       return false;
+    } else if (option == "--race") {
+      options->races.push_back(value);
     } else {
       (option == "--record" ? options->record : options->watch) = value;
     }
+  }
+  if (options->races.size() > static_cast<size_t>(runs::kMaxGhosts)) {
+    *problem = "--race is given at most " + std::to_string(runs::kMaxGhosts) + " times";
+    return false;
+  }
+  // A race is played by one player, on its ghosts' cave.
+  const char* other = playersGiven                                ? "--players"
+                      : options->tickGiven                        ? "--tick"
+                      : !options->watch.empty()                   ? "--watch"
+                      : options->action == Options::Action::kRuns ? "--runs"
+                                                                  : nullptr;
+  if (!options->races.empty() && other != nullptr) {
+    *problem = std::string("--race cannot be combined with ") + other;
+    return false;
   }
   if (!options->watch.empty() && !options->record.empty()) {
     *problem = "--record and --watch cannot be combined";
@@ -127,6 +143,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
 std::string Usage() {
   return "usage: cave [--scale N] [--fullscreen] [--players N] [--mute] [--no-rumble]\n"
          "            [--tick N] [--record FILE] [--no-keep]\n"
+         "       cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --race WHAT...\n"
+         "            [--record FILE] [--no-keep]\n"
          "       cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --watch WHAT [--speed N]\n"
          "       cave --runs | --help | --version\n"
          "\n"
@@ -166,6 +184,10 @@ std::string Usage() {
          "                    best, last (the latest) or N (its rank in --runs); a file\n"
          "                    of that name wins (--watch ./best always means the file)\n"
          "  --speed N         show the watched game N times as fast: 1, 2, 4 or 8\n"
+         "  --race WHAT       race the ghost of a recorded game (WHAT as for --watch), on\n"
+         "                    its cave: it flies beside you, translucent, as it flew;\n"
+         "                    up to 3 ghosts of one cave, each a game of one player that\n"
+         "                    ended in its box; the race is recorded and kept with them\n"
          "  --help            show this text\n"
          "  --version         show the version\n"
          "\n"

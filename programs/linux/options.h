@@ -4,6 +4,8 @@
 //
 //   cave [--scale N] [--fullscreen] [--players N] [--mute] [--no-rumble] [--tick N]
 //        [--record FILE] [--no-keep]
+//   cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --race WHAT... [--record FILE]
+//        [--no-keep]
 //   cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --watch WHAT [--speed N]
 //   cave --runs | --help | --version
 //
@@ -13,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace program {
 
@@ -29,7 +32,8 @@ struct Options {
   std::string record;  // the file to record the game into; empty: none
   bool keep = true;    // keep the game among the kept runs (kept_runs.h)
   std::string watch;   // what to show: a file, a run link, best, last or a rank; empty: none
-  int speed = 1;       // how many times as fast a watched game runs: 1, 2, 4 or 8
+  std::vector<std::string> races;  // whose ghosts to race (as `watch`), up to 3
+  int speed = 1;                   // how many times as fast a watched game runs: 1, 2, 4 or 8
 };
 
 // Reads argv[1 ...]; false with a one-line `problem` when the command line is

@@ -2,17 +2,22 @@
 // CavePlay for every game, and the web display is installed, wrapped in the
 // recording display so that the page can offer the game as a recording,
 // while WinMain runs as a hosted process. CaveWatch shows a recording again
-// the same way, the recording display playing it back. The page's rules of a
-// run (its score, which kept runs stay, a run link's fragment) are the runs
-// library's, through the exports at the end.
+// the same way, the recording display playing it back. The line-up reaches
+// the game as its command line ("--players N"), as on every platform. The
+// page's rules of a run (its players and scores, which kept runs stay, a run
+// link's fragment) are the runs library's, and the players' keys and colours
+// the display's, through the exports at the end.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/hosted/display/keys/inputs.h"
+#include "platform/hosted/display/keys/keys.h"
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/display/web/web_display.h"
 #include "platform/hosted/process.h"
@@ -23,17 +28,26 @@ namespace {
 std::string lastRecording;                       // the recording of the game played last
 recording::RecordingDisplay* watched = nullptr;  // while CaveWatch runs
 std::string answer;                              // the last text export's answer
+int32_t run[3 + runs::kMaxPlayers];              // CaveRun's answer
 
 std::string_view Bytes(const char* text, size_t length) {
   return {text, text != nullptr ? length : 0};
 }
 
-// The page's kept runs, oldest first, with their points (-1: no score).
-std::vector<runs::RunRank> Ranks(const int32_t* points, size_t count) {
+// The page's kept runs, oldest first, each its points (-1: no score) and its
+// line-up.
+std::vector<runs::RunRank> Ranks(const int32_t* kept, size_t count) {
   std::vector<runs::RunRank> ranks;
-  for (size_t i = 0; points != nullptr && i < count; ++i)
-    ranks.push_back({static_cast<int64_t>(i), points[i] >= 0, points[i] >= 0 ? points[i] : 0});
+  for (size_t i = 0; kept != nullptr && i < count; ++i) {
+    int32_t points = kept[2 * i], players = kept[2 * i + 1];
+    ranks.push_back({static_cast<int64_t>(i), points >= 0, points >= 0 ? points : 0, players});
+  }
   return ranks;
+}
+
+// The line-up `players`, or one player for a number outside 1 to kMaxPlayers.
+int32_t LineUp(int32_t players) {
+  return players >= 1 && players <= runs::kMaxPlayers ? players : 1;
 }
 
 // Writes `indices` over the first numbers at `points`, whence they came.
@@ -44,19 +58,22 @@ size_t Ranked(const std::vector<size_t>& indices, int32_t* points) {
 
 }  // namespace
 
-// Runs the program once with the tick count starting at `startTick`, and
-// records it; returns its exit code. The page calls it through Asyncify
-// (ccall with async), so it returns a promise there, settled when the program
-// has ended. The web display holds the tick count at `startTick` until the
-// game first reads the counter, so the recording's tick is the game's.
-extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick) {
+// Runs the program once with the tick count starting at `startTick` and
+// `players` players (1 to 4; any other number is one), and records it;
+// returns its exit code. The page calls it through Asyncify (ccall with
+// async), so it returns a promise there, settled when the program has ended.
+// The web display holds the tick count at `startTick` until the game first
+// reads the counter, so the recording's tick is the game's.
+extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick, int32_t players) {
+  players = LineUp(players);
   web::WebDisplay display(startTick);
+  display.SetPlayers(players);
   recording::RecordingDisplay shown(display);
   lastRecording.clear();
   runs::RecordingWriter writer;
   writer.KeepText();
-  shown.Record(writer, startTick);
-  int code = hosted::RunWinMain(shown, &shown);
+  shown.Record(writer, startTick, players);
+  int code = hosted::RunWinMain(shown, &shown, runs::LineUpCommandLine(players).c_str());
   shown.Finish(code);
   lastRecording = writer.Text();
   return code;
@@ -66,10 +83,11 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick) {
 // before the first game has ended.
 extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveRecording() { return lastRecording.c_str(); }
 
-// Shows the recording in the `length` bytes at `text` on the page, at the
-// game's own pace, the player's Escape still ending it and the digit keys 1,
-// 2, 4 and 8 setting the speed; returns the exit code, or -1 at once when the
-// text is not a recording. Called through Asyncify, as CavePlay.
+// Shows the recording in the `length` bytes at `text` on the page, with its
+// line-up, at the game's own pace, the player's Escape still ending it and
+// the digit keys 1, 2, 4 and 8 setting the speed; returns the exit code, or
+// -1 at once when the text is not a recording. Called through Asyncify, as
+// CavePlay.
 extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatch(const char* text, size_t length) {
   runs::Recording played;
   std::string problem;
@@ -78,7 +96,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatch(const char* text, size_t length) {
   recording::RecordingDisplay shown(display);
   shown.Play(played);
   watched = &shown;
-  int code = hosted::RunWinMain(shown, &shown);
+  int code = hosted::RunWinMain(shown, &shown, runs::LineUpCommandLine(played.players).c_str());
   watched = nullptr;
   return code;
 }
@@ -103,29 +121,52 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatchSpeed(int speed) {
 
 // ---- the rules of a run (runs/runs.h), for the page
 
-// The points of the score line of the recording in the `length` bytes at
-// `text` (runs::Score); -1 when it has none, or is no recording.
-extern "C" EMSCRIPTEN_KEEPALIVE int CaveScore(const char* text, size_t length) {
+// The recording in the `length` bytes at `text` as the page keeps it, as
+// numbers that last until the next call: its line-up, the points of its
+// score (runs::Score; -1 when it has none, or is no recording), how many
+// players' points follow, and every player's (runs::Scores; no more than
+// runs::kMaxPlayers).
+extern "C" EMSCRIPTEN_KEEPALIVE const int32_t* CaveRun(const char* text, size_t length) {
   runs::Recording recording;
   std::string problem, line;
-  int points = -1;
-  if (!runs::ParseRecording(Bytes(text, length), &recording, &problem) ||
-      !runs::Score(recording, &points, &line))
-    return -1;
-  return points;
+  int points = 0;
+  bool read = runs::ParseRecording(Bytes(text, length), &recording, &problem);
+  std::vector<runs::PlayerScore> scores;
+  if (read) scores = runs::Scores(recording);
+  run[0] = read ? recording.players : 1;
+  run[1] = read && runs::Score(recording, &points, &line) ? points : -1;
+  run[2] = static_cast<int32_t>(std::min<size_t>(scores.size(), runs::kMaxPlayers));
+  for (int32_t i = 0; i < run[2]; ++i) run[3 + i] = scores[i].points;
+  return run;
 }
 
-// The page's kept runs are the `count` numbers at `points`, each run's
-// points (-1: no score), oldest first. Writes the indices of the runs that
-// the keep policy drops (runs::RunsToDrop), ascending, over the first of
-// them, and returns how many it wrote.
-extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveRunsToDrop(int32_t* points, size_t count) {
-  return Ranked(runs::RunsToDrop(Ranks(points, count)), points);
+// The page's kept runs are the `count` pairs of numbers at `kept`, each
+// run's points (-1: no score) and its line-up, oldest first. Writes the
+// indices of the runs that the keep policy drops (runs::RunsToDrop),
+// ascending, over the first of the numbers, and returns how many it wrote.
+extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveRunsToDrop(int32_t* kept, size_t count) {
+  return Ranked(runs::RunsToDrop(Ranks(kept, count)), kept);
 }
 // The same with the indices of the runs with a score, best first
-// (runs::BestRuns).
-extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveBestRuns(int32_t* points, size_t count) {
-  return Ranked(runs::BestRuns(Ranks(points, count)), points);
+// (runs::BestRuns: by the best player's points, whatever the line-up).
+extern "C" EMSCRIPTEN_KEEPALIVE size_t CaveBestRuns(int32_t* kept, size_t count) {
+  return Ranked(runs::BestRuns(Ranks(kept, count)), kept);
+}
+
+// The thrust key of player `player` (1 first), as the KeyboardEvent.code
+// that names it, and the colour of the player's ball, 0xRRGGBB
+// (keys::kPlayers), for the page's words and colours; "" and -1 for a number
+// that is no player's.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* CavePlayerKey(int32_t player) {
+  if (player < 1 || player > keys::kMaxPlayers) return "";
+  for (const keys::Key& key : keys::KeyTable())
+    if (key.scanCode == keys::kPlayers[player - 1].key && key.domCode != nullptr)
+      return key.domCode;
+  return "";
+}
+extern "C" EMSCRIPTEN_KEEPALIVE int32_t CavePlayerColour(int32_t player) {
+  if (player < 1 || player > keys::kMaxPlayers) return -1;
+  return static_cast<int32_t>(keys::kPlayers[player - 1].colour);
 }
 
 // Why the recording in the `length` bytes at `text` cannot go into a run

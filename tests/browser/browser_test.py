@@ -36,6 +36,7 @@ CHROMIUM = shutil.which('chromium') or '/usr/bin/chromium'
 CHROMEDRIVER = shutil.which('chromedriver') or '/usr/bin/chromedriver'
 WIDTH, HEIGHT = 320, 240
 RED = (255, 0, 0)
+BLUE = (0, 114, 255)  # player 2's ball
 # Where the head-up display writes: the frame rate at the top left, the
 # score at the bottom right (with room for more digits).
 HUD_TEXT = [(10, 10, 120, 22), (270, 190, 320, 202)]
@@ -153,6 +154,19 @@ class Browser:
             options.add_argument(argument)
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
         self.driver.set_page_load_timeout(30)
+        self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument',
+                                    {'source': PAGE_PROBE})
+
+    def new_tab(self):
+        """Goes on in a new tab, the old one closed, without what was set for
+        it but the test's eyes: Chromium's emulated touch screen gives a tab's
+        later pages no touches once two fingers have touched one."""
+        old = self.driver.current_window_handle
+        self.driver.switch_to.new_window('tab')
+        new = self.driver.current_window_handle
+        self.driver.switch_to.window(old)
+        self.driver.close()
+        self.driver.switch_to.window(new)
         self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument',
                                     {'source': PAGE_PROBE})
 
@@ -297,6 +311,28 @@ class PageTest(BrowserTest):
         self.assertIn('ended', b.status())
         self.assertFalse(b.run("return document.getElementById('box').open"))
         self.assertNotIn(50, recorded_keys(b.recording()), 'M (scan code 50) was recorded')
+
+    def test_line_up_refused_chosen_and_kept(self):
+        # A bad ?players plays one player, and the hint says so; the choice is
+        # locked during a game; 4 chosen after it stands in the address and,
+        # kept, for the page opened without it: each player's key named.
+        b = self.browser
+        hint = ("const h = document.getElementById('how').textContent;"
+                "return h && [h, document.querySelector('#players button').disabled]")
+        b.open('?players=7')
+        self.addCleanup(b.run, "localStorage.removeItem('cave-players')")
+        self.first_picture()
+        self.assertEqual(b.wait(hint, 'the hint'), [
+            'players=7 is no line-up of 1 to 4: one player \u00b7 Hold Up or Space to rise'
+            ' \u00b7 P pauses \u00b7 Esc ends', True])
+        b.press(Keys.ESCAPE, 0.1)
+        b.wait("return !document.getElementById('status').hidden", 'the end of the game')
+        b.run("document.querySelectorAll('#players button')[3].click()")
+        self.assertEqual(b.run('return location.search'), '?players=4')
+        b.open()
+        self.assertEqual(b.wait(hint, 'the hint'), [
+            'Hold to rise \u00b7 \u25cf Player 1: Up \u00b7 \u25cf Player 2: W \u00b7 \u25cf Player 3: I'
+            ' \u00b7 \u25cf Player 4: keypad 8 \u00b7 P pauses \u00b7 Esc ends', True])
 
     def ball_moves(self, upwards, rows=5, timeout=1.5):
         """Whether the ball comes to be `rows` higher (or lower) than the
@@ -449,32 +485,35 @@ class DeviceTest(BrowserTest):
     def setUpClass(cls):
         super().setUpClass()
         cls.phone(390, 844)
-        cls.browser.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled',
-                                           {'enabled': True, 'maxTouchPoints': 5})
 
     @classmethod
     def phone(cls, width, height):
         cls.browser.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', {
             'width': width, 'height': height, 'deviceScaleFactor': 3, 'mobile': True})
+        cls.browser.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled',
+                                           {'enabled': True, 'maxTouchPoints': 5})
 
     def shot(self, name):
         if os.environ.get('CAVE_SHOTS'):
             self.browser.driver.get_screenshot_as_file(
                 os.path.join(os.environ['CAVE_SHOTS'], name + '.png'))
 
-    def touch(self, *points):
+    def touch(self, *points, end=False):
+        """Fingers down at `points` (each an (x, y), the same finger at the
+        same place in the list), or those lifted with `end` (all without)."""
         self.browser.driver.execute_cdp_cmd('Input.dispatchTouchEvent', {
-            'type': 'touchStart' if points else 'touchEnd',
-            'touchPoints': [{'x': x, 'y': y} for x, y in points]})
+            'type': 'touchStart' if points and not end else 'touchEnd',
+            'touchPoints': [{'x': x, 'y': y, 'id': i} for i, (x, y) in enumerate(points)]})
 
     def test_layout_upright_and_sideways(self):
         # The canvas at the largest whole scale (3 and 4 device pixels a game
         # pixel), the controls clear of it.
-        for width, height, size, name in [(844, 390, [426.66, 320], 'sideways'),
-                                          (390, 844, [320, 240], 'upright')]:
+        # Sideways with two players, upright with the line-up's choice.
+        for width, height, size, name, players in [(844, 390, [426.66, 320], 'sideways', 2),
+                                                   (390, 844, [320, 240], 'upright', 1)]:
             with self.subTest(name):
                 self.phone(width, height)
-                self.browser.open('?tick=4242')
+                self.browser.open('?tick=4242&players=%d' % players)
                 self.first_picture()
                 screen, *controls = self.browser.run(
                     "return ['screen', 'pause', 'fullscreen'].map((id) =>"
@@ -508,35 +547,80 @@ class DeviceTest(BrowserTest):
         self.touch()
         b.wait("return document.getElementById('status').hidden", 'the next game')
 
+    def test_two_players_by_zones_sideways(self):
+        # Sideways, the canvas is 1280 device pixels wide: its halves' strips
+        # at the start, until the box; a finger on the last device pixel of
+        # the left half flies player 1 (Up), one on the first of the right
+        # half player 2 (W), alone and both at once.
+        b = self.browser
+        b.new_tab()
+        self.phone(844, 390)
+        b.open('?tick=4242&players=2')
+        self.first_picture()
+        strips = b.canvas()
+        left = b.run("return document.getElementById('screen').getBoundingClientRect().left")
+        fingers = [(left + 639.5 / 3, 200), (left + 640.5 / 3, 200)]
+        for points, end in [(fingers[:1], False), (fingers, False), (fingers[:1], True), ([], True)]:
+            self.touch(*points, end=end)
+            time.sleep(0.15)
+        self.assertEqual([{strips.pixel(x, y) for x in xs for y in range(237, 240)}
+                          for xs in [range(160), range(160, 320)]], [{RED}, {BLUE}])
+        # This run alone is kept, to be listed.
+        b.driver.execute_async_script("indexedDB.deleteDatabase('cave').onsuccess = arguments[0]")
+        b.wait(self.BOX_OPEN, 'the message box', 30)
+        self.assertNotIn(BLUE, [b.canvas().pixel(x, 238) for x in range(160, 320)])
+        text = b.run("return document.getElementById('box-text').textContent")
+        self.touch((422, 200))
+        self.touch()
+        b.wait(self.ENDED, 'the end')
+        recording = b.recording()
+        held = [line for line in recording.splitlines()[3:] if not line.startswith('#')]
+        self.assertEqual(recording.splitlines()[2], '# players 2')
+        self.assertEqual([k for i, k in enumerate(held) if i == 0 or held[i - 1] != k],
+                         ['', '200', '17 200', '17', ''])
+        checked = subprocess.run([REPLAY, '--check', '/dev/stdin'], input=recording,
+                                 capture_output=True, text=True)
+        self.assertEqual(checked.returncode, 0, checked.stderr)
+        scores = [line.split(': ')[1].split()[0] for line in text.splitlines()[2:]]
+        rows = b.wait("const p = document.querySelectorAll('#runs .points');"
+                      "return p.length && [...p].map((e) => e.textContent)", 'the list')
+        self.assertEqual(rows, ['2 players: %s points' % ', '.join(scores)])
+
     def gamepad(self):
-        """A gamepad in the standard mapping on the pages opened from now on;
-        returns press(button, value), which sets one of its buttons."""
+        """Two gamepads in the standard mapping, of index 0 and 1, on the pages
+        opened from now on (pads[k].connected = false unplugs one); returns
+        press(button, value, pad=0), which sets one of a pad's buttons."""
         b = self.browser
         b.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
-            window.pad = Array.from({length: 17}, () => ({pressed: false, value: 0}));
-            navigator.getGamepads = () => [{index: 0, connected: true, mapping: 'standard',
-                                            buttons: window.pad}];
+            window.pads = [0, 1].map((index) => ({index, connected: true, mapping: 'standard',
+                buttons: Array.from({length: 17}, () => ({pressed: false, value: 0}))}));
+            navigator.getGamepads = () => pads.map((pad) => (pad.connected ? pad : null));
             addEventListener('load', () => dispatchEvent(new Event('gamepadconnected')));"""})
-        return lambda i, value: b.run('pad[%d] = {pressed: %s > 0, value: %s}' % (i, value, value))
+        return lambda i, value, pad=0: b.run('pads[%d].buttons[%d] = {pressed: %s > 0, value: %s}'
+                                             % (pad, i, value, value))
 
     def test_gamepad(self):
         b = self.browser
         press = self.gamepad()
         # A button held, then let go; Back (Escape) ends the game with its box,
         # which the held Back does not answer, but a new press of Start does.
-        for button, value, keys in [(0, 1, {0xC8, 0x01}), (12, 1, {0xC8, 0x01}),
-                                    (7, 0.75, {0xC8, 0x01}), (6, 0.25, {0x01})]:
-            with self.subTest(button=button, value=value):
-                b.open('?tick=4242')
+        # With two players, the pad of index 1 flies player 2 (W), pad 0
+        # unplugged; its Back and Start count as well.
+        for players, pad, button, value, keys in [
+                (1, 0, 0, 1, {0xC8, 0x01}), (1, 0, 12, 1, {0xC8, 0x01}),
+                (1, 0, 7, 0.75, {0xC8, 0x01}), (1, 0, 6, 0.25, {0x01}), (2, 1, 0, 1, {0x11, 0x01})]:
+            with self.subTest(players=players, button=button, value=value):
+                b.open('?tick=4242&players=%d' % players)
+                b.run('pads[0].connected = %s' % ('true' if pad == 0 else 'false'))
                 self.first_picture()
                 for pressed, value, wait in [(button, value, 0.2), (button, 0, 0), (8, 1, 0)]:
-                    press(pressed, value)
+                    press(pressed, value, pad)
                     time.sleep(wait)
                 b.wait(self.BOX_OPEN, 'the message box')
                 time.sleep(0.3)
                 self.assertTrue(b.run(self.BOX_OPEN))
-                press(8, 0)
-                press(9, 1)
+                press(8, 0, pad)
+                press(9, 1, pad)
                 b.wait(self.ENDED, 'the end')
                 self.assertEqual(recorded_keys(b.recording()), keys)
 
@@ -629,6 +713,8 @@ class RunsTest(BrowserTest):
                 ('pause', kept('pause.rec'), 'Verified: Player 1: 157 Punkte'),
                 ('played', kept('played.rec'), 'Verified: Player 1: 0 Punkte'),
                 ('escape', kept('escape.rec'), 'Verified: no score (ended after 29 snapshots)'),
+                ('two players', kept('two_players.rec'),
+                 'Verified: Player 1: 15 Punkte, Player 2: 4 Punkte'),
                 ('snapshot changed', kept('steered.rec', flip(1000)),
                  'Not verified: the game ended after snapshot 1056, the recording has 2117'),
                 ('score forged', kept('steered.rec', forge),
@@ -649,6 +735,12 @@ class RunsTest(BrowserTest):
                 self.assertEqual(said, expected)
                 if name == 'steered':
                     self.assertLess(ms, 2000)
+        # The last run watched is the two players' run, with its line-up.
+        self.verdict(kept('two_players.rec'))
+        self.browser.wait(DeviceTest.BOX_OPEN, 'the watched message box', 30)
+        self.assertEqual(self.browser.run(
+            "return document.getElementById('box-text').textContent"),
+            'Spielstand:\n\nPlayer 1: 15 Punkte\nPlayer 2: 4 Punkte\n')
 
     def test_kept_run_watched_and_shared(self):
         b = self.browser

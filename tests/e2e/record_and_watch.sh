@@ -11,7 +11,9 @@
 # pressed in the game played, mutes it, is remembered in the settings and
 # never reaches the recording. Two players on Up and W held in turns fly both
 # balls: the recording has both keys, its box both scores, it replays with its
-# line-up, and cave --runs lists its players.
+# line-up, and cave --runs lists its players. A race against the game played,
+# lost at once, shows the ghost's score in its box, and is kept as a race that
+# checks.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -139,6 +141,15 @@ xdotool keydown Escape sleep 0.15 keyup Escape
 wait_cave_exit 10
 [[ "$exit_code" == 0 ]] || fail "exit code $exit_code after Escape in --watch, expected 0"
 window_named "Game Over!" >/dev/null && fail "a message box appeared after Escape"
+
+start_cave "$cave" --race "$rec"
+box_picture "$work_dir/race.png"
+answer_box
+race=$(grep -lx '#1 # tick 7' "$kept_runs"/*.rec)
+points=$(sed 's/Player 1: \([0-9]*\) Punkte/\1/' <<<"$score")
+grep -qF "Ghost 1: $points Punkte" "$race" && "$replay" --check "$race" >/dev/null &&
+  "$cave" --runs | grep -qF "${race##*/}  race against $points" ||
+  fail "the race against $points is not kept as one: $("$cave" --runs | grep -F "${race##*/}")"
 
 two="$work_dir/two.rec"
 start_cave "$cave" --players 2 --tick 9 --record "$two"

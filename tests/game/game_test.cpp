@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "platform/hosted/display/headless/headless.h"
+#include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/hosted_view.h"
+#include "runs/race/race.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list_view.h"
 #include "runtime/screen/screen_view.h"
@@ -281,6 +284,108 @@ TEST(Game, EveryStartupFailureShowsItsNumber) {
     EXPECT_EQ(display.MessageBoxes()[0].title, "ERROR");
     EXPECT_EQ(display.MessageBoxes()[0].text, c.text);
     EXPECT_EQ(display.Snapshots(), 0);
+  }
+}
+
+// What the game holds after each of its UpdateShips calls (ShipUpdates),
+// noted at the snapshot or the box that follows the call.
+struct ByCall {
+  std::vector<std::vector<Ship>> ships;
+  std::vector<std::vector<CaveColumn>> columns;
+  std::vector<headless::MessageBoxRecord> boxes;
+  std::vector<int16_t> heard;  // Race: every sample, and each pad shaken (player:ms@snapshot)
+  std::string rumbles;
+  void Watch(headless::HeadlessDisplay& display) {
+    auto note = [this] {
+      if (static_cast<size_t>(ShipUpdates) <= ships.size()) return;
+      ships.push_back(Ships());
+      columns.push_back(Columns());
+    };
+    display.onSnapshot = [note](int) { note(); };
+    display.onMessageBox = [this, note](const headless::MessageBoxRecord& box) {
+      note();
+      boxes.push_back(box);
+    };
+  }
+};
+
+// What a ship's flight is: where, how fast, its score and whether it crashed.
+std::vector<float> Flown(const Ship& ship) {
+  return {ship.x, ship.y, ship.vy, static_cast<float>(ship.score), static_cast<float>(ship.dead)};
+}
+
+// Two players with `ghosts`, or none: player 1 flies by the autopilot,
+// player 2 (W) by `thrust`, a ghost's, so that it lives as long; both pause
+// from snapshot 41 to 60.
+ByCall Race(uint32_t tick, const std::vector<bool>& thrust,
+            const std::vector<race::Ghost>& ghosts) {
+  ByCall run;
+  headless::HeadlessDisplay display(tick);
+  run.Watch(display);
+  display.SetKeyScript([&](int k, uint8_t state[256]) {
+    const Frame player1{{Ships()[ghosts.size()]}, Columns(), RockTint};
+    for (uint8_t code : Autopilot(k, player1)) state[code] = 0x80;
+    const size_t call = static_cast<size_t>(ShipUpdates);
+    if (call < thrust.size() && thrust[call]) state[PlayerKey(2)] = 0x80;
+    if (k == 40 || k == 59) state[kKeyP] = 0x80;
+  });
+  display.KeepSound();
+  hosted::RunWinMain(display, &display, race::CommandLine(2, ghosts).c_str());
+  run.heard = display.Heard();
+  for (const headless::RumbleRecord& r : display.Rumbles())
+    run.rumbles += std::to_string(r.player) + ":" + std::to_string(r.milliseconds) + "@" +
+                   std::to_string(r.snapshot) + " ";
+  return run;
+}
+
+// Every kept recording that ends in its box, raced twice at once by players
+// who pause: each ghost flies exactly as the recorded game's ship flew,
+// after each UpdateShips call, whatever pauses either game had, and never
+// by the keyboard; and the players' ships, the cave, the sound and the pads'
+// rumbles are those of the same players without ghosts: a ghost is silent.
+TEST(Race, GhostsFlyAsTheyFlewAndChangeNothingOfThePlayersGame) {
+  for (const char* name : {"played", "pause", "steered"}) {
+    runs::Recording recorded;
+    std::string problem;
+    ASSERT_TRUE(runs::ReadRecording(
+        CAVE_SOURCE_DIR "/tests/recordings/" + std::string(name) + ".rec", &recorded, &problem))
+        << problem;
+    race::Ghost ghost;
+    ASSERT_TRUE(race::MakeGhost(recorded, &ghost, &problem)) << problem;
+    ByCall alone;
+    headless::HeadlessDisplay display(recorded.tick);
+    alone.Watch(display);
+    recording::Check(display, &display, recorded);
+
+    ByCall raced = Race(recorded.tick, ghost.thrust, {ghost, ghost});
+    ByCall plain = Race(recorded.tick, ghost.thrust, {});
+    ASSERT_GE(raced.ships.size(), alone.ships.size()) << name;
+    for (size_t n = 0; n < alone.ships.size(); ++n)
+      for (size_t g = 0; g < 2; ++g)
+        ASSERT_EQ(Flown(raced.ships[n][g]), Flown(alone.ships[n][0])) << name << " call " << n;
+    ASSERT_EQ(raced.ships.size(), plain.ships.size()) << name;
+    for (size_t n = 0; n < plain.ships.size(); ++n) {
+      for (size_t player = 0; player < 2; ++player)
+        ASSERT_EQ(Flown(raced.ships[n][2 + player]), Flown(plain.ships[n][player]))
+            << name << " " << n;
+      ASSERT_EQ(raced.columns[n].size(), plain.columns[n].size());
+      ASSERT_EQ(std::memcmp(raced.columns[n].data(), plain.columns[n].data(),
+                            plain.columns[n].size() * sizeof(CaveColumn)),
+                0)
+          << name << " " << n;
+    }
+    ASSERT_EQ(plain.boxes.size(), 1u);
+    ASSERT_EQ(raced.boxes.size(), 1u);
+    const std::string points = std::to_string(runs::Scores(recorded)[0].points) + " Punkte\n";
+    EXPECT_EQ(raced.boxes[0].text,
+              plain.boxes[0].text + "Ghost 1: " + points + "Ghost 2: " + points)
+        << name;
+    EXPECT_EQ(raced.heard, plain.heard) << name;
+    EXPECT_EQ(raced.rumbles, plain.rumbles) << name;
+    // Both players' crashes are heard and shake their pads, so what is
+    // compared is no silence.
+    EXPECT_NE(plain.rumbles.find("1:549@"), std::string::npos) << name;
+    EXPECT_NE(plain.rumbles.find("2:549@"), std::string::npos) << name;
   }
 }
 

@@ -196,11 +196,46 @@ TEST(Replay, RecordingsReplayToTheirRecordedEnd) {
   }
 }
 
+// A race of the steered recording, steered beyond the ghost's last snapshot:
+// the box lists the ghost's recorded score, and the race checks; a race
+// whose ghost was tampered with does not.
+TEST(Replay, ARaceIsRecordedWithItsGhostAndChecks) {
+  const std::string ghost = CAVE_SOURCE_DIR "/tests/recordings/steered.rec";
+  const std::string rec = Temp("race.rec"), keys = Temp("keys.txt"), bad = Temp("bad.rec");
+  Result r = Replay("--race " + ghost + " --steer 2200:" + keys + " --record " + rec);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\\nPlayer 1: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find(" Punkte\\nGhost 1: 323 Punkte\\n\"}"), std::string::npos) << r.out;
+  Result check = Replay("--check " + rec);
+  EXPECT_EQ(check.exitCode, 0) << check.err;
+  EXPECT_EQ(check.out, r.out);
+  // A player who falls at once ends the race where the game alone ends.
+  EXPECT_EQ(Replay("--race " + ghost).out,
+            "{\"box\":{\"title\":\"Game Over!\",\"text\":\"Spielstand:\\n\\nPlayer 1: 0 "
+            "Punkte\\nGhost 1: 323 Punkte\\n\"},\"snapshot\":28}\n"
+            "{\"exit\":0,\"snapshots\":28}\n");
+  std::string text = Slurp(rec);
+  Write(bad, text.replace(text.find("#1 200\n"), 7, "#1 1\n"));
+  check = Replay("--check " + bad);
+  EXPECT_EQ(check.exitCode, 1);
+  EXPECT_EQ(check.err,
+            "cave-replay: '" + bad +
+                "' does not replay as recorded: ghost 1 does not replay as recorded: the "
+                "game ended after snapshot 2, the recording has 2117\n");
+}
+
 TEST(Replay, BadCommandLinesAreRefused) {
   std::string bad = Temp("bad.txt"), badRecording = Temp("bad.rec"), good = Temp("good.rec");
   Write(bad, "200\n256\n");
   Write(badRecording, "# cave recording 1\n# tick 1\n\n200\n# box {}\n");
   Write(good, "# cave recording 1\n# tick 1\n");
+  auto kept = [](const char* name) {
+    return std::string(CAVE_SOURCE_DIR "/tests/recordings/") + name + ".rec";
+  };
+  const std::string notAGhost = "; a ghost is one player's game that ended in its box";
+  const std::string forged = Temp("forged.rec");
+  std::string played = Slurp(kept("played"));
+  Write(forged, played.replace(played.find("1: 0 P"), 4, "1: 9"));
   const char* cases[] = {"--bogus 1",       "--tick",
                          "--tick abc",      "--tick -1",
                          "--desktop 0x768", "--desktop 1024",
@@ -231,6 +266,22 @@ TEST(Replay, BadCommandLinesAreRefused) {
       {"--check " + good + " --players 2", "--check cannot be combined with --players"},
       {"--players 0", "--players needs 1, 2, 3 or 4, got '0'"},
       {"--players x", "--players needs 1, 2, 3 or 4, got 'x'"},
+      {"--race " + kept("escape"), "ghost 1 '" + kept("escape") + "' ended by Escape" + notAGhost},
+      {"--race " + kept("two_players"),
+       "ghost 1 '" + kept("two_players") + "' is a game of 2 players" + notAGhost},
+      {"--race " + kept("race"), "ghost 1 '" + kept("race") + "' is a race" + notAGhost},
+      {"--race " + good, "ghost 1 '" + good + "' was interrupted" + notAGhost},
+      {"--race " + kept("steered") + " --race " + kept("pause"),
+       "ghosts of different caves: ghost 1's tick is 11, ghost 2's 21"},
+      {"--race " + kept("played") + " --race " + forged,
+       "ghost 2 '" + forged +
+           "' does not replay as recorded: box 1: recorded {\"title\":\"Game Over!\",\"text\":"
+           "\"Spielstand:\\n\\nPlayer 1: 9 Punkte\\n\"}, replayed {\"title\":\"Game Over!\","
+           "\"text\":\"Spielstand:\\n\\nPlayer 1: 0 Punkte\\n\"}"},
+      {"--race " + kept("played") + " --tick 3", "--race cannot be combined with --tick"},
+      {"--race " + bad, "'" + bad +
+                            "' line 1: not a cave recording (it must begin with '# cave "
+                            "recording 1')"},
   };
   for (const Refusal& refusal : refusals) {
     r = Replay(refusal.args);

@@ -40,6 +40,8 @@ TEST(Options, EachOptionSetsItsField) {
   EXPECT_EQ(o.players, 1);
   ASSERT_TRUE(Parse({"--players", "4"}, &o, &problem));
   EXPECT_EQ(o.players, 4);
+  ASSERT_TRUE(Parse({"--race", "best", "--race", "r.rec", "--record", "x"}, &o, &problem));
+  EXPECT_EQ(o.races, (std::vector<std::string>{"best", "r.rec"}));
   ASSERT_TRUE(Parse({"--runs"}, &o, &problem));
   EXPECT_EQ(o.action, Options::Action::kRuns);
   ASSERT_TRUE(Parse({"--watch", "w.txt", "--tick", "0", "--help"}, &o, &problem));
@@ -77,6 +79,12 @@ TEST(Options, BadCommandLinesNameTheProblem) {
       {{"--players", "2", "--watch", "b"},
        "--players cannot be combined with --watch: the recording gives the line-up"},
       {{"--runs", "--players", "2"}, "--players cannot be combined with --runs"},
+      {{"--race", "1", "--race", "2", "--race", "3", "--race", "4"},
+       "--race is given at most 3 times"},
+      {{"--race", "1", "--players", "1"}, "--race cannot be combined with --players"},
+      {{"--race", "1", "--tick", "1"}, "--race cannot be combined with --tick"},
+      {{"--watch", "1", "--race", "1"}, "--race cannot be combined with --watch"},
+      {{"--race", ""}, "--race needs a file name"},
   };
   for (const auto& c : cases) {
     Options o;

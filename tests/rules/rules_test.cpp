@@ -31,7 +31,7 @@ void Cave(int index, float top, float bottom) {
 
 Ship& AddShip(float x, float y, int32_t dead) {
   Ship* ship = static_cast<Ship*>(ListRecord(ListAdd(&ShipList)));
-  *ship = Ship{x, y, 0.0f, 0.0f, 1.0f, 0.16f, 10.0f, 10, Rgb(255, 0, 0), 0, kKeyUp, dead};
+  *ship = Ship{x, y, 0.0f, 0.0f, 1.0f, 0.16f, 10.0f, 10, Rgb(255, 0, 0), 0, kKeyUp, dead, 0};
   return *ship;
 }
 
@@ -81,9 +81,11 @@ TEST(UpdateShips, ADeadShipDriftsWithTheCaveAndNothingElse) {
     EXPECT_EQ(dead.vy, 2.0f);
     EXPECT_EQ(dead.score, 7000);
     EXPECT_EQ(dead.dead, 1);
-    AddShip(160.0f, 110.0f, 0);  // one living ship keeps the game going
+    AddShip(160.0f, 110.0f, 0).ghost = 1;  // a living ghost does not
+    EXPECT_EQ(UpdateShips(), 0);
+    AddShip(160.0f, 110.0f, 0);  // one living player's ship keeps the game going
     EXPECT_EQ(UpdateShips(), 1);
-    EXPECT_EQ(dead.x, -4.5f);
+    EXPECT_EQ(dead.x, -7.5f);
   });
 }
 
@@ -115,6 +117,36 @@ TEST(LineUp, OnlyAWholeLineUpOfOneToFourCounts) {
   // The displays fold each player's pad and pointers into that key.
   for (int32_t player = 1; player <= keys::kMaxPlayers; ++player)
     EXPECT_EQ(keys::kPlayers[player - 1].key, PlayerKey(player)) << player;
+}
+
+// The ghosts a command line hands over ("--ghost POINTS:BITS", up to three;
+// malformed ones left out) and the thrust of each in the first calls: the
+// calls' bits, six to a character, the highest first; none past the bits.
+TEST(LineUp, GhostsAndTheirThrustFromTheCommandLine) {
+  const struct {
+    const char* line;
+    std::vector<int32_t> points;
+    std::string thrust;  // ghost 1's, calls 0-13
+  } cases[] = {
+      {"--players 2 --ghost 323:gB", {323}, "10000000000100"},
+      {"--ghost 0:_-9 --ghost 7: --ghost 1:A --ghost 2:A", {0, 7, 1}, "11111111111011"},
+      {"--ghost 5:z_", {5}, "11001111111100"},
+      {"--ghost 5", {}, ""},
+      {"--ghost :A --ghost 1234567890:A --ghost 5:A= --ghost -5:A --ghost 5;A", {}, ""},
+      {"--ghost5:A --ghost", {}, ""},
+  };
+  for (const auto& c : cases) {
+    InRuntime([&] {
+      ASSERT_EQ(LineUpGhosts(c.line), static_cast<int32_t>(c.points.size())) << c.line;
+      for (size_t n = 0; n < c.points.size(); ++n) EXPECT_EQ(Ghosts[n].points, c.points[n]);
+      std::string thrust;
+      for (int32_t call = 0; call < 14 && !c.points.empty(); ++call)
+        thrust += static_cast<char>('0' + GhostThrust(1, call));
+      EXPECT_EQ(thrust, c.thrust) << c.line;
+      EXPECT_EQ(GhostThrust(1, -1) + GhostThrust(0, 0) + GhostThrust(4, 0), 0);
+    });
+  }
+  EXPECT_EQ(LineUpGhosts(nullptr), 0);
 }
 
 // The white pixels of the head-up display's frame-rate line, (10, 10) onwards.

@@ -45,6 +45,10 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
   const runs::Box shown{"Game Over!", "Spielstand:\n\nPlayer 1: 5 Punkte\n"};
   const runs::Box forged{"Game Over!", "Spielstand:\n\nPlayer 1: 999 Punkte\n"};
   const runs::Box two{"Game Over!", "Spielstand:\n\nPlayer 1: 12 Punkte\nPlayer 2: 30 Punkte\n"};
+  const runs::Box race{"Game Over!", "Spielstand:\n\nPlayer 1: 5 Punkte\nGhost 1: 7 Punkte\n"};
+  const runs::Box races{"Game Over!",
+                        "Spielstand:\n\nPlayer 1: 5 Punkte\nGhost 1: 4 Punkte\nGhost 2: 5 "
+                        "Punkte\nGhost 3: 6 Punkte\n"};
   const runs::Replayed replayed{{shown}, 3, 3, 0}, escaped{{}, -1, 3, 0}, played{{two}, 3, 3, 0};
   auto game = [](std::vector<runs::Box> boxes, bool ended) {
     Recording recorded;
@@ -60,6 +64,11 @@ TEST(Check, TheVerdictSaysWhatTheReplayShowed) {
       {runs::Judge(game({shown}, true), replayed), "Verified: Player 1: 5 Punkte"},
       {runs::Judge(game({two}, true), played),
        "Verified: Player 1: 12 Punkte, Player 2: 30 Punkte"},
+      {runs::Judge(game({race}, true), {{race}, 3, 3, 0}),
+       "Verified: Player 1: 5 Punkte, behind the ghost's 7"},
+      {runs::Judge(game({races}, true), {{races}, 3, 3, 0}),
+       "Verified: Player 1: 5 Punkte, beating ghost 1's 4, level with ghost 2's 5, behind ghost "
+       "3's 6"},
       {runs::Judge(game({}, true), escaped), "Verified: no score (ended after 3 snapshots)"},
       {runs::Judge(game({}, false), escaped), "Verified: no score (interrupted after 3 snapshots)"},
       {runs::Judge(game({{"\x01", "Player \x80: 7 Punkte"}}, true),

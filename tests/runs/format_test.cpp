@@ -56,6 +56,17 @@ TEST(RecordingFormat, WritesAndReadsBack) {
   EXPECT_EQ(three, "# cave recording 1\n# tick 4294967295\n# players 3\n" + text.substr(37));
   ASSERT_TRUE(runs::ParseRecording(three, &read, &problem)) << problem;
   EXPECT_EQ(read, game);
+
+  // A race: its ghosts' lines after the header, each ghost's prefixed "#n ".
+  game.ghosts = {std::string(kHeader) + "200\n\n# exit 0\n", "# a note\n"};
+  const std::string race = runs::RecordingText(game);
+  const size_t header = three.find("# players 3\n") + 12;
+  EXPECT_EQ(race, three.substr(0, header) + "#1 # cave recording 1\n#1 # tick 7\n#1 200\n#1 \n" +
+                      "#1 # exit 0\n#2 # a note\n" + three.substr(header));
+  ASSERT_TRUE(runs::ParseRecording(race, &read, &problem)) << problem;
+  EXPECT_EQ(read, game);
+  ASSERT_TRUE(runs::ParseRecording(std::string(kHeader) + "#1\r\n#1 \n", &read, &problem));
+  EXPECT_EQ(read.ghosts, std::vector<std::string>{"\n\n"});
 }
 
 TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
@@ -106,6 +117,13 @@ TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
       {head + "# exit 2147483648\n", "line 3: expected '# exit N' with a whole number N"},
       {head + "# exit 0\n\n", "line 4: the recording goes on after its '# exit' line"},
       {head + "# exit 0\n# exit 0\n", "line 4: the recording goes on after its '# exit' line"},
+      {head + "#4 200\n", "line 3: expected a ghost's line, '#N LINE' with N 1-3"},
+      {head + "#0\n", "line 3: expected a ghost's line, '#N LINE' with N 1-3"},
+      {head + "#12\n", "line 3: expected a ghost's line, '#N LINE' with N 1-3"},
+      {head + "#2 200\n", "line 3: ghost 2's lines out of order: ghost 1's come first"},
+      {head + "#1 \n#2 \n#1 \n", "line 5: ghost 1's lines out of order: ghost 1's come first"},
+      {head + "\n#1 200\n", "line 4: a ghost's line after the race's first snapshot"},
+      {head + "# exit 0\n#1 200\n", "line 4: a ghost's line after the race's first snapshot"},
   };
   for (const Case& c : cases) {
     Recording read;

@@ -2,7 +2,7 @@
 // it calls, unchanged) on the headless display, with keys from a file, and
 // reports what happens: message boxes and the exit code on standard output,
 // and on request a trace of the game at every keyboard snapshot, the cave
-// picture, the first ship's ball sprite and what the window shows (each of
+// picture, the first player's ball sprite and what the window shows (each of
 // --cave, --ball and --shot may be given several times, for several
 // snapshots), and what the window shows when the first message box appears
 // (--box-shot), and the game's sound as the player would hear it (--audio,
@@ -12,7 +12,7 @@
 //   cave-replay [--tick N] [--players N] [--input FILE] [--snapshots N] [--trace FILE]
 //               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--box-shot FILE]
 //               [--fail POINT] [--desktop WxH] [--steer N:FILE] [--record FILE]
-//               [--audio FILE] [--sounds FILE]
+//               [--race FILE]... [--audio FILE] [--sounds FILE]
 //   cave-replay --check FILE [--trace FILE] [--cave K:FILE] [--ball K:FILE]
 //               [--shot K:FILE] [--box-shot FILE] [--desktop WxH]
 //   cave-replay --link FILE
@@ -32,15 +32,20 @@
 // keys with one player. --record FILE writes the run as a recording, with
 // its line-up.
 //
-// --check FILE replays a recording, with its own line-up, and compares its
-// end with the recorded one: exit code 0 when they agree, 1 with the first difference on standard
-// error when they do not.
+// --race FILE races the ghost of the recording in FILE (runs/race/race.h), up
+// to three of them, on their cave (--tick and --players cannot be given): the
+// ghosts fly beside player 1, and --record keeps the race with them. A
+// recording that cannot be a ghost is refused.
+//
+// --check FILE replays a recording, with its own line-up (a race with its
+// ghosts), and compares its end with the recorded one: exit code 0 when they
+// agree, 1 with the first difference on standard error when they do not.
 //
 // --link FILE prints the fragment "#run=..." of the run link of the
 // recording in FILE (runs/runs.h), which the page's address
 // and cave --watch take; a file that is no recording is refused.
 //
-// --steer N:FILE lets an autopilot hold the first ship's key as needed in
+// --steer N:FILE lets an autopilot hold the first player's key as needed in
 // snapshots 0 ... N - 1 (on top of the keys of --input) and writes every
 // snapshot's keys to FILE in the --input format, so that the run can be
 // replayed from FILE alone.
@@ -62,6 +67,7 @@
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/hosted_view.h"
 #include "platform/hosted/services.h"
+#include "runs/race/race.h"
 #include "runs/runs.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/list/list_view.h"
@@ -108,6 +114,7 @@ struct Options {
   int32_t inputPlayers = 1;  // and its line-up
   std::string check;         // the recording to check; empty: none
   runs::Recording checked;
+  std::vector<race::Ghost> ghosts;  // --race
   std::string record;
   long long quitAt = 1000000;
   std::string trace;
@@ -203,6 +210,12 @@ Options ParseOptions(int argc, char** argv) {
       options.check = value;
     } else if (option == "--record") {
       options.record = value;
+    } else if (option == "--race") {
+      bool isRecording = true;
+      options.ghosts.emplace_back();
+      std::string problem;
+      if (!race::MakeGhost(ReadInput(value, true, &isRecording), &options.ghosts.back(), &problem))
+        Usage("ghost " + std::to_string(options.ghosts.size()) + " '" + value + "' " + problem);
     } else if (option == "--snapshots") {
       if (!ParseNumber(value, 0, 1LL << 40, &number))
         Usage("--snapshots needs a count, got '" + value + "'");
@@ -251,6 +264,15 @@ Options ParseOptions(int argc, char** argv) {
       if (std::find(given.begin(), given.end(), other) != given.end())
         Usage(std::string("--check cannot be combined with ") + other);
     options.tick = options.checked.tick;
+  }
+  std::string problem;
+  if (!options.ghosts.empty()) {
+    // The ghosts decide the cave, and race one player.
+    for (const char* other : {"--tick", "--players", "--check"})
+      if (std::find(given.begin(), given.end(), other) != given.end())
+        Usage(std::string("--race cannot be combined with ") + other);
+    if (!race::Together(options.ghosts, &problem)) Usage(problem);
+    options.tick = options.ghosts[0].tick;
   }
   return options;
 }
@@ -309,10 +331,18 @@ void WriteSprite(int32_t number, const std::string& file, const char* what) {
     std::fprintf(stderr, "cave-replay: could not write the %s to '%s'\n", what, file.c_str());
 }
 
-// The first ship's sprite number, -1 while there is none.
+// The first player's ship (after the ghosts), none while there is none.
+const Ship* FirstPlayer() {
+  for (ListElement* e = ShipList.head ? ShipList.head->first : nullptr; e; e = e->next)
+    if (static_cast<const Ship*>(ListRecord(e))->ghost == 0)
+      return static_cast<const Ship*>(ListRecord(e));
+  return nullptr;
+}
+
+// The first player's sprite number, -1 while there is none.
 int32_t FirstShipSprite() {
-  if (ShipList.head == nullptr || ShipList.head->first == nullptr) return -1;
-  return static_cast<Ship*>(ListRecord(ShipList.head->first))->sprite;
+  const Ship* ship = FirstPlayer();
+  return ship ? ship->sprite : -1;
 }
 
 void WriteShot(const std::string& file) {
@@ -328,12 +358,12 @@ void WriteShot(const std::string& file) {
     std::fprintf(stderr, "cave-replay: could not write the window picture to '%s'\n", file.c_str());
 }
 
-// Holds the first ship's key when the autopilot says so.
+// Holds the first player's key when the autopilot says so.
 void Steer(uint8_t state[256]) {
-  if (ShipList.head == nullptr || ShipList.head->first == nullptr) return;
-  const Ship& ship = *static_cast<Ship*>(ListRecord(ShipList.head->first));
-  if (ship.key >= 0 && ship.key < 256 && SteerUp(ship, ListRecords<CaveColumn>(ColumnList)))
-    state[ship.key] = 0x80;
+  const Ship* ship = FirstPlayer();
+  if (ship && ship->key >= 0 && ship->key < 256 &&
+      SteerUp(*ship, ListRecords<CaveColumn>(ColumnList)))
+    state[ship->key] = 0x80;
 }
 
 // The sound heard as a WAV file: 16-bit mono PCM, little-endian.
@@ -471,7 +501,7 @@ int main(int argc, char** argv) {
   runs::Verdict verdict;
   if (!options.check.empty()) {
     runs::Replayed replayed;
-    verdict = recording::Check(display, &display, options.checked, &replayed);
+    verdict = race::Check(display, &display, options.checked, &replayed);
     code = replayed.exitCode;
   } else {
     // The run as a recording, on request; otherwise the display only passes
@@ -481,10 +511,10 @@ int main(int argc, char** argv) {
     std::string problem;
     if (!options.record.empty()) {
       if (!writer.Open(options.record, &problem)) Usage(problem);
-      recorder.Record(writer, options.tick, options.players);
+      recorder.Record(writer, options.tick, options.players, race::GhostTexts(options.ghosts));
     }
-    code =
-        hosted::RunWinMain(recorder, &recorder, runs::LineUpCommandLine(options.players).c_str());
+    code = hosted::RunWinMain(recorder, &recorder,
+                              race::CommandLine(options.players, options.ghosts).c_str());
     recorder.Finish(code);
     if (!writer.Close())
       std::fprintf(stderr, "cave-replay: could not write the recording '%s'\n",

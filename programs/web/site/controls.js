@@ -1,13 +1,14 @@
 // The page around the game: the canvas at the largest whole-number scale that
 // fits the window, the pause, sound, vibration and full-screen controls, how
-// to play (#hint), the screen kept on during a game, and no context menu.
-// This module alone writes these elements and keeps the sound's and the
+// to play (#hint and its words, #how; the line-up's choice in it is
+// line_up.js's), the screen kept on during a game, and no context menu. This
+// module alone writes these elements and keeps the sound's and the
 // vibration's settings; the game draws on the canvas.
 import {startedGame} from './game.js';
-import * as words from './words.js';
 
 export const canvas = document.getElementById('screen');
 const hint = document.getElementById('hint');
+const how = document.getElementById('how');
 
 // Whole device pixels per game pixel, so that every pixel stays sharp.
 function fit() {
@@ -90,9 +91,11 @@ full.addEventListener('click', () => {
   full.blur();
 });
 
-// How to play: until the first press, and again at every end (showHint).
-hint.textContent = words.hint;
-const firstPress = () => {
+// How to play: until the first press (but for one on the line-up's choice,
+// which is in it), and again at every end (showHint); its words come once the
+// game has started (setHint).
+const firstPress = (event) => {
+  if (event.target instanceof Element && event.target.closest('#players')) return;
   hint.hidden = true;
   removeEventListener('keydown', firstPress);
   removeEventListener('pointerdown', firstPress);
@@ -102,6 +105,21 @@ addEventListener('pointerdown', firstPress);
 
 export function showHint(shown) {
   hint.hidden = !shown;
+}
+
+// The words of how to play: `parts` (words.hint), each a text or a player's
+// {text, colour}, shown after a ball of the player's colour.
+export function setHint(parts) {
+  how.replaceChildren(...parts.map((part) => {
+    if (typeof part === 'string') return part;
+    const player = document.createElement('span');
+    const ball = document.createElement('span');
+    player.className = 'player';
+    ball.style.color = part.colour;
+    ball.textContent = '\u25cf ';
+    player.append(ball, part.text);
+    return player;
+  }));
 }
 
 // The screen stays on while a game runs, where the browser can keep it on;

@@ -20,10 +20,22 @@ export function startGame(options) {
 export const startedGame = () => started;
 
 // Plays one game of the started game `game` with the tick count starting at
-// `tick`; settles with its recording once it has ended.
-export async function play(game, tick) {
-  await game.ccall('CavePlay', 'number', ['number'], [tick], {async: true});
+// `tick` and `players` players; settles with its recording once it has ended.
+export async function play(game, tick, players) {
+  await game.ccall('CavePlay', 'number', ['number', 'number'], [tick, players], {async: true});
   return game.ccall('CaveRecording', 'string', [], []);
+}
+
+// The players of the started game `game`, player 1 first: {key, colour},
+// the KeyboardEvent.code of each one's key and the colour of their ball
+// ('#0072ff'), as the web display has them.
+export function players(game) {
+  const all = [];
+  for (let player = 1; game._CavePlayerColour(player) >= 0; ++player) {
+    all.push({key: game.ccall('CavePlayerKey', 'string', ['number'], [player]),
+              colour: '#' + game._CavePlayerColour(player).toString(16).padStart(6, '0')});
+  }
+  return all;
 }
 
 // Shows the recording `bytes` (a Uint8Array) with the started game `game`;
@@ -41,22 +53,26 @@ const encoded = (text) => new TextEncoder().encode(text);
 const textCall = (game, name) => (at, length) =>
     game.ccall(name, 'string', ['number', 'number'], [at, length]);
 
-// The points of the score line of the recording `text`; null when it has none.
-export function score(game, text) {
-  const points = inMemory(game, encoded(text), game._CaveScore);
-  return points < 0 ? null : points;
+// The recording `text` as a kept run: {players, points, scores}, its
+// line-up, the points of its score line (its best player's; null when it
+// has none) and every player's points.
+export function runOf(game, text) {
+  const at = inMemory(game, encoded(text), game._CaveRun);
+  const [players, points, count] = new Int32Array(game.HEAPU8.buffer, at, 3);
+  const scores = Array.from(new Int32Array(game.HEAPU8.buffer, at + 12, count));
+  return {players, points: points < 0 ? null : points, scores};
 }
 
-// The kept runs are `points`, each run's points (null without a score),
+// The kept runs are `runs`, each {points (null without a score), players},
 // oldest first: the indices of those that the keep policy drops, ascending;
 // and the indices of those with a score, best first.
-export const runsToDrop = (game, points) => ranked(game, points, game._CaveRunsToDrop);
-export const bestRuns = (game, points) => ranked(game, points, game._CaveBestRuns);
+export const runsToDrop = (game, runs) => ranked(game, runs, game._CaveRunsToDrop);
+export const bestRuns = (game, runs) => ranked(game, runs, game._CaveBestRuns);
 
-function ranked(game, points, rank) {
-  const ranks = new Int32Array(points.map((p) => p ?? -1));
+function ranked(game, runs, rank) {
+  const ranks = new Int32Array(runs.flatMap((run) => [run.points ?? -1, run.players ?? 1]));
   return inMemory(game, new Uint8Array(ranks.buffer), (at) => {
-    const count = rank(at, points.length);
+    const count = rank(at, runs.length);
     return Array.from(new Int32Array(game.HEAPU8.buffer, at, count));  // the memory may have grown
   });
 }

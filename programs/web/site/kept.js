@@ -3,9 +3,9 @@
 // writes #runs and what it holds.
 //
 // Kept runs live in IndexedDB, and what stays is what the Linux program
-// keeps: the runs library's keep policy and its score of a run, asked of the
-// game (game.js).
-import {bestRuns, runsToDrop, score} from './game.js';
+// keeps: the runs library's keep policy (each line-up size its own best) and
+// its score of a run, asked of the game (game.js).
+import {bestRuns, runOf, runsToDrop} from './game.js';
 import {runLink} from './links.js';
 import * as words from './words.js';
 
@@ -13,7 +13,9 @@ const kListed = 5;  // the best runs the page lists
 
 const element = (id) => document.getElementById(id);
 
-// ---- the kept runs: {id, text, points (null without a score), date}
+// ---- the kept runs: {id, text, points (null without a score), players,
+// scores (every player's points), date}; runs kept before the line-up have
+// neither players nor scores, and are one player's.
 
 let database = null;
 function runs(mode) {
@@ -34,16 +36,16 @@ const settled = (request) => new Promise((resolve, reject) => {
 
 // The runs `all` (oldest first, as IndexedDB lists them) that have a score,
 // best first, by the started game `game`.
-const best = (game, all) => bestRuns(game, all.map((run) => run.points)).map((i) => all[i]);
+const best = (game, all) => bestRuns(game, all).map((i) => all[i]);
 
 // Keeps a finished game's recording, and drops what the policy no longer
 // keeps, by the started game `game`.
 export async function keep(game, text) {
-  const points = score(game, text);
+  const {players, points, scores} = runOf(game, text);
   const store = await runs('readwrite');
-  await settled(store.add({text, points, date: Date.now()}));
+  await settled(store.add({text, points, players, scores, date: Date.now()}));
   const all = await settled(store.getAll());  // oldest first
-  for (const i of runsToDrop(game, all.map((run) => run.points))) store.delete(all[i].id);
+  for (const i of runsToDrop(game, all)) store.delete(all[i].id);
 }
 
 // ---- the list
@@ -103,7 +105,7 @@ export async function listBest(game, signal) {
                                                           timeStyle: 'short'});
       const points = document.createElement('span');
       points.className = 'points';
-      points.textContent = words.points(run.points);
+      points.textContent = words.points(run.points, run.players, run.scores);
       row.append(points, date,
                  button('watch', 'Watch', () => resolve(new TextEncoder().encode(run.text))),
                  button('share', 'Share', () => share(game, run.text)));

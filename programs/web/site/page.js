@@ -1,12 +1,14 @@
 // The page: a run link's verdict first, then one game after another, or a
 // kept run chosen to watch; the status line (#status) after each, which this
 // module alone writes. The other modules own the rest of the page: controls.js
-// the canvas's scale, the controls and the sound's settings, links.js the
-// verdict, kept.js the best runs, watching.js a watched run's progress, the
-// game its message box; words.js words what they all show.
-import {canvas, feel, setPlaying, showHint} from './controls.js';
-import {play, startGame} from './game.js';
+// the canvas's scale, the controls and the sound's settings, line_up.js the
+// line-up's choice, links.js the verdict, kept.js the best runs, watching.js a
+// watched run's progress, the game its message box; words.js words what they
+// all show.
+import {canvas, feel, setHint, setPlaying, showHint} from './controls.js';
+import {play, players, startGame} from './game.js';
 import {keep, hideList, listBest} from './kept.js';
+import {lineUp, lockLineUp, onLineUp, refusedLineUp} from './line_up.js';
 import {hideVerdict, linked, openLink} from './links.js';
 import {watch} from './watching.js';
 import * as words from './words.js';
@@ -42,12 +44,14 @@ function link(href, text) {
   return a;
 }
 
-// A game's end, with a link to its cave and its recording for download
-// (which cave --watch and cave-replay --check take).
+// A game's end, with a link to its cave (and line-up, of several players)
+// and its recording for download (which cave --watch and cave-replay --check
+// take).
 let recordingAddress = null;
-function say(text, tick, recording) {
+function say(text, tick, recording, count = 1) {
   status.textContent = text;
-  if (tick !== undefined) status.append(' (', link('?tick=' + tick, words.thisCave));
+  const query = count > 1 ? '&players=' + count : '';
+  if (tick !== undefined) status.append(' (', link('?tick=' + tick + query, words.thisCave));
   if (recording) {
     if (recordingAddress) URL.revokeObjectURL(recordingAddress);
     recordingAddress = URL.createObjectURL(new Blob([recording], {type: 'text/plain'}));
@@ -92,6 +96,9 @@ async function run() {
   } catch {
     return;  // onAbort has said why, where the game got as far as starting
   }
+  const sayHow = () => setHint(words.hint(lineUp(), players(game), refusedLineUp()));
+  sayHow();
+  onLineUp(sayHow);
   if (linked && !watched) {
     say(words.toPlay);
     watched = await chosen(game);
@@ -105,10 +112,13 @@ async function run() {
       say(words.runEnded);
     } else {
       const tick = startTick();
+      const count = lineUp();
       setPlaying(true);
-      const recording = await play(game, tick);
+      lockLineUp(true);
+      const recording = await play(game, tick, count);
+      lockLineUp(false);
       setPlaying(false);
-      say(words.gameEnded, tick, recording);
+      say(words.gameEnded, tick, recording, count);
       await keep(game, recording).catch(() => {});
     }
     watched = await chosen(game);

@@ -6,9 +6,38 @@
 const touch = matchMedia('(pointer: coarse)').matches;
 const press = touch ? 'Tap' : 'Press a key or click';
 
-// How to play, in the words of the device in hand.
-export const hint = touch ? 'Hold anywhere to rise'
-                          : 'Hold Up or Space to rise \u00b7 P pauses \u00b7 Esc ends';
+// How to play, in the words of the device in hand, for `count` players of
+// the game's `players` ({key, colour}, player 1 first; game.js): a list of
+// texts and, for several players, each player's {text, colour}; with
+// `refused`, the address's ?players that is no line-up, first.
+export function hint(count, players, refused) {
+  const parts = refused === null ? [] : ['players=' + refused.slice(0, 12) +
+                                         ' is no line-up of 1 to 4: one player \u00b7 '];
+  if (count === 1) {
+    parts.push(touch ? 'Hold anywhere to rise'
+                     : 'Hold Up or Space to rise \u00b7 P pauses \u00b7 Esc ends');
+    return parts;
+  }
+  parts.push('Hold to rise');
+  players.slice(0, count).forEach((player, i) => parts.push(' \u00b7 ', {
+    text: 'Player ' + (i + 1) + ': ' + (touch ? zone(i, count) : keyName(player.key)),
+    colour: player.colour,
+  }));
+  if (!touch) parts.push(' \u00b7 P pauses \u00b7 Esc ends');
+  return parts;
+}
+
+// The key of a KeyboardEvent.code as its cap names it: 'KeyW' W, 'ArrowUp'
+// Up, 'Numpad8' keypad 8.
+const keyName = (code) => code.replace(/^(Key|Digit|Arrow)/, '').replace(/^Numpad/, 'keypad ');
+
+// Zone `i` of `count` side by side, the leftmost first.
+function zone(i, count) {
+  const part = ['half', 'third', 'quarter'][count - 2];
+  if (i === 0) return 'left ' + part;
+  if (i === count - 1) return 'right ' + part;
+  return (count === 3 ? 'middle ' : ['second ', 'third '][i - 1]) + part;
+}
 
 // The page's status line: what comes next, and why nothing does.
 export const toPlay = press + ' to play.';
@@ -18,8 +47,12 @@ export const thisCave = 'this cave';
 export const itsRecording = 'its recording';
 export const couldNotRun = (what) => 'The game could not run: ' + what;
 
-// A kept run's points in the list of the best.
-export const points = (count) => (count === 1 ? '1 point' : count + ' points');
+// A kept run's points in the list of the best: '1 point', and for several
+// `players` every player's `scores`: '2 players: 12, 30 points'.
+export function points(count, players = 1, scores = []) {
+  if (players > 1) return players + ' players: ' + scores.join(', ') + ' points';
+  return count === 1 ? '1 point' : count + ' points';
+}
 
 // A watched run's progress.
 export const progress = (played, length) => 'snapshot ' + played + ' of ' + length;

@@ -62,6 +62,13 @@ int32_t PointerZone(int32_t x, int32_t width, int32_t players);
 // ZoneLeft(z + 1).
 int32_t ZoneLeft(int32_t zone, int32_t width, int32_t players);
 
+// How the displays show the zones when a game of several players begins:
+// a strip of each player's colour along the bottom of the play area, this
+// many of the desktop's pixels high, for this many milliseconds from the
+// first picture.
+constexpr int32_t kZoneStripHeight = 3;
+constexpr uint64_t kZonesShownFor = 2000;
+
 // The buttons of a gamepad in the standard layout that mean something here.
 enum class PadButton { kA, kB, kX, kY, kDpadUp, kStart, kBack, kCount };
 

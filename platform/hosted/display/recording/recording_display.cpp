@@ -22,9 +22,10 @@ void RecordingDisplay::SetStartTick(uint32_t tick) {
   clockRunning_ = false;
 }
 
-void RecordingDisplay::Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players) {
+void RecordingDisplay::Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players,
+                              const std::vector<std::string>& ghosts) {
   writer_ = &writer;
-  writer.WriteHeader(tick, players);
+  writer.WriteHeader(tick, players, ghosts);
 }
 
 // A check leaves the clock to the display it wraps, which starts at the

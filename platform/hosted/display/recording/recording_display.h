@@ -61,8 +61,10 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   // The tick count reads `tick` until the first counter reading (see above).
   void SetStartTick(uint32_t tick);
   // Records the game into `writer`, which outlives the game; the header
-  // (with `tick` and the line-up `players`) is written at once.
-  void Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players = 1);
+  // (with `tick`, the line-up `players` and a race's `ghosts`' recordings) is
+  // written at once.
+  void Record(runs::RecordingWriter& writer, uint32_t tick, int32_t players = 1,
+              const std::vector<std::string>& ghosts = {});
   // Plays `recording`'s snapshots.
   void Play(const runs::Recording& recording, Playback playback = Playback::kWatch);
   // Plays the recording in the file `path` to watch it; false with a
@@ -132,8 +134,10 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
 // recording's tick (a headless display made with it), with its `hooks` and
 // the recording's line-up (runs::LineUpCommandLine), the recording played with Escape after its
 // last snapshot (Playback::kCheck), and judges the replay. `replayed`, when given, learns what the
-// game did.
+// game did. `more` is added to the game's command line after the line-up (a
+// race's ghosts: runs/race/race.h, which checks races).
 runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
-                    const runs::Recording& recorded, runs::Replayed* replayed = nullptr);
+                    const runs::Recording& recorded, runs::Replayed* replayed = nullptr,
+                    std::string_view more = {});
 
 }  // namespace recording

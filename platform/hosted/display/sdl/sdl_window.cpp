@@ -55,14 +55,14 @@ void Place(const Driver& driver, const Shown& shown) {
 
 // The zones' strips over the bottom of the picture, shown at `scale`, while
 // a game of several players begins: from its first picture on, for
-// kZonesShownFor.
+// keys::kZonesShownFor.
 void PaintZones(Driver& driver, SDL_Surface* surface, const SDL_Rect& picture, int32_t scale) {
   int32_t players = driver.held.Players();
   if (players < 2 || players > keys::kMaxPlayers) return;
   uint64_t now = SDL_GetTicks64();
-  if (driver.zonesUntil == 0) driver.zonesUntil = now + kZonesShownFor;
+  if (driver.zonesUntil == 0) driver.zonesUntil = now + keys::kZonesShownFor;
   if (now >= driver.zonesUntil) return;
-  int height = std::min(picture.h, Times(kZoneStripHeight, scale));
+  int height = std::min(picture.h, Times(keys::kZoneStripHeight, scale));
   for (int32_t zone = 0; zone < players; ++zone) {
     int left = keys::ZoneLeft(zone, picture.w, players);
     SDL_Rect strip{picture.x + left, picture.y + picture.h - height,

@@ -13,9 +13,10 @@
 // neither the scale nor full screen: its windows keep their logical places.
 //
 // In a game of several players, the first pictures shown, for
-// kZonesShownFor milliseconds from the first, show each player's pointer
-// zone (display/keys/inputs.h) as a strip of the player's colour along the
-// picture's bottom edge; the next picture after that covers them again.
+// keys::kZonesShownFor milliseconds from the first, show each player's
+// pointer zone (display/keys/inputs.h) as a strip of the player's colour
+// along the picture's bottom edge; the next picture after that covers them
+// again.
 #pragma once
 
 #include <cstdint>
@@ -26,9 +27,6 @@
 struct SDL_Rect;
 
 namespace sdl {
-
-constexpr uint64_t kZonesShownFor = 2000;
-constexpr int32_t kZoneStripHeight = 3;  // in the desktop's pixels
 
 // The mirror of `window`, visible or not; null for none.
 Shown* FindShown(Driver& driver, HWND window);

@@ -20,7 +20,8 @@ EM_JS(void, PageMapKey, (const char* code, int scanCode),
       { CaveWeb.mapKey(UTF8ToString(code), scanCode); });
 EM_JS(void, PageReadKeys, (uint8_t * state),
       { CaveWeb.readKeys(HEAPU8.subarray(state, state + 256)); });
-EM_JS(int, PagePointersDown, (), { return CaveWeb.pointersDown(); });
+EM_JS(int, PageReadPointers, (int32_t * places, int max),
+      { return CaveWeb.readPointers(places >> 2, max); });
 EM_JS(int, PageReadPads, (float* pads, int max), { return CaveWeb.readPads(pads >> 2, max); });
 EM_JS(int, PageAway, (), { return CaveWeb.away ? 1 : 0; });
 EM_ASYNC_JS(void, PageWaitForReturn, (), { await CaveWeb.waitForReturn(); });
@@ -33,7 +34,8 @@ EM_JS(int, PageSoundReady, (), { return CaveWeb.soundReady() ? 1 : 0; });
 EM_JS(double, PageSoundAhead, (), { return CaveWeb.soundAhead(); });
 EM_JS(void, PageQueueSound, (const int16_t* samples, int count, int rate),
       { CaveWeb.queueSound(new Int16Array(HEAPU8.buffer, samples, count), rate); });
-EM_JS(void, PageRumble, (int player, int milliseconds), { CaveWeb.rumble(player, milliseconds); });
+EM_JS(void, PageRumble, (int player, int milliseconds, int players),
+      { CaveWeb.rumble(player, milliseconds, players); });
 
 namespace web {
 namespace {
@@ -64,10 +66,15 @@ int32_t SamplesIn(double milliseconds) {
 
 // The gamepads read at most, and the numbers the page gives for each
 // (CaveWeb.readPads): its buttons in the order of keys::PadButton (A, B, X,
-// Y, d-pad up, Start, Back), then the left and the right trigger.
+// Y, d-pad up, Start, Back), then the left and the right trigger, then its
+// index in the Gamepad API.
 constexpr int kMaxPads = 4;
 constexpr int kPadButtons = static_cast<int>(keys::PadButton::kCount);
-constexpr int kPadFields = kPadButtons + 2;
+constexpr int kPadFields = kPadButtons + 3;
+
+// The pointers whose places are read at most (CaveWeb.readPointers); more
+// held at once still hold Up for one player, and fly nobody else.
+constexpr int kMaxPointers = 16;
 
 }  // namespace
 
@@ -76,6 +83,10 @@ WebDisplay::WebDisplay(uint32_t startTick) : startTick_(startTick) {
   PageStart();
   for (const keys::Key& key : keys::KeyTable())
     if (key.domCode != nullptr) PageMapKey(key.domCode, key.scanCode);
+}
+
+void WebDisplay::SetPlayers(int32_t players) {
+  players_ = players >= 1 && players <= keys::kMaxPlayers ? players : 1;
 }
 
 bool WebDisplay::Available() { return true; }
@@ -145,7 +156,38 @@ void WebDisplay::Paint(const RECT& area) {
           0xFF000000u | (pixel & 0x0000FF00u) | ((pixel >> 16) & 0xFFu) | ((pixel & 0xFFu) << 16);
     }
   }
+  PaintZones(left, top, right, bottom);
   PagePresent(rgba_.data(), kWidth, kHeight, left, top, right - left, bottom - top);
+}
+
+// The zones' strips over the canvas's bottom rows, inside the area painted,
+// while a game of several players begins.
+void WebDisplay::PaintZones(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  if (players_ < 2) return;
+  double now = PageNow();
+  if (zonesUntil_ == 0) zonesUntil_ = now + keys::kZonesShownFor;
+  if (now >= zonesUntil_) return;
+  for (int32_t zone = 0; zone < players_; ++zone) {
+    uint32_t colour = keys::kPlayers[zone].colour;
+    uint32_t rgba =
+        0xFF000000u | (colour >> 16 & 0xFFu) | (colour & 0xFF00u) | (colour & 0xFFu) << 16;
+    int32_t from = std::max(left, keys::ZoneLeft(zone, kWidth, players_));
+    int32_t to = std::min(right, keys::ZoneLeft(zone + 1, kWidth, players_));
+    for (int32_t y = std::max(top, kHeight - keys::kZoneStripHeight); y < bottom && from < to; ++y)
+      std::fill_n(rgba_.data() + static_cast<size_t>(y) * kWidth + from, to - from, rgba);
+  }
+}
+
+// The game may show no picture for a while (paused, or at the message box
+// at its end): once their time is up, or at once when `now`, the strips are
+// covered with the picture under them.
+void WebDisplay::CoverZones(bool now) {
+  if (zonesUntil_ == 0 || zonesCovered_) return;
+  double time = PageNow();
+  if (!now && time < zonesUntil_) return;
+  zonesUntil_ = std::min(zonesUntil_, time);
+  zonesCovered_ = true;
+  Paint({0, kHeight - keys::kZoneStripHeight, kWidth, kHeight});
 }
 
 void WebDisplay::Pump() {}
@@ -174,17 +216,31 @@ bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
     for (int b = 0; b < kPadButtons; ++b) pads[i].buttons[b] = field[b] > 0;
     pads[i].leftTrigger = field[kPadButtons];
     pads[i].rightTrigger = field[kPadButtons + 1];
+    // A slot past the players flies nobody; so does a number that is no index.
+    float index = field[kPadButtons + 2];
+    pads[i].slot = index >= 0 && index < 256 ? static_cast<int32_t>(index) : -1;
   }
-  keys::FoldInputs({.pointersDown = PagePointersDown(), .pads = {pads, static_cast<size_t>(count)}},
+  // Each pointer's place where it went down, and the canvas's width then.
+  int32_t places[kMaxPointers * 2];
+  int32_t zones[keys::kMaxPlayers] = {};
+  int down = PageReadPointers(places, kMaxPointers);
+  for (int i = 0; i < std::min(down, kMaxPointers); ++i)
+    ++zones[keys::PointerZone(places[2 * i], places[2 * i + 1], players_)];
+  keys::FoldInputs({.pointersDown = down,
+                    .pads = {pads, static_cast<size_t>(count)},
+                    .players = players_,
+                    .zonePointers = zones},
                    state);
   latch_.Apply(state);
   state[DIK_M] = 0;  // the display's own key (web_display.h)
+  CoverZones(false);
   return true;
 }
 
 // The box holds the program: what plays once is handed over to its end first.
 int WebDisplay::MessageBox(HWND, const char* text, const char* title, uint32_t) {
   if (PageSoundAhead() >= 0) QueueSound(std::min(hosted::SoundOnceLeft(), kLongestOnce));
+  CoverZones(true);
   PageMessageBox(title ? title : "", text ? text : "");
   return IDOK;
 }
@@ -192,7 +248,7 @@ int WebDisplay::MessageBox(HWND, const char* text, const char* title, uint32_t) 
 bool WebDisplay::SoundAvailable() { return PageSoundReady() != 0; }
 
 void WebDisplay::Rumble(int32_t player, uint32_t milliseconds) {
-  PageRumble(player, static_cast<int>(milliseconds));
+  PageRumble(player, static_cast<int>(milliseconds), players_);
 }
 
 void WebDisplay::FeedSound(double sleepMs) {

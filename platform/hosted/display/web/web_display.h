@@ -11,14 +11,23 @@
 // key events mapped to DirectInput scan codes through the key table, with the
 // other inputs folded in (display/keys/inputs.h): pointers held anywhere on the
 // page but its controls and links, and the gamepads of the Gamepad API in the
-// standard mapping, read at every keyboard read. Everything is up while the
-// page does not have the focus. The player is away while the page is hidden,
-// or has lost the focus it had; the wait for the return yields to the browser,
-// and whatever is held on return, a gamepad's buttons included, counts only
-// once pressed again (keys::HeldLatch). Message boxes are
-// a modal dialog in the page with the box's title, text and one OK button,
-// answered by a press that begins after it appears (Return, Space, Escape, a
-// pointer or a gamepad's button), never by a key held from before.
+// standard mapping, read at every keyboard read. For a game of several
+// players (SetPlayers), the pad of the Gamepad API's index i is player i + 1's,
+// and a pointer flies the player of the zone of the canvas in which it went
+// down: its place then, in device pixels from the canvas's left edge, and
+// the canvas's width in device pixels, are what keys::PointerZone takes, as
+// the SDL display takes its window's. The browser keeps a pad's index while
+// the pad stays connected, leaves it free once the pad goes, and gives a pad
+// that comes the lowest free index: a pad that is unplugged and plugged in
+// again gets its place back unless another pad came meanwhile. The zones are
+// shown as the SDL display shows them, strips of the players' colours along
+// the canvas's bottom edge from the first picture on, for keys::kZonesShownFor
+// milliseconds or until a message box appears. Everything is up while the page does not have the
+// focus. The player is away while the page is hidden, or has lost the focus it had; the wait for
+// the return yields to the browser, and whatever is held on return, a gamepad's buttons included,
+// counts only once pressed again (keys::HeldLatch). Message boxes are a modal dialog in the page
+// with the box's title, text and one OK button, answered by a press that begins after it appears
+// (Return, Space, Escape, a pointer or a gamepad's button), never by a key held from before.
 //
 // Sound is the platform's mix (hosted::MixSound) played with Web Audio,
 // which browsers start only at a press: from the page's first press on, the
@@ -64,6 +73,12 @@ class WebDisplay final : public hosted::Display {
   // before it was made: keys count from their next press.
   explicit WebDisplay(uint32_t startTick);
 
+  // The line-up of the game to be played, 1 to keys::kMaxPlayers (others
+  // are one): each player's pad and pointer zone is folded into the
+  // snapshot as that player's key, and a game of several players shows the
+  // zones at its start. One player unless told.
+  void SetPlayers(int32_t players);
+
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
@@ -74,6 +89,8 @@ class WebDisplay final : public hosted::Display {
 
  private:
   void Paint(const RECT& area);
+  void PaintZones(int32_t left, int32_t top, int32_t right, int32_t bottom);
+  void CoverZones(bool now);
   // Hands the page more of the mix when it has little left (see above), or
   // less than a sleep of `sleepMs` needs.
   void FeedSound(double sleepMs = 0);
@@ -84,6 +101,9 @@ class WebDisplay final : public hosted::Display {
   double answered_ = 0;         // browser time of the latest counter reading, ms
   std::vector<uint32_t> rgba_;  // the canvas's pixels, as the page takes them
   keys::HeldLatch latch_;
+  int32_t players_ = 1;
+  double zonesUntil_ = 0;  // browser time when the zones' strips go, ms; 0: not shown yet
+  bool zonesCovered_ = false;
   double fedAt_ = -1;  // browser time of the last look at the page's sound, ms; -1: none
   std::vector<int16_t> mixed_;
 };

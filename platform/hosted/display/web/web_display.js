@@ -12,7 +12,7 @@
 const CaveWeb = {
   keys: new Uint8Array(256),  // DirectInput snapshot: 0x80 for a key that is down
   codes: new Map(),           // KeyboardEvent.code -> DirectInput scan code
-  pointers: new Set(),        // the pointerId of every pointer held down on the page
+  pointers: new Map(),        // pointerId -> [x, width] of every pointer held down on the page
   pulses: [],                 // scan codes pressed by the page's controls: [code, first read]
   hadFocus: false,
   context: null,
@@ -62,20 +62,38 @@ const CaveWeb = {
     if (scanCode !== undefined) this.pulses.push([scanCode, null]);
   },
 
-  pointersDown() {
-    return document.hasFocus() ? this.pointers.size : 0;
+  // The pointers held: for the first `max` of them, two numbers each into
+  // `places` (HEAP32 indices), where the pointer went down in device pixels
+  // right of the canvas's left edge, and the canvas's width in device pixels
+  // then. Returns how many are held.
+  readPointers(places, max) {
+    if (!document.hasFocus()) return 0;
+    let count = 0;
+    for (const place of this.pointers.values()) {
+      if (count === max) break;
+      HEAP32.set(place, places + 2 * count++);
+    }
+    return this.pointers.size;
+  },
+
+  // Where the pointer of `event` is, as readPointers gives it.
+  place(event) {
+    const ratio = devicePixelRatio || 1;
+    const box = Module['canvas'].getBoundingClientRect();
+    return [Math.floor((event.clientX - box.left) * ratio), Math.round(box.width * ratio)];
   },
 
   // The gamepads in the standard mapping, kPadFields numbers each into
   // `pads` (HEAPF32 indices): A, B, X, Y, d-pad up, Start, Back (1 when
-  // pressed), then the left and right triggers (0 ... 1). Returns how many.
+  // pressed), then the left and right triggers (0 ... 1), then the pad's
+  // index. Returns how many.
   readPads(pads, max) {
     let count = 0;
     for (const pad of this.gamepads()) {
       if (count === max) break;
       const b = pad.buttons;
       const values = [0, 1, 2, 3, 12, 9, 8].map((i) => (b[i] && b[i].pressed ? 1 : 0));
-      values.push(b[6] ? b[6].value : 0, b[7] ? b[7].value : 0);
+      values.push(b[6] ? b[6].value : 0, b[7] ? b[7].value : 0, pad.index);
       HEAPF32.set(values, pads + count * values.length);
       ++count;
     }
@@ -169,17 +187,20 @@ const CaveWeb = {
            !event.metaKey;
   },
 
-  // A crash of player `player`: their gamepad shakes for `ms` (0: stops),
-  // where the browser can shake it, and a phone briefly, where the page may.
-  rumble(player, ms) {
+  // A crash of player `player` of `players`: the gamepads that fly them (all
+  // for one player) shake for `ms` (0: stop) where the browser can shake
+  // them, and a phone briefly, where the page may.
+  rumble(player, ms, players) {
     if (!this.rumbleOn) return;
-    const pad = this.gamepads()[player - 1];
-    const actuator = pad && pad.vibrationActuator;
-    if (actuator && ms > 0)
-      actuator.playEffect('dual-rumble', {duration: ms, strongMagnitude: 0.55, weakMagnitude: 0.2})
-          .catch(() => {});
-    else if (actuator && actuator.reset)
-      actuator.reset().catch(() => {});
+    for (const pad of this.gamepads()) {
+      const actuator = pad.vibrationActuator;
+      if (!actuator || (players > 1 && pad.index !== player - 1)) continue;
+      if (ms > 0)
+        actuator.playEffect('dual-rumble', {duration: ms, strongMagnitude: 0.55, weakMagnitude: 0.2})
+            .catch(() => {});
+      else if (actuator.reset)
+        actuator.reset().catch(() => {});
+    }
     const active = navigator.userActivation ? navigator.userActivation.hasBeenActive : true;
     if (ms > 0 && navigator.vibrate && active) navigator.vibrate(120);
   },
@@ -351,10 +372,10 @@ addEventListener('keyup', (event) => {
 
 // A pointer is held from its press anywhere but on a control until no button
 // of it is down any more (a mouse's other buttons keep it held), or it is
-// cancelled.
+// cancelled; its place is where it went down.
 addEventListener('pointerdown', (event) => {
   if (event.isTrusted) CaveWeb.startSound();
-  if (!CaveWeb.onControl(event)) CaveWeb.pointers.add(event.pointerId);
+  if (!CaveWeb.onControl(event)) CaveWeb.pointers.set(event.pointerId, CaveWeb.place(event));
 });
 for (const type of ['pointermove', 'pointerup']) {
   addEventListener(type, (event) => {
