@@ -1,7 +1,9 @@
 #include "programs/linux/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
 
 #include "runs/runs.h"
 
@@ -23,6 +25,16 @@ bool Number(const std::string& text, uint64_t min, uint64_t max, uint64_t* out) 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem) {
   *options = Options{};
   bool speedGiven = false, playersGiven = false;
+  // The options without a value: each sets its switch.
+  struct Switch {
+    const char* name;
+    bool* setting;
+    bool value;
+  };
+  const Switch switches[] = {{"--fullscreen", &options->fullscreen, true},
+                             {"--no-keep", &options->keep, false},
+                             {"--mute", &options->mute, true},
+                             {"--no-rumble", &options->rumble, false}};
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     if (option == "--help") {
@@ -33,20 +45,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       options->action = Options::Action::kVersion;
       return true;
     }
-    if (option == "--fullscreen") {
-      options->fullscreen = true;
-      continue;
-    }
-    if (option == "--no-keep") {
-      options->keep = false;
-      continue;
-    }
-    if (option == "--mute") {
-      options->mute = true;
-      continue;
-    }
-    if (option == "--no-rumble") {
-      options->rumble = false;
+    auto flag = std::find_if(std::begin(switches), std::end(switches),
+                             [&](const Switch& s) { return option == s.name; });
+    if (flag != std::end(switches)) {
+      *flag->setting = flag->value;
       continue;
     }
     if (option == "--runs") {
