@@ -19,6 +19,8 @@
 // (--assist, --game-speed) act on the live game only: the SDL display
 // switches the thrust, the recording display slows the clock (from the
 // start tick, which a slowed game always has), and the recording names them.
+// Whether the sound is muted comes from the settings (settings.h) or --mute,
+// and a change made with M is kept there when the game ends.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -33,6 +35,7 @@
 #include "platform/hosted/process.h"
 #include "programs/linux/kept_runs.h"
 #include "programs/linux/options.h"
+#include "programs/linux/settings.h"
 #include "runs/race/race.h"
 #include "runs/runs.h"
 
@@ -153,6 +156,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.fullscreen) display.StartInFullScreen();
+  std::string settings = program::SettingsFile(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+  const bool muted = options.mute || (!settings.empty() && program::ReadMuted(settings));
+  display.SetMuted(muted);
+  display.SetRumble(options.rumble);
   if (!options.watch.empty()) {
     // One process at a time: the check has ended before the game is shown.
     headless::HeadlessDisplay checker(watched.tick);
@@ -198,6 +205,9 @@ int main(int argc, char** argv) {
   }
 
   int code = hosted::RunWinMain(shown, &shown, race::CommandLine(players, ghosts).c_str());
+  if (display.Muted() != muted && !settings.empty() &&
+      !program::WriteMuted(settings, display.Muted(), &problem))
+    std::fprintf(stderr, "cave: %s\n", problem.c_str());
   // A game that a signal ended has no end of its own: the recording stops
   // with the signal's name.
   int signal = display.EndingSignal();

@@ -1,12 +1,12 @@
 // The page: a run link's verdict first, then one game after another, or a
 // kept run chosen to watch; the status line (#status) after each, which this
 // module alone writes. The other modules own the rest of the page: controls.js
-// the canvas's scale and the controls, line_up.js the line-up's choice,
-// links.js the verdict, kept.js the best runs, watching.js a watched run's
-// progress, assists.js the assists' choice, the game its message box;
-// words.js words what they all show.
+// the canvas's scale, the controls and the sound's settings, line_up.js the
+// line-up's choice, links.js the verdict, kept.js the best runs, watching.js a
+// watched run's progress, assists.js the assists' choice, the game its message
+// box; words.js words what they all show.
 import {assists, lockAssists, onAssists, refusedAssists} from './assists.js';
-import {canvas, setHint, setPlaying, showHint} from './controls.js';
+import {canvas, feel, setHint, setPlaying, showHint} from './controls.js';
 import {play, players, startGame} from './game.js';
 import {keep, hideList, listBest} from './kept.js';
 import {lineUp, lockLineUp, onLineUp, refusedLineUp} from './line_up.js';
@@ -93,7 +93,7 @@ async function run() {
   let watched = await opened;
   let game = null;
   try {
-    game = await startGame({canvas, dialog: document.getElementById('box'),
+    game = await startGame({canvas, dialog: document.getElementById('box'), ...feel(),
                             onAbort: (what) => say(words.couldNotRun(what))});
   } catch {
     return;  // onAbort has said why, where the game got as far as starting

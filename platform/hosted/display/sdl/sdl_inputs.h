@@ -25,6 +25,8 @@
 #include "platform/hosted/display/keys/inputs.h"
 
 union SDL_Event;
+struct _SDL_GameController;
+typedef struct _SDL_GameController SDL_GameController;
 
 namespace sdl {
 
@@ -61,6 +63,9 @@ class HeldInputs {
   int32_t PointersDown() const { return static_cast<int32_t>(pointers_.size()); }
   // Game controllers open.
   int32_t Pads() const;
+  // The controllers that fly player `player` (1, 2, ...): with one player
+  // every pad, with several the pad in the player's slot.
+  std::vector<SDL_GameController*> PadsOf(int32_t player) const;
 
  private:
   // A mouse button (device kMouse, id the button) or a finger.
