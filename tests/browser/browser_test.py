@@ -543,7 +543,7 @@ class DeviceTest(BrowserTest):
                 self.browser.open('?tick=4242&players=%d' % players)
                 self.first_picture()
                 screen, *controls = self.browser.run(
-                    "return ['screen', 'pause', 'fullscreen'].map((id) =>"
+                    "return ['screen', 'pause', 'sound', 'rumble', 'fullscreen', 'assists-open'].map((id) =>"
                     "  document.getElementById(id).getBoundingClientRect().toJSON());")
                 self.assertEqual([round(screen['width'], 2), round(screen['height'], 2)], size)
                 for c in controls:
