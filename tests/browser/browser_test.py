@@ -711,6 +711,10 @@ class RunsTest(BrowserTest):
                  'Not verified: box 1: recorded %s, replayed %s' % (box % 999, box % 323)),
                 ('score box appended', kept('steered.rec', append),
                  'Not verified: box 2 %s was not shown' % (box % 999)),
+                ('race', kept('race.rec'), "Verified: Player 1: 8 Punkte, beating the ghost's 0"),
+                ('race, its ghost changed', kept('race.rec', lambda l: l.__setitem__(14, b'#1 200')),
+                 'Not verified: ghost 1 does not replay as recorded: the game was still running'
+                 " after the recording's last snapshot (70)"),
                 ('bad base64', '#run=AB*D', "Not a recording: bad base64url: character 3 is '*'"),
                 ('bad DEFLATE', '#run=' + base64.urlsafe_b64encode(b'\xff' * 9).decode(),
                  'Not a recording: bad DEFLATE data'),
