@@ -772,8 +772,51 @@ class RunsTest(BrowserTest):
         listed = b.wait("const p = document.querySelectorAll('#runs .points');"
                         "return p.length === 2 && [...p].map((e) => e.textContent)", 'the list')
         self.assertEqual(listed, ['1 point', '%d points' % points])
+        # Race with the kept run: on its cave, the ghost's score in the box;
+        # the race kept beside it.
+        b.run("document.querySelectorAll('#runs .run')[1].querySelector('.race').click()")
+        b.wait("return document.getElementById('box').open", "the race's message box", 30)
+        self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
+                         replay(4242)['text'] + 'Ghost 1: %d Punkte\n' % points)
+        b.press(Keys.RETURN, 0.05)
+        listed = b.wait("const p = document.querySelectorAll('#runs .points');"
+                        "return p.length === 3 && [...p].map((e) => e.textContent)", 'the list')
+        self.assertEqual(sorted(listed),
+                         ['%d points' % points, '%d points, race: %d' % (points, points),
+                          '1 point'])
         self.assertEqual(self.verdict(link[len(b.address):])[0],
                          'Verified: Player 1: %d Punkte' % points)
+
+    def test_race_from_a_link(self):
+        # Race, pressed while the link's run is watched: a race on its cave,
+        # its ghost lavender; the race kept and listed as one, and its link
+        # verified in another browser.
+        b = self.browser
+        b.driver.get('about:blank')
+        with open(os.path.join(RECORDINGS, 'steered.rec'), 'rb') as f:
+            b.open(run_link(f.read()))
+        b.wait("const r = document.getElementById('race'); return r && (r.click(), true)", 'Race')
+        b.wait("const d = document.getElementById('screen').getContext('2d')"
+               ".getImageData(0, 0, 320, 240).data; for (let i = 0; i < d.length; i += 4)"
+               " if (d[i] === 220 && d[i + 1] === 180 && d[i + 2] === 255) return true",
+               'the ghost')
+        b.wait(DeviceTest.BOX_OPEN, "the race's message box", 30)
+        self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
+                         'Spielstand:\n\nPlayer 1: 0 Punkte\nGhost 1: 323 Punkte\n')
+        b.press(Keys.RETURN, 0.05)
+        self.assertTrue(b.recording().startswith('# cave recording 1\n# tick 11\n#1 '))
+        listed = ("return [...document.querySelectorAll('#runs .run')].find((row) =>"
+                  " row.querySelector('.points').textContent === '0 points, race: 323')")
+        b.wait(listed, 'the race listed')
+        b.run("navigator.clipboard.writeText = () => Promise.reject(new Error('no'));" +
+              listed[len('return '):] + ".querySelector('.share').click()")
+        link = b.wait("const l = document.getElementById('link'); return !l.hidden && l.value",
+                      'the link')
+        other = Browser()
+        self.addCleanup(other.close)
+        other.open(link[link.index('#'):])
+        self.assertEqual(other.wait(self.VERDICT, 'the verdict'),
+                         "Verified: Player 1: 0 Punkte, behind the ghost's 323")
 
 
 def main():

@@ -1,14 +1,16 @@
 // The run checker's worker, which the page starts as a module worker: it
 // starts the checker (cave-check.js, a module factory; check.cpp) and
-// answers every message {link}, a run link (the page's address, or its
-// fragment "#run=..."), in order, with
+// answers every message in order: {link}, a run link (the page's address, or
+// its fragment "#run=..."), or {bytes}, a recording's bytes (a kept run's,
+// to race with or watch), with
 //   {answer, bytes}  the checker's answer, the verdict as data
-//                    (runs::VerdictJson), and the recording's bytes when the
-//                    link held any to watch;
+//                    (runs::VerdictJson) and what the run can race with
+//                    (check.cpp), and the recording's bytes when the link
+//                    held any to watch;
 //   {failed, bytes}  why the checker could not run, and the recording's
 //                    bytes when it had read them;
 //   {unsupported}    why this browser cannot check run links.
-// The link goes through the three steps of runs/runs.h: the checker's step 1,
+// A link goes through the three steps of runs/runs.h: the checker's step 1,
 // the browser's DecompressionStream bounded by the checker's limit, and the
 // checker's step 3 and check. Messages that come before the checker is ready
 // wait for it.
@@ -50,6 +52,16 @@ async function inflate(deflated, limit) {
   return {bytes};
 }
 
+// The checker's answer on the recording `bytes`, with them.
+function checked(program, bytes) {
+  // A run that the checker read but could not replay can still be watched.
+  try {
+    return {answer: answer(program, inMemory(program, bytes, program._CaveCheck)), bytes};
+  } catch (error) {
+    return {failed: failure ?? error.message, bytes};
+  }
+}
+
 async function check(program, link) {
   if (typeof DecompressionStream !== 'function') return {unsupported: 'no DecompressionStream'};
   const refused = inMemory(program, new TextEncoder().encode(link), program._CaveLinkData);
@@ -59,19 +71,16 @@ async function check(program, link) {
   const inflated = await inflate(deflated, program._CaveLinkLimit());
   if (!inflated.bytes)
     return {answer: answer(program, program._CaveInflateRefused(inflated.tooLarge ? 1 : 0))};
-  // A run that the checker read but could not replay can still be watched.
-  try {
-    const checked = inMemory(program, inflated.bytes, program._CaveCheck);
-    return {answer: answer(program, checked), bytes: inflated.bytes};
-  } catch (error) {
-    return {failed: failure ?? error.message, bytes: inflated.bytes};
-  }
+  return checked(program, inflated.bytes);
 }
 
 addEventListener('message', async (event) => {
   let reply;
   try {
-    reply = await check(await checker, String(event.data?.link ?? ''));
+    const {bytes, link} = event.data ?? {};
+    const program = await checker;
+    reply = bytes instanceof Uint8Array ? checked(program, bytes)
+                                        : await check(program, String(link ?? ''));
   } catch (error) {
     reply = {failed: failure ?? error.message};
   }

@@ -21,7 +21,14 @@ export const startedGame = () => started;
 
 // Plays one game of the started game `game` with the tick count starting at
 // `tick` and `players` players; settles with its recording once it has ended.
-export async function play(game, tick, players) {
+// With `ghosts`, each {text, ghost} (a recording and its words as a ghost,
+// the run checker's), it is a race on their cave instead; one that the game
+// refuses is left out.
+export async function play(game, tick, players, ghosts = []) {
+  for (const {text, ghost} of ghosts) {
+    inMemory(game, encoded(text), (at, length) => game.ccall(
+        'CaveAddGhost', 'number', ['number', 'number', 'string'], [at, length, ghost]));
+  }
   await game.ccall('CavePlay', 'number', ['number', 'number'], [tick, players], {async: true});
   return game.ccall('CaveRecording', 'string', [], []);
 }
@@ -38,13 +45,12 @@ export function players(game) {
   return all;
 }
 
-// Shows the recording `bytes` (a Uint8Array) with the started game `game`;
+// Shows the recording `bytes` (a Uint8Array) with the started game `game`,
+// a race's ghosts flown by `ghosts` (their words, the run checker's);
 // settles when the watched game has ended.
-export function watchRun(game, bytes) {
-  return inMemory(
-      game, bytes,
-      (at, length) =>
-          game.ccall('CaveWatch', 'number', ['number', 'number'], [at, length], {async: true}));
+export function watchRun(game, bytes, ghosts = '') {
+  return inMemory(game, bytes, (at, length) => game.ccall(
+      'CaveWatch', 'number', ['number', 'number', 'string'], [at, length, ghosts], {async: true}));
 }
 
 // ---- the rules of a run, from the started game `game`
@@ -53,15 +59,23 @@ const encoded = (text) => new TextEncoder().encode(text);
 const textCall = (game, name) => (at, length) =>
     game.ccall(name, 'string', ['number', 'number'], [at, length]);
 
-// The recording `text` as a kept run: {players, points, scores}, its
-// line-up, the points of its score line (its best player's; null when it
-// has none) and every player's points.
+// The recording `text` as a kept run: {players, points, tick, scores,
+// ghosts}, its line-up, the points of its score line (its best player's; null
+// when it has none), its cave, every player's points and a race's ghosts'.
 export function runOf(game, text) {
   const at = inMemory(game, encoded(text), game._CaveRun);
-  const [players, points, count] = new Int32Array(game.HEAPU8.buffer, at, 3);
-  const scores = Array.from(new Int32Array(game.HEAPU8.buffer, at + 12, count));
-  return {players, points: points < 0 ? null : points, scores};
+  const numbers = (from, count) =>
+      Array.from(new Int32Array(game.HEAPU8.buffer, at + 4 * from, count));
+  const [players, points, tick, count] = numbers(0, 4);
+  const scores = numbers(4, count);
+  const ghosts = numbers(5 + count, numbers(4 + count, 1)[0]);
+  return {players, points: points < 0 ? null : points, tick: tick >>> 0, scores, ghosts};
 }
+
+// Whether the kept run `run` (kept.js) can be a ghost: one player's game
+// with a score, no race; the run checker has the last word.
+export const mayBeGhost = (run) =>
+    (run.players ?? 1) === 1 && run.points !== null && !(run.ghosts?.length > 0);
 
 // The kept runs are `runs`, each {points (null without a score), players},
 // oldest first: the indices of those that the keep policy drops, ascending;

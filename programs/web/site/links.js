@@ -2,15 +2,21 @@
 // DEFLATE, in base64url without padding (runs/runs.h). A page opened with one
 // checks the run at once with the run checker (check_worker.js, a module
 // worker, and in it cave-check.js, the game on the headless display) and says
-// its verdict in #verdict, which this module alone writes; then the page shows
-// the run, unless the link held none. Another run link in the address bar
-// starts the page again with it.
+// its verdict in #verdict, which this module alone writes, and beside it a
+// Race button when the run can be a ghost, or why it cannot be one; then the
+// page shows the run, unless the
+// link held none. Another run link in the address bar starts the page again
+// with it. The same checker finds how kept runs fly as ghosts (checkRuns).
 import {linkFragment, linkRefusal} from './game.js';
 import * as words from './words.js';
 
 const kLink = '#run=';
 
 const verdict = document.getElementById('verdict');
+// Beside the verdict, the Race button.
+const offer = document.createElement('p');
+offer.hidden = true;
+verdict.after(offer);
 
 // Whether the page was opened with a run link.
 export const linked = location.hash.startsWith(kLink);
@@ -30,15 +36,37 @@ export async function runLink(game, text) {
   }
 }
 
-// The worker's reply to the link `link`, asked of the worker started
-// beforehand (so that it loads while the page goes on): {answer, bytes},
-// {failed} or {unsupported} (check_worker.js).
-function ask(worker, link) {
+// The worker's reply to `message` ({link} or {bytes}), asked of the worker
+// started beforehand (so that it loads while the page goes on):
+// {answer, bytes}, {failed} or {unsupported} (check_worker.js).
+function ask(worker, message) {
   return new Promise((resolve) => {
     worker.onmessage = (event) => resolve(event.data);
     worker.onerror = (event) => resolve({failed: event.message || 'no checker'});
-    worker.postMessage({link});
+    worker.postMessage(message);
   });
+}
+
+// The checker's answers on the recordings `texts`, in order, each the
+// verdict as data with what the run can race with: {ghost} its words as a
+// ghost, or {unfit} why it cannot be one (check.cpp); {ghosts} a race's.
+// What could not be checked is an answer of kind 'could not run'.
+export async function checkRuns(texts) {
+  let worker = null;
+  try {
+    worker = new Worker('check_worker.js', {type: 'module'});
+    const answers = [];
+    for (const text of texts) {
+      const reply = await ask(worker, {bytes: new TextEncoder().encode(text)});
+      answers.push(reply.answer ??
+                   couldNotRun(reply.failed ?? reply.unsupported, 'unsupported' in reply));
+    }
+    return answers;
+  } catch (error) {
+    return texts.map(() => couldNotRun(error.message, true));
+  } finally {
+    worker?.terminate();
+  }
 }
 
 // What the check came to, as words.verdict takes it: the checker's answer,
@@ -46,9 +74,27 @@ function ask(worker, link) {
 // browser cannot check run links at all).
 const couldNotRun = (why, unsupported) => ({kind: 'could not run', why, unsupported});
 
+// The Race button, once shown with a verified run that can be a ghost, and
+// the race it chooses: {race: [{text, ghost}]}, the run and its words as a
+// ghost.
+let race = null;
+let raceChoice = null;
+
+// Settles with the race of the link's run at the next click of its Race
+// button, which shows until the verdict goes; never after `signal` (an
+// AbortSignal) aborts.
+export function linkRace(signal) {
+  return new Promise((resolve) => {
+    if (!race || signal.aborted) return;
+    const click = () => resolve(raceChoice);
+    race.addEventListener('click', click, {once: true});
+    signal.addEventListener('abort', () => race.removeEventListener('click', click));
+  });
+}
+
 // Reads the page's run link, when it has one: shows the verdict, and
-// settles with the recording's bytes to watch, or null when there is no
-// recording (or no link).
+// settles with {bytes, answer}, the recording to watch and the checker's
+// answer, or null when there is no recording (or no link).
 export async function openLink() {
   if (!linked) return null;
   verdict.textContent = words.checking;
@@ -58,7 +104,7 @@ export async function openLink() {
   let worker = null;
   try {
     worker = new Worker('check_worker.js', {type: 'module'});
-    const reply = await ask(worker, location.hash);
+    const reply = await ask(worker, {link: location.hash});
     bytes = reply.bytes ?? null;
     result = reply.answer ?? couldNotRun(reply.failed ?? reply.unsupported, 'unsupported' in reply);
   } catch (error) {
@@ -69,12 +115,26 @@ export async function openLink() {
   }
   verdict.textContent = words.verdict(result);
   performance.mark('cave-verdict');
-  return result.kind === 'not a recording' ? null : bytes;
+  if (result.kind === 'verified' && result.ghost && bytes) {
+    race = document.createElement('button');
+    race.type = 'button';
+    race.id = 'race';
+    race.textContent = words.raceIt;
+    race.addEventListener('click', () => race.blur());
+    raceChoice = {race: [{text: new TextDecoder().decode(bytes), ghost: result.ghost}]};
+    offer.replaceChildren(race);
+    offer.hidden = false;
+  } else if (result.kind === 'verified' && result.unfit) {
+    offer.textContent = words.noGhost(result.unfit);
+    offer.hidden = false;
+  }
+  return result.kind === 'not a recording' || !bytes ? null : {bytes, answer: result};
 }
 
 // The verdict goes once the player has moved on.
 export function hideVerdict() {
   verdict.hidden = true;
+  offer.hidden = true;
 }
 
 addEventListener('hashchange', () => {
