@@ -394,8 +394,10 @@ class PerformanceTest(BrowserTest):
         self.assertLess(sum(raw for raw, _ in sizes.values()), 400000)
         with open(os.path.join(RECORDINGS, 'steered.rec'), 'rb') as f:
             watched = run_link(f.read())
-        # A game played (caves the autopilot flies through), then a run watched.
-        for addresses in [['?tick=1', '?tick=3'], [watched, watched]]:
+        raced = run_link(steered_race())
+        # A game played (caves the autopilot flies through), then a run and a
+        # race watched.
+        for addresses in [['?tick=1', '?tick=3'], [watched, watched], [raced, raced]]:
             for address in addresses:
                 shown, fps, p95, busy, cores = self.run_game(address)
                 on_target = (shown < 1000 and 30.0 <= fps <= 31.0 and p95 <= 36.0
@@ -666,6 +668,19 @@ class OfflineTest(BrowserTest):
 RECORDINGS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'recordings')
 
 
+def steered_race():
+    """A race of two steered games of 3,000 snapshots on one cave, as bytes."""
+    folder = tempfile.mkdtemp(prefix='cave-race-')
+    ghost, race = os.path.join(folder, 'ghost.rec'), os.path.join(folder, 'race.rec')
+    for options in [['--tick', '1', '--record', ghost], ['--race', ghost, '--record', race]]:
+        subprocess.run([REPLAY, '--steer', '3000:/dev/null', *options], check=True,
+                       capture_output=True)
+    with open(race, 'rb') as f:
+        data = f.read()
+    shutil.rmtree(folder)
+    return data
+
+
 def run_link(data):
     """The fragment of a run link to the recording `data` (bytes)."""
     packer = zlib.compressobj(9, zlib.DEFLATED, -15)
@@ -712,6 +727,8 @@ class RunsTest(BrowserTest):
                 ('score box appended', kept('steered.rec', append),
                  'Not verified: box 2 %s was not shown' % (box % 999)),
                 ('race', kept('race.rec'), "Verified: Player 1: 8 Punkte, beating the ghost's 0"),
+                ('race of 3000 snapshots', run_link(steered_race()),
+                 "Verified: Player 1: 571 Punkte, level with the ghost's 571"),
                 ('race, its ghost changed', kept('race.rec', lambda l: l.__setitem__(14, b'#1 200')),
                  'Not verified: ghost 1 does not replay as recorded: the game was still running'
                  " after the recording's last snapshot (70)"),
@@ -727,7 +744,7 @@ class RunsTest(BrowserTest):
                 print('%s: verdict %.0f ms after navigation, link %d characters'
                       % (name, ms, len(self.browser.address + fragment)))
                 self.assertEqual(said, expected)
-                if name == 'steered':
+                if name in ['steered', 'race of 3000 snapshots']:
                     self.assertLess(ms, 2000)
         # The last run watched is the two players' run, with its line-up.
         self.verdict(kept('two_players.rec'))

@@ -92,6 +92,22 @@ export function linkRace(signal) {
   });
 }
 
+// The reply on the recording `bytes`, checked by the workers `maker` and
+// `racer` side by side (check_worker.js): the maker makes a race's ghosts
+// while the racer replays the race with the words guessed for them, and
+// again with the maker's when the guess was not them. The answer's `ghosts`
+// are the maker's words. A plain game is the racer's whole check.
+async function checkSideBySide(maker, racer, bytes) {
+  const [flown, guessed] = await Promise.all([ask(maker, {bytes, half: 'fly'}),
+                                              ask(racer, {bytes, half: 'guess'})]);
+  if (guessed.guess === undefined || !guessed.answer) return guessed;
+  if (!flown.answer) return flown;
+  if (flown.answer.kind) return {answer: flown.answer};  // the ghosts refused
+  const ghosts = flown.answer.ghosts;
+  const replayed = ghosts === guessed.guess ? guessed : await ask(racer, {bytes, ghosts});
+  return replayed.answer ? {answer: {...replayed.answer, ghosts}} : replayed;
+}
+
 // Reads the page's run link, when it has one: shows the verdict, and
 // settles with {bytes, answer}, the recording to watch and the checker's
 // answer, or null when there is no recording (or no link).
@@ -101,17 +117,21 @@ export async function openLink() {
   verdict.hidden = false;
   let result = null;
   let bytes = null;
-  let worker = null;
+  const workers = [];
   try {
-    worker = new Worker('check_worker.js', {type: 'module'});
-    const reply = await ask(worker, {link: location.hash});
-    bytes = reply.bytes ?? null;
+    // Two checkers load at once, so that a race's check has both.
+    const start = () => workers[workers.push(new Worker('check_worker.js', {type: 'module'})) - 1];
+    const reader = start();
+    const racer = start();
+    const read = await ask(reader, {link: location.hash});
+    bytes = read.bytes ?? null;
+    const reply = bytes ? await checkSideBySide(reader, racer, bytes) : read;
     result = reply.answer ?? couldNotRun(reply.failed ?? reply.unsupported, 'unsupported' in reply);
   } catch (error) {
     // A browser without module workers.
     result = couldNotRun(error.message, true);
   } finally {
-    worker?.terminate();
+    workers.forEach((worker) => worker.terminate());
   }
   verdict.textContent = words.verdict(result);
   performance.mark('cave-verdict');
