@@ -137,6 +137,10 @@ bool GhostLine(std::string_view line, Recording* recording, std::string* problem
   const std::string_view rest = line.substr(2);
   if (ghost < 1 || ghost > kMaxGhosts || !(rest.empty() || rest[0] == ' ')) {
     *problem = "expected a ghost's line, '#N LINE' with N 1-" + std::to_string(kMaxGhosts);
+  } else if (!rest.empty() && rest.back() == '\r') {
+    // The race's line lost one carriage return already; one more would be
+    // lost again each time the race is read back.
+    *problem = "a ghost's line ends in a stray carriage return";
   } else if (!recording->snapshots.empty() || !recording->boxes.empty() || recording->ended) {
     *problem = "a ghost's line after the race's first snapshot";
   } else if (static_cast<size_t>(ghost) != ghosts && static_cast<size_t>(ghost) != ghosts + 1) {

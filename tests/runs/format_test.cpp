@@ -122,6 +122,7 @@ TEST(RecordingFormat, RefusesMalformedRecordingsNamingTheLine) {
       {head + "#12\n", "line 3: expected a ghost's line, '#N LINE' with N 1-3"},
       {head + "#2 200\n", "line 3: ghost 2's lines out of order: ghost 1's come first"},
       {head + "#1 \n#2 \n#1 \n", "line 5: ghost 1's lines out of order: ghost 1's come first"},
+      {head + "#1 200\r\r\n", "line 3: a ghost's line ends in a stray carriage return"},
       {head + "\n#1 200\n", "line 4: a ghost's line after the race's first snapshot"},
       {head + "# exit 0\n#1 200\n", "line 4: a ghost's line after the race's first snapshot"},
   };
