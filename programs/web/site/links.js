@@ -77,18 +77,37 @@ const couldNotRun = (why, unsupported) => ({kind: 'could not run', why, unsuppor
 // The Race button, once shown with a verified run that can be a ghost, and
 // the race it chooses: {race: [{text, ghost}]}, the run and its words as a
 // ghost.
+// A press that nothing waited for waits to be taken.
 let race = null;
 let raceChoice = null;
+let pressed = false;
+const waiting = new Set();
 
-// Settles with the race of the link's run at the next click of its Race
-// button, which shows until the verdict goes; never after `signal` (an
-// AbortSignal) aborts.
+function pressRace() {
+  race.blur();
+  pressed = waiting.size === 0;
+  waiting.forEach((resolve) => resolve(raceChoice));
+  waiting.clear();
+}
+
+// The race of the link's run if its Race button was pressed while nothing
+// waited for it, taken; otherwise null.
+export function takeLinkRace() {
+  const taken = pressed ? raceChoice : null;
+  pressed = false;
+  return taken;
+}
+
+// Settles with the race of the link's run when its Race button, which shows
+// until the verdict goes, is pressed (or was, untaken); never after `signal`
+// (an AbortSignal) aborts.
 export function linkRace(signal) {
   return new Promise((resolve) => {
-    if (!race || signal.aborted) return;
-    const click = () => resolve(raceChoice);
-    race.addEventListener('click', click, {once: true});
-    signal.addEventListener('abort', () => race.removeEventListener('click', click));
+    if (signal.aborted) return;
+    const taken = takeLinkRace();
+    if (taken) return resolve(taken);
+    waiting.add(resolve);
+    signal.addEventListener('abort', () => waiting.delete(resolve));
   });
 }
 
@@ -140,7 +159,7 @@ export async function openLink() {
     race.type = 'button';
     race.id = 'race';
     race.textContent = words.raceIt;
-    race.addEventListener('click', () => race.blur());
+    race.addEventListener('click', pressRace);
     raceChoice = {race: [{text: new TextDecoder().decode(bytes), ghost: result.ghost}]};
     offer.replaceChildren(race);
     offer.hidden = false;

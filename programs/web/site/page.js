@@ -9,7 +9,7 @@ import {canvas, setHint, setPlaying, showHint} from './controls.js';
 import {play, players, runOf, startGame} from './game.js';
 import {keep, hideList, listBest} from './kept.js';
 import {lineUp, lockLineUp, onLineUp, refusedLineUp} from './line_up.js';
-import {checkRuns, hideVerdict, linkRace, linked, openLink} from './links.js';
+import {checkRuns, hideVerdict, linkRace, linked, openLink, takeLinkRace} from './links.js';
 import {watch} from './watching.js';
 import * as words from './words.js';
 
@@ -130,8 +130,9 @@ async function run() {
   for (;;) {
     status.hidden = true;
     hideList();
-    let next = undefined;
-    if (choice?.watch) {
+    // A Race pressed before the link's run shows races at once.
+    let next = choice?.watch && takeLinkRace();
+    if (choice?.watch && !next) {
       showHint(false);
       const watching = new AbortController();
       linkRace(watching.signal).then((race) => {
@@ -141,7 +142,8 @@ async function run() {
       await watch(game, choice.watch, choice.ghosts ?? await ghostWords(game, choice.watch));
       watching.abort();
       say(words.runEnded);
-    } else {
+    } else if (!next) {
+      hideVerdict();
       const race = choice?.race && await ghostsOf(choice.race);
       if (race?.why) {
         say(race.why);
