@@ -111,15 +111,17 @@ export function linkRace(signal) {
   });
 }
 
-// The reply on the recording `bytes`, checked by the workers `maker` and
-// `racer` side by side (check_worker.js): the maker makes a race's ghosts
+// The reply on the recording `bytes`, checked by the workers `racer` and
+// `maker` side by side (check_worker.js): the maker makes a race's ghosts
 // while the racer replays the race with the words guessed for them, and
 // again with the maker's when the guess was not them. The answer's `ghosts`
-// are the maker's words. A plain game is the racer's whole check.
-async function checkSideBySide(maker, racer, bytes) {
-  const [flown, guessed] = await Promise.all([ask(maker, {bytes, half: 'fly'}),
-                                              ask(racer, {bytes, half: 'guess'})]);
+// are the maker's words. A plain game is the racer's whole check, which
+// does not wait for the maker.
+async function checkSideBySide(racer, maker, bytes) {
+  const flying = ask(maker, {bytes, half: 'fly'});
+  const guessed = await ask(racer, {bytes, half: 'guess'});
   if (guessed.guess === undefined || !guessed.answer) return guessed;
+  const flown = await flying;
   if (!flown.answer) return flown;
   if (flown.answer.kind) return {answer: flown.answer};  // the ghosts refused
   const ghosts = flown.answer.ghosts;
@@ -141,10 +143,10 @@ export async function openLink() {
     // Two checkers load at once, so that a race's check has both.
     const start = () => workers[workers.push(new Worker('check_worker.js', {type: 'module'})) - 1];
     const reader = start();
-    const racer = start();
+    const maker = start();
     const read = await ask(reader, {link: location.hash});
     bytes = read.bytes ?? null;
-    const reply = bytes ? await checkSideBySide(reader, racer, bytes) : read;
+    const reply = bytes ? await checkSideBySide(reader, maker, bytes) : read;
     result = reply.answer ?? couldNotRun(reply.failed ?? reply.unsupported, 'unsupported' in reply);
   } catch (error) {
     // A browser without module workers.
