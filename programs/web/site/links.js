@@ -52,6 +52,7 @@ function ask(worker, message) {
 // ghost, or {unfit} why it cannot be one (check.cpp); {ghosts} a race's.
 // What could not be checked is an answer of kind 'could not run'.
 export async function checkRuns(texts) {
+  if (texts.length === 0) return [];
   let worker = null;
   try {
     worker = new Worker('check_worker.js', {type: 'module'});

@@ -93,7 +93,9 @@ async function chosen(game) {
 // checker asked for the words of those that lack them; or {why} not, when
 // one cannot be a ghost.
 async function ghostsOf(race) {
-  const answers = await checkRuns(race.filter((g) => !g.ghost).map((g) => g.text));
+  const unknown = race.filter((g) => !g.ghost);
+  if (unknown.length > 0) say(words.checking);
+  const answers = await checkRuns(unknown.map((g) => g.text));
   const refused = answers.find((answer) => !answer.ghost);
   if (refused) return {why: refused.unfit ? words.noGhost(refused.unfit) : words.verdict(refused)};
   return {ghosts: race.map((g) => ({text: g.text, ghost: g.ghost ?? answers.shift().ghost}))};
@@ -148,6 +150,7 @@ async function run() {
       if (race?.why) {
         say(race.why);
       } else {
+        status.hidden = true;
         const tick = race ? runOf(game, race.ghosts[0].text).tick : startTick();
         const count = race ? 1 : lineUp();
         setPlaying(true);
