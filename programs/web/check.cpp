@@ -124,13 +124,14 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveGuessGhosts(const char* text, si
 }
 
 // The second half: the verdict on the race replayed with the ghosts' words
-// `ghosts` (a zero-terminated text); it stands when they are the first
-// half's.
+// `ghosts` (a zero-terminated text), which stands when they are the first
+// half's, and "unfit", why the run cannot be a ghost (race::Unfit).
 extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveCheckFlown(const char* text, size_t length,
                                                            const char* ghosts) {
   runs::Recording recorded;
   const char* refused = nullptr;
   if (!Read(text, length, &recorded, &refused)) return refused;
   headless::HeadlessDisplay display(recorded.tick);
-  return Answer(recording::Check(display, &display, recorded, nullptr, ghosts ? ghosts : ""));
+  return Answer(recording::Check(display, &display, recorded, nullptr, ghosts ? ghosts : ""),
+                {{"unfit", race::Unfit(recorded)}});
 }

@@ -29,22 +29,6 @@ bool Thrusts(const std::vector<uint8_t>& keys) {
   return std::find(keys.begin(), keys.end(), PlayerKey(1)) != keys.end();
 }
 
-// Why `recorded` cannot be a ghost before it is replayed; "" when it may be.
-std::string Unfit(const runs::Recording& recorded) {
-  std::string why;
-  if (!recorded.ghosts.empty())
-    why = "is a race";
-  else if (recorded.players != 1)
-    why = "is a game of " + std::to_string(recorded.players) + " players";
-  else if (!recorded.ended)
-    why = "was interrupted";
-  else if (recorded.boxes.empty())
-    why = "ended by Escape";
-  else if (runs::Scores(recorded).size() != 1)
-    why = "ended without a score";
-  return why.empty() ? why : why + std::string(kWhatAGhostIs);
-}
-
 runs::Verdict Refused(const runs::Recording& recorded, std::string problem) {
   runs::Verdict verdict = runs::Judge(recorded, {});
   verdict.kind = runs::Verdict::Kind::kNotVerified;
@@ -77,6 +61,21 @@ runs::Verdict Fly(const runs::Recording& recorded, Ghost* ghost) {
 }
 
 }  // namespace
+
+std::string Unfit(const runs::Recording& recorded) {
+  std::string why;
+  if (!recorded.ghosts.empty())
+    why = "is a race";
+  else if (recorded.players != 1)
+    why = "is a game of " + std::to_string(recorded.players) + " players";
+  else if (!recorded.ended)
+    why = "was interrupted";
+  else if (recorded.boxes.empty())
+    why = "ended by Escape";
+  else if (runs::Scores(recorded).size() != 1)
+    why = "ended without a score";
+  return why.empty() ? why : why + std::string(kWhatAGhostIs);
+}
 
 bool MakeGhost(const runs::Recording& recorded, Ghost* ghost, std::string* problem) {
   *problem = Unfit(recorded);

@@ -47,6 +47,9 @@ struct Ghost {
   std::string text;          // its recording, as a race keeps it
 };
 
+// Why `recorded` cannot be a ghost, as far as its text says (the problems
+// above but the check's); "" when it may be one.
+std::string Unfit(const runs::Recording& recorded);
 // Makes a ghost of `recorded`: checks it on a headless display of its own and
 // derives its thrust; false with a problem (see above).
 bool MakeGhost(const runs::Recording& recorded, Ghost* ghost, std::string* problem);
