@@ -808,18 +808,19 @@ class RunsTest(BrowserTest):
     def test_race_from_a_link(self):
         # Race, pressed while the link's run is watched: a race on its cave,
         # its ghost's ball a shade of lavender (left of the head-up display)
-        # beside the falling player; the race kept and listed as one, and its
-        # link verified in another browser.
+        # beside the falling player; the race kept and listed as one, watched
+        # with its ghost, and its link verified in another browser.
         b = self.browser
+        ghost = ("const d = document.getElementById('screen').getContext('2d')"
+                 ".getImageData(0, 0, 320, 240).data; for (let i = 0; i < d.length; i += 4)"
+                 " if (d[i + 2] > d[i] && d[i] > d[i + 1] && d[i + 1] > 60 && i % 1280 < 1000)"
+                 ' return true')
         b.driver.get('about:blank')
         with open(os.path.join(RECORDINGS, 'steered.rec'), 'rb') as f:
             b.open(run_link(f.read()))
         b.wait("return !document.getElementById('watching').hidden", 'the run watched')
         b.run("document.getElementById('race').click()")
-        b.wait("const d = document.getElementById('screen').getContext('2d')"
-               ".getImageData(0, 0, 320, 240).data; for (let i = 0; i < d.length; i += 4)"
-               " if (d[i + 2] > d[i] && d[i] > d[i + 1] && d[i + 1] > 60 && i % 1280 < 1000)"
-               ' return true', 'the ghost')
+        b.wait(ghost, 'the ghost')
         DeviceTest.shot(self, 'race')
         b.wait(DeviceTest.BOX_OPEN, "the race's message box", 30)
         self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
@@ -834,6 +835,10 @@ class RunsTest(BrowserTest):
               listed[len('return '):] + ".querySelector('.share').click()")
         link = b.wait("const l = document.getElementById('link'); return !l.hidden && l.value",
                       'the link')
+        b.run(listed[len('return '):] + ".querySelector('.watch').click()")
+        b.wait("return parseInt(document.getElementById('progress').textContent.slice(9)) >= 20",
+               'the race watched')
+        b.wait(ghost, 'the watched ghost')
         other = Browser()
         self.addCleanup(other.close)
         other.open(link[link.index('#'):])
