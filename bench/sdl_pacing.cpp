@@ -11,6 +11,8 @@
 // keeps the bare busy-wait (the display is never asked to rest), the
 // baseline in the same run. speed:8 watches the recording eight times as fast
 // (cave --watch --speed 8). Message boxes are answered without being shown.
+// The game is heard as well, on SDL's audio device (SDL_AUDIODRIVER=disk or
+// dummy where the machine has none).
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -72,6 +74,8 @@ class Timed final : public hosted::Display {
     }
   }
   void Pump() override { inner_.Pump(); }
+  bool SoundAvailable() override { return inner_.SoundAvailable(); }
+  void SoundChanging() override { inner_.SoundChanging(); }
   bool ReadKeyboard(uint8_t state[256]) override { return inner_.ReadKeyboard(state); }
   int MessageBox(HWND, const char*, const char*, uint32_t) override { return IDOK; }
 

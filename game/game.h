@@ -86,8 +86,12 @@ void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key);
 // One frame of every ship; 1 if at least one player's ship was alive when
 // its update began. A player's ship thrusts while its key is down, a ghost
 // when its thrust has a 1 for this call (GhostThrust); a ghost never keeps
-// the game going.
+// the game going. The players' ships are heard (runtime/sound), the n-th of
+// them as player n: its thrust hum while it lives with its key down, and
+// its crash in the frame it dies; a ghost is silent.
 int32_t UpdateShips();
+// Stops every ship's hum: the game pauses.
+void SilenceShips();
 // Draws every ship keyed on the back buffer, a crashed ghost as its mark.
 void DrawShips();
 
@@ -135,11 +139,11 @@ int32_t ShipSprite(const Ship& ship);
 // Zeroes the game's globals, as at process load: the program's GameReset.
 void ClearGameGlobals();
 // Everything before the frame loop: tint, brightness, both lists, screen and
-// keyboard (error 1), the display, a ship for every ghost that the command
-// line hands over (LineUpGhosts), then one for every player that it lines up
-// (LineUp): one red ship steered with Up when it asks for nothing. The ghosts
-// come first, so a player's ball is drawn over them and the last ship is a
-// player's.
+// keyboard (error 1), the display, the sound (silent without it), a ship for
+// every ghost that the command line hands over (LineUpGhosts), then one for
+// every player that it lines up (LineUp): one red ship steered with Up when
+// it asks for nothing. The ghosts come first, so a player's ball is drawn
+// over them and the last ship is a player's.
 void StartGame();
 // Window (error 2), screen (error 3) and the cave.
 void OpenDisplay();
@@ -152,8 +156,9 @@ void PlayFrame(int32_t frames, uint32_t fpsStart);
 // with several ships, every ship's score in its colour, the last one's at
 // the bottom: a race's ghosts' live scores above the players'.
 void DrawHeadUpDisplay(int32_t frames, uint32_t fpsStart);
-// The frame loop; returns when the player quits.
+// The frame loop; returns when the player quits. A pause silences the ships
+// and sounds its two falling notes, the resume its rising ones.
 void RunGame();
 // Shows "Game Over!" with every player's score, then every ghost's recorded
-// score, and ends the program.
+// score, to the game over's notes, and ends the program.
 [[noreturn]] void ShowGameOver();

@@ -6,6 +6,7 @@
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
+#include "runtime/sound/sound.h"
 #include "runtime/window/window.h"
 
 List ShipList;
@@ -112,6 +113,7 @@ void StartGame() {
   ListNew(&ColumnList, sizeof(CaveColumn));
   if (ScreenInit() == 0 || KeyboardInit() == 0) FailWithError(1);
   OpenDisplay();
+  SoundInit();
   int32_t ghosts = LineUpGhosts(RuntimeCommandLine());
   for (int32_t ghost = 1; ghost <= ghosts; ++ghost) CreateGhost(ghost);
   int32_t players = LineUp(RuntimeCommandLine());
@@ -160,12 +162,19 @@ void RunGame() {
       ShowGameOver();
     }
     PlayFrame(frames, fpsStart);
+    if (pause == 1) {
+      SilenceShips();
+      SoundPlay(kSoundPause, 0);
+    }
     while (pause == 1) {
       SleepMs(kPauseSleep);
       SpriteDisplay(kCaveSprite, 0, 0);
       ScreenFlip();
       KeyboardExamine();
-      if (KeyReleased(kKeyP)) pause = 0;
+      if (KeyReleased(kKeyP)) {
+        pause = 0;
+        SoundPlay(kSoundResume, 0);
+      }
       if (KeyReleased(kKeyEscape)) {
         pause = 0;
         quit = 1;
@@ -189,6 +198,7 @@ void ShowGameOver() {
   // A ghost's score is the one its game ended with, wherever the race ended.
   for (int32_t ghost = 1; ghost <= GhostCount; ++ghost)
     AppendScore(&text, "Ghost ", ghost, Ghosts[ghost - 1].points);
+  SoundPlay(kSoundGameOver, 0);
   ShowMessage("Game Over!", text, 0);
   StringRelease(text);
   RuntimeEnd();

@@ -1,4 +1,5 @@
-// Ships: creation with the shaded ball, motion, scoring, collision, drawing.
+// Ships: creation with the shaded ball, motion, scoring, collision, their
+// sounds, drawing.
 #include <bit>
 #include <cmath>
 
@@ -6,6 +7,7 @@
 #include "runtime/drawing/drawing.h"
 #include "runtime/keyboard/keyboard.h"
 #include "runtime/screen/screen.h"
+#include "runtime/sound/sound.h"
 
 namespace {
 
@@ -20,8 +22,27 @@ static_assert(std::bit_cast<uint32_t>(kGravityStep) == 0x3DC8E8A7u);
 constexpr float kSpeed = 3.0f;  // pixels per unit of velocity
 constexpr float kScrollSpeed = 3.0f;
 constexpr int32_t kFirstShipSprite = 10;
+static_assert(kMaxPlayers <= kSoundPlayers, "every player has a hum and a crash");
 
 Ship* CurrentShip() { return ListCurrent<Ship>(ShipList); }
+
+// Player n's own sound of the kind `first` (kSoundHum, kSoundCrash); none
+// (-1) past the players that have one.
+int32_t PlayerSound(int32_t first, int32_t player) {
+  return player >= 1 && player <= kSoundPlayers ? first + player - 1 : -1;
+}
+
+// The thrust hum sounds while a live ball's key is down.
+bool Hums(const Ship& ship, int32_t down) { return down != 0 && ship.dead == 0; }
+
+// The player whose sounds `ship` makes, counting the players' ships met so
+// far in `players`: the n-th player's ship is player n. A ghost is no player
+// and silent: none (0).
+int32_t Voice(const Ship& ship, int32_t* players) {
+  if (ship.ghost != 0) return 0;
+  *players = *players + 1;
+  return *players;
+}
 
 // One ring's brightness: a component scaled by s, kept as a float and then
 // rounded.
@@ -72,12 +93,14 @@ void CreateShip(int32_t radius, float gravity, Colour colour, int32_t key) {
 
 int32_t UpdateShips() {
   int32_t alive = 0;
+  int32_t players = 0;
   const int32_t call = ShipUpdates;
   ShipUpdates = call + 1;
   ListReset(&ShipList);
   while (ListNext(&ShipList)) {
     Ship& ship = *CurrentShip();
     int32_t down = ship.ghost != 0 ? GhostThrust(ship.ghost, call) : KeyDown(ship.key);
+    const int32_t voice = Voice(ship, &players);
     if (ship.dead == 1) {
       ship.x = ship.x - kScrollSpeed;
       continue;
@@ -94,9 +117,19 @@ int32_t UpdateShips() {
       float line = ship.y + ship.offset;
       if (column->top > line || column->bottom < line) ship.dead = 1;
     }
+    if (Hums(ship, down))
+      SoundLoop(PlayerSound(kSoundHum, voice), 0);
+    else
+      SoundStop(PlayerSound(kSoundHum, voice));
+    if (ship.dead == 1) SoundPlay(PlayerSound(kSoundCrash, voice), 0);
     if (ship.ghost == 0) alive = 1;
   }
   return alive;
+}
+
+void SilenceShips() {
+  for (int32_t player = 1; player <= kSoundPlayers; ++player)
+    SoundStop(PlayerSound(kSoundHum, player));
 }
 
 void DrawShips() {

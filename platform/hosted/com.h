@@ -1,5 +1,5 @@
-// The lifetime of the hosted COM objects, one model for DirectDraw and
-// DirectInput; for the hosted modules only.
+// The lifetime of the hosted COM objects, one model for DirectDraw,
+// DirectInput and DirectSound; for the hosted modules only.
 //
 // An object starts with one reference, and AddRef and Release count them.
 // When the count reaches 0 the object lets go of what it holds (memory,
@@ -26,9 +26,9 @@ inline bool SameGuid(const GUID& a, const GUID& b) {
   return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
 
-// `Interface` with the lifetime above. QueryInterface answers for kIid and
-// IID_IUnknown; it returns kNullPointer for a null out-pointer and kReleased
-// on a released object, each library's own results for those.
+// `Interface` with the lifetime above. QueryInterface answers for kIid,
+// IID_IUnknown and what OtherInterface offers; it returns kNullPointer for a null out-pointer and
+// kReleased on a released object, each library's own results for those.
 template <typename Interface, const IID& kIid, HRESULT kNullPointer, HRESULT kReleased>
 class ComObject : public Interface {
  public:
@@ -36,9 +36,12 @@ class ComObject : public Interface {
     if (object == nullptr) return kNullPointer;
     *object = nullptr;
     if (!live_) return kReleased;
-    if (!SameGuid(riid, kIid) && !SameGuid(riid, IID_IUnknown)) return E_NOINTERFACE;
+    void* found = SameGuid(riid, kIid) || SameGuid(riid, IID_IUnknown)
+                      ? static_cast<Interface*>(this)
+                      : OtherInterface(riid);
+    if (found == nullptr) return E_NOINTERFACE;
     AddRef();
-    *object = static_cast<Interface*>(this);
+    *object = found;
     return S_OK;
   }
   ULONG STDMETHODCALLTYPE AddRef() final { return live_ ? ++references_ : 0; }
@@ -57,6 +60,9 @@ class ComObject : public Interface {
   ~ComObject() = default;
   // Called once, when the last reference has gone.
   virtual void Released() {}
+  // Another interface that the object answers for, one that shares its
+  // references (its AddRef and Release are the object's); null for none.
+  virtual void* OtherInterface(REFIID /*riid*/) { return nullptr; }
 
  private:
   ULONG references_ = 1;
@@ -74,24 +80,27 @@ class ComShells {
   Object* Make(Arguments&&... arguments) {
     shells_.push_back(std::make_unique<Object>(std::forward<Arguments>(arguments)...));
     Object* made = shells_.back().get();
-    known_.insert(made);
+    known_.insert(static_cast<const Interface*>(made));
     return made;
   }
 
   // `pointer` as one of these objects while it is live; null for a released
   // one and for anything that is not one of them.
   Object* Live(const Interface* pointer) const {
-    if (pointer == nullptr || known_.count(pointer) == 0) return nullptr;
+    if (pointer == nullptr || known_.count(static_cast<const void*>(pointer)) == 0) return nullptr;
     auto* object = static_cast<Object*>(const_cast<Interface*>(pointer));
     return object->Live() ? object : nullptr;
   }
 
   // The object made last, live or released; null before the first.
   Object* Last() const { return shells_.empty() ? nullptr : shells_.back().get(); }
+  // The object made `index`-th (from 0), live or released; null past the last.
+  Object* At(size_t index) const { return index < shells_.size() ? shells_[index].get() : nullptr; }
 
  private:
   std::vector<std::unique_ptr<Object>> shells_;
-  std::unordered_set<const Interface*> known_;
+  // By address alone, so that every library's shells share one set's code.
+  std::unordered_set<const void*> known_;
 };
 
 }  // namespace hosted

@@ -46,6 +46,7 @@
 #define DIK_4 0x05
 #define DIK_8 0x09
 #define DIK_P 0x19
+#define DIK_M 0x32
 #define DIK_UP 0xC8
 
 typedef struct _DIOBJECTDATAFORMAT {

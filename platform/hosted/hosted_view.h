@@ -17,6 +17,7 @@
 
 #include "platform/hosted/ddraw.h"
 #include "platform/hosted/dinput.h"
+#include "platform/hosted/dsound.h"
 #include "platform/hosted/windows.h"
 
 // ---------------------------------------------------------------- Win32 for tests
@@ -79,5 +80,20 @@ struct KeyboardDeviceInfo {
   int32_t acquisitions;  // successful Acquire calls
 };
 KeyboardDeviceInfo InspectKeyboardDevice();
+
+// The sound buffers made by IDirectSound::CreateSoundBuffer in this process,
+// in the order they were made; index from 0 to SoundBufferCount() - 1 (live
+// false once released, or past the last).
+struct SoundBufferInfo {
+  bool live;
+  bool playing;
+  bool looping;
+  DWORD position;  // bytes, where it plays or would start
+  LONG volume;     // hundredths of a decibel
+  DWORD bytes;
+  DWORD padPlayer;  // the pad feel's player; 0: none
+};
+int SoundBufferCount();
+SoundBufferInfo InspectSoundBuffer(int index);
 
 }  // namespace hosted

@@ -40,6 +40,7 @@ void ResetWindowDCs();
 void ResetGdi();
 void ResetDirectDraw();
 void ResetDirectInput();
+void ResetDirectSound();
 
 // gdi: a device context drawing into 32-bit XRGB memory, as DirectDraw
 // surfaces and window DCs hand them out. Deleting it leaves the memory alone.

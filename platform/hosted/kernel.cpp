@@ -10,6 +10,7 @@
 
 #include "platform/hosted/ddraw.h"
 #include "platform/hosted/dinput.h"
+#include "platform/hosted/dsound.h"
 #include "platform/hosted/hosted_view.h"
 #include "platform/hosted/internal.h"
 
@@ -30,7 +31,7 @@ struct Module {
 
 struct KernelState {
   std::unordered_set<Heap*> heaps;
-  Module modules[2];
+  Module modules[3];
   bool inProcess;
   ProcessHooks* hooks;  // of the running process; null: none
   char instance;        // the program's module handle points here
@@ -95,6 +96,7 @@ void ResetKernel() {
   state.heaps.clear();
   state.modules[0] = {"DDRAW.DLL", "DirectDrawCreateEx", ExportOf(&::DirectDrawCreateEx), 0};
   state.modules[1] = {"DINPUT.DLL", "DirectInputCreateEx", ExportOf(&::DirectInputCreateEx), 0};
+  state.modules[2] = {"DSOUND.DLL", "DirectSoundCreate", ExportOf(&::DirectSoundCreate), 0};
 }
 
 size_t HeapBlockCount(HANDLE handle) {
@@ -258,6 +260,7 @@ int RunProcess(Display& display, const std::function<void()>& entry, ProcessHook
   ResetGdi();
   ResetDirectDraw();
   ResetDirectInput();
+  ResetDirectSound();
   hosted::State().inProcess = true;
   hosted::State().hooks = hooks;
   int code = 0;

@@ -34,6 +34,7 @@ enum class FailPoint {
   kCreateWindow,       // CreateWindowExA; detail: class name
   kHeapCreate,         // HeapCreate
   kHeapAlloc,          // HeapAlloc and HeapReAlloc
+  kDirectSoundCreate,  // DirectSoundCreate
 };
 
 // What a test or a recording learns of the process, and decides in it. The

@@ -1,7 +1,7 @@
 // The hosted Win32 subset: the part of the Windows kernel, window manager and
 // GDI that the runtime calls, implemented in portable C++ for systems that are
-// not Windows. DirectDraw 7 and DirectInput 7 are beside it in ddraw.h and
-// dinput.h, as in the SDK.
+// not Windows. DirectDraw 7, DirectInput 7 and DirectSound 7 are beside it in
+// ddraw.h, dinput.h and dsound.h, as in the SDK.
 //
 // Names, types, constants and documented behaviour are those of Win32, so the
 // runtime compiles unchanged against these headers and against <windows.h>,
@@ -13,8 +13,8 @@
 // error otherwise. Where the hosted windows appear and where keys come from is
 // decided by the display backend (platform/hosted/display/display.h).
 //
-// Where it deliberately differs from Win32 (ddraw.h and dinput.h list the
-// differences of DirectDraw and DirectInput):
+// Where it deliberately differs from Win32 (ddraw.h, dinput.h and dsound.h
+// list the differences of DirectDraw, DirectInput and DirectSound):
 // - every pen draws one pixel wide and solid; brushes are solid or null;
 // - text has one font, a built-in 8 x 16 bitmap font, and of the alignment
 //   flags only TA_UPDATECP applies;
@@ -24,7 +24,8 @@
 //   Windows every top-level window has it; nothing here clips by it);
 // - no resources: only the system's own icon and cursor load; TranslateMessage
 //   makes no character messages;
-// - LoadLibraryA finds only the built-in "DDRAW.DLL" and "DINPUT.DLL";
+// - LoadLibraryA finds only the built-in "DDRAW.DLL", "DINPUT.DLL" and
+//   "DSOUND.DLL";
 // - QueryPerformanceCounter, read again with nothing else asked of the
 //   platform in between (a busy-wait), first lets the processor rest where
 //   the clock is real time: until shortly before the wait is foreseen to end
@@ -72,6 +73,7 @@ typedef void* LPVOID;
 typedef const void* LPCVOID;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef DWORD* LPDWORD;
 typedef void* HANDLE;
 
 #define TRUE 1

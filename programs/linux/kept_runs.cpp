@@ -38,19 +38,6 @@ bool ListedBefore(const KeptRun& a, const KeptRun& b) {
   return a.scored ? a.name < b.name : a.name > b.name;
 }
 
-// Makes `folder` and the folders above it that are missing, each for the
-// player alone, as the data folders of a desktop are.
-bool MakeFolders(const std::string& folder, std::string* problem) {
-  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-    std::string part = folder.substr(0, slash);
-    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-      *problem = "cannot make the folder '" + part + "': " + std::strerror(errno);
-      return false;
-    }
-    if (slash == std::string::npos) return true;
-  }
-}
-
 // Columns padded to their widest cell, the numbers to the right; the last
 // column as it is.
 std::string Table(const std::vector<std::vector<std::string>>& rows,
@@ -107,6 +94,17 @@ std::string LineUp(const KeptRun& run) {
 }
 
 }  // namespace
+
+bool MakeFolders(const std::string& folder, std::string* problem) {
+  for (size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+    std::string part = folder.substr(0, slash);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      *problem = "cannot make the folder '" + part + "': " + std::strerror(errno);
+      return false;
+    }
+    if (slash == std::string::npos) return true;
+  }
+}
 
 std::string RunsFolder(const char* dataHome, const char* home) {
   if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/cave/runs";

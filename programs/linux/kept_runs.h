@@ -33,6 +33,11 @@ struct KeptRun {
   int64_t started = 0;  // seconds since 1970 (UTC), from the name
 };
 
+// Makes `folder` and the folders above it that are missing, each for the
+// player alone, as the data folders of a desktop are; false with a one-line
+// problem when one cannot be made.
+bool MakeFolders(const std::string& folder, std::string* problem);
+
 // The runs folder for the values of XDG_DATA_HOME and HOME (either may be
 // none); empty when neither gives one.
 std::string RunsFolder(const char* dataHome, const char* home);

@@ -15,7 +15,9 @@
 // display learns it too, to fold each player's pad and pointers. A race's
 // ghosts (--race) are made on the headless display before any window opens
 // and reach the game on its command line too (runs/race/race.h); the race
-// is played on their cave, and recorded and kept with them.
+// is played on their cave, and recorded and kept with them. Whether the sound
+// is muted comes from the settings (settings.h) or --mute, and a change made
+// with M is kept there when the game ends.
 #include <sys/stat.h>
 
 #include <chrono>
@@ -30,6 +32,7 @@
 #include "platform/hosted/process.h"
 #include "programs/linux/kept_runs.h"
 #include "programs/linux/options.h"
+#include "programs/linux/settings.h"
 #include "runs/race/race.h"
 #include "runs/runs.h"
 
@@ -150,6 +153,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options.fullscreen) display.StartInFullScreen();
+  std::string settings = program::SettingsFile(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+  const bool muted = options.mute || (!settings.empty() && program::ReadMuted(settings));
+  display.SetMuted(muted);
+  display.SetRumble(options.rumble);
   if (!options.watch.empty()) {
     // One process at a time: the check has ended before the game is shown.
     headless::HeadlessDisplay checker(watched.tick);
@@ -191,6 +198,9 @@ int main(int argc, char** argv) {
   }
 
   int code = hosted::RunWinMain(shown, &shown, race::CommandLine(players, ghosts).c_str());
+  if (display.Muted() != muted && !settings.empty() &&
+      !program::WriteMuted(settings, display.Muted(), &problem))
+    std::fprintf(stderr, "cave: %s\n", problem.c_str());
   // A game that a signal ended has no end of its own: the recording stops
   // with the signal's name.
   int signal = display.EndingSignal();

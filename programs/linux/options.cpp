@@ -1,7 +1,9 @@
 #include "programs/linux/options.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <iterator>
 
 #include "runs/runs.h"
 
@@ -23,6 +25,16 @@ bool Number(const std::string& text, uint64_t min, uint64_t max, uint64_t* out) 
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* problem) {
   *options = Options{};
   bool speedGiven = false, playersGiven = false;
+  // The options without a value: each sets its switch.
+  struct Switch {
+    const char* name;
+    bool* setting;
+    bool value;
+  };
+  const Switch switches[] = {{"--fullscreen", &options->fullscreen, true},
+                             {"--no-keep", &options->keep, false},
+                             {"--mute", &options->mute, true},
+                             {"--no-rumble", &options->rumble, false}};
   for (int i = 1; i < argc; ++i) {
     std::string option = argv[i];
     if (option == "--help") {
@@ -33,12 +45,10 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
       options->action = Options::Action::kVersion;
       return true;
     }
-    if (option == "--fullscreen") {
-      options->fullscreen = true;
-      continue;
-    }
-    if (option == "--no-keep") {
-      options->keep = false;
+    auto flag = std::find_if(std::begin(switches), std::end(switches),
+                             [&](const Switch& s) { return option == s.name; });
+    if (flag != std::end(switches)) {
+      *flag->setting = flag->value;
       continue;
     }
     if (option == "--runs") {
@@ -133,10 +143,11 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
 }
 
 std::string Usage() {
-  return "usage: cave [--scale N] [--fullscreen] [--players N] [--tick N] [--record FILE]\n"
-         "            [--no-keep]\n"
-         "       cave [--scale N] [--fullscreen] --race WHAT... [--record FILE] [--no-keep]\n"
-         "       cave [--scale N] [--fullscreen] --watch WHAT [--speed N]\n"
+  return "usage: cave [--scale N] [--fullscreen] [--players N] [--mute] [--no-rumble]\n"
+         "            [--tick N] [--record FILE] [--no-keep]\n"
+         "       cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --race WHAT...\n"
+         "            [--record FILE] [--no-keep]\n"
+         "       cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --watch WHAT [--speed N]\n"
          "       cave --runs | --help | --version\n"
          "\n"
          "A ball hangs in a cave that scrolls past; gravity pulls it down. Stay in the\n"
@@ -153,6 +164,7 @@ std::string Usage() {
          "  P                 pause, and resume (when let go); a gamepad's Start\n"
          "  Escape            quit (when let go); a gamepad's Back\n"
          "  Alt+Enter, F11    switch between the window and full screen\n"
+         "  M                 mute the sound, and unmute it; remembered for the next game\n"
          "  1, 2, 4, 8        while watching: show the game 1, 2, 4 or 8 times as fast\n"
          "\n"
          "Options:\n"
@@ -163,6 +175,8 @@ std::string Usage() {
          "  --players N       play with N players, 1 to 4 (default 1): player 1 is the\n"
          "                    red ball on Up, 2 the blue on W, 3 the yellow on I, 4 the\n"
          "                    green on the keypad's 8\n"
+         "  --mute            start with the sound muted (M unmutes it)\n"
+         "  --no-rumble       never shake a gamepad when its player's ball crashes\n"
          "  --tick N          play the cave of start tick N (0-4294967295)\n"
          "  --record FILE     record the game into FILE as it is played\n"
          "  --no-keep         do not keep this game among the kept runs\n"
@@ -186,7 +200,8 @@ std::string Usage() {
          std::to_string(runs::kKeepLatest) +
          " stay, the\n"
          "others go when the next game starts; each number of players keeps its own\n"
-         "best. Files there that are not runs stay.\n";
+         "best. Files there that are not runs stay. Whether the sound is muted is\n"
+         "kept in $XDG_CONFIG_HOME/cave/settings (~/.config/cave/settings by default).\n";
 }
 
 std::string VersionLine() { return std::string("cave ") + CAVE_VERSION; }

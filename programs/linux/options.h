@@ -2,9 +2,11 @@
 // as it does on Windows; these options belong to the hosted program around
 // it and are read before the game starts:
 //
-//   cave [--scale N] [--fullscreen] [--players N] [--tick N] [--record FILE] [--no-keep]
-//   cave [--scale N] [--fullscreen] --race WHAT... [--record FILE] [--no-keep]
-//   cave [--scale N] [--fullscreen] --watch WHAT [--speed N]
+//   cave [--scale N] [--fullscreen] [--players N] [--mute] [--no-rumble] [--tick N]
+//        [--record FILE] [--no-keep]
+//   cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --race WHAT... [--record FILE]
+//        [--no-keep]
+//   cave [--scale N] [--fullscreen] [--mute] [--no-rumble] --watch WHAT [--speed N]
 //   cave --runs | --help | --version
 //
 // A bad command line gets one line naming the problem, then the usage, on
@@ -23,6 +25,8 @@ struct Options {
   int32_t scale = 0;  // every logical pixel as scale x scale screen pixels; 0: the default
   bool fullscreen = false;
   int32_t players = 1;     // the line-up of a game played: 1 to 4
+  bool mute = false;       // start with the sound muted
+  bool rumble = true;      // a crash shakes its player's gamepad
   bool tickGiven = false;  // the tick count reads `tick` when the game starts
   uint32_t tick = 0;
   std::string record;  // the file to record the game into; empty: none

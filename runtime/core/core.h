@@ -4,8 +4,8 @@
 // The runtime starts before the program's GameMain runs (runtime/start): by
 // then every global below is set, RuntimeHeap made, the string work area
 // allocated and the generator seeded from the tick count. RuntimeEnd is the
-// only way out: the libraries' stop hooks (keyboard, screen, window), the heap
-// destroyed as a whole, exit code 0.
+// only way out: the libraries' stop hooks (keyboard, sound, screen, window),
+// the heap destroyed as a whole, exit code 0.
 //
 // Strings are built as expressions in StringWorkArea at StringWorkPosition;
 // only assignments to string variables (char* owning a RuntimeHeap block, or

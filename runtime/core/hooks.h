@@ -12,6 +12,7 @@ void WindowReset();
 void DrawingReset();
 void ScreenReset();
 void KeyboardReset();
+void SoundReset();
 
 // ---------------------------------------------------------------- start hooks
 // Run by RuntimeStart once the heap is made.
@@ -21,11 +22,15 @@ void RandomStart();
 void WindowStart();
 // The default black brush and one-pixel black pen.
 void DrawingInit();
+// Makes every sound (runtime/sound) in RuntimeHeap; without the memory, none.
+void SoundStart();
 
 // ---------------------------------------------------------------- stop hooks
 // Run by RuntimeEnd before the heap goes.
 // Releases the keyboard device, if one was made.
 void KeyboardStop();
+// Stops and releases every sound buffer and DirectSound, unloads "DSOUND.DLL".
+void SoundRelease();
 // ScreenClose, then releases DirectDraw and unloads "DDRAW.DLL".
 void ScreenStop();
 // WindowClose for every number from capacity - 1 down to 0.

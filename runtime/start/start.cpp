@@ -9,6 +9,7 @@ namespace {
 
 void StopHooks() {
   KeyboardStop();
+  SoundRelease();
   ScreenStop();
   WindowStop();
 }
@@ -28,6 +29,7 @@ void RuntimeStart(const char* commandLine) {
   DrawingReset();
   ScreenReset();
   KeyboardReset();
+  SoundReset();
   GameReset();
 
   RuntimeInstance = GetModuleHandleA(nullptr);
@@ -38,6 +40,7 @@ void RuntimeStart(const char* commandLine) {
   RandomStart();
   WindowStart();
   DrawingInit();
+  SoundStart();
 
   StringWorkArea =
       static_cast<char*>(HeapAlloc(RuntimeHeap, HEAP_ZERO_MEMORY, kStringWorkAreaSize));

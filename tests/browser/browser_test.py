@@ -295,12 +295,22 @@ class PageTest(BrowserTest):
             self.assertNotEqual(resumed.rgba, second.rgba)
             self.assertIsNotNone(resumed.ball_y())
 
+        # M mutes and the sound control unmutes, each kept for the next
+        # visit; neither reaches the game.
+        sound = ("const s = document.getElementById('sound');"
+                 "return [s.getAttribute('aria-pressed'), localStorage.getItem('cave-muted')]")
+        b.press('m', 0.05)
+        self.assertEqual(b.run(sound), ['false', '1'])
+        b.run("document.getElementById('sound').click()")
+        self.assertEqual(b.run(sound), ['true', '0'])
+
         # Escape ends the game, and the page says so.
         b.key(Keys.ARROW_UP, False)
         b.press(Keys.ESCAPE, 0.1)
         b.wait("return !document.getElementById('status').hidden", 'the end of the game')
         self.assertIn('ended', b.status())
         self.assertFalse(b.run("return document.getElementById('box').open"))
+        self.assertNotIn(50, recorded_keys(b.recording()), 'M (scan code 50) was recorded')
 
     def test_line_up_refused_chosen_and_kept(self):
         # A bad ?players plays one player, and the hint says so; the choice is

@@ -22,12 +22,13 @@ cleanup() {
 }
 
 # A scratch folder for the test, removed at exit, which holds the runs that
-# the program keeps of the games it plays (kept in the player's data folder
-# otherwise).
+# the program keeps of the games it plays and its settings (kept in the
+# player's data and configuration folders otherwise).
 begin_work_dir() {
   work_dir=$(mktemp -d "${TMPDIR:-/tmp}/cave-e2e.XXXXXX")
   trap cleanup EXIT
   export XDG_DATA_HOME="$work_dir/data"
+  export XDG_CONFIG_HOME="$work_dir/config"
 }
 
 # Sets up the test: a scratch folder, a private X server with a screen of $1

@@ -7,11 +7,13 @@
 # --check replays to the same end on the headless display, and the same
 # recording among the kept runs; --watch last verifies it and shows it to the
 # same box, and the player's Escape ends a --watch of its run link early. A
-# watched run's verdict comes first, even where no window can open. Two
-# players on Up and W held in turns fly both balls: the recording has both
-# keys, its box both scores, it replays with its line-up, and cave --runs
-# lists its players. A race against the game played, lost at once, shows the
-# ghost's score in its box, and is kept as a race that checks.
+# watched run's verdict comes first, even where no window can open. M,
+# pressed in the game played, mutes it, is remembered in the settings and
+# never reaches the recording. Two players on Up and W held in turns fly both
+# balls: the recording has both keys, its box both scores, it replays with its
+# line-up, and cave --runs lists its players. A race against the game played,
+# lost at once, shows the ghost's score in its box, and is kept as a race that
+# checks.
 set -u
 source "${BASH_SOURCE[0]%/*}/lib.sh" || exit 1
 cave=${1:?usage: record_and_watch.sh path/to/cave path/to/cave-replay}
@@ -93,6 +95,7 @@ start_cave "$cave" --tick 7 --record "$rec"
 wait_window 10 cave_window || fail "no window of cave appeared"
 [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$window" ]] ||
   xdotool windowfocus --sync "$window" || fail "cannot give the window the focus"
+press m
 for _ in 1 2 3 4; do
   xdotool keydown Up sleep 0.25 keyup Up sleep 0.3
 done
@@ -110,6 +113,9 @@ tail -n 2 "$rec" | grep -q '^# box {"title":"Game Over!","text":"Spielstand:' ||
   fail "the recording does not end with the box: $(tail -n 2 "$rec")"
 [[ "$(tail -n 1 "$rec")" == "# exit 0" ]] || fail "the recording does not end with '# exit 0'"
 echo "recorded $(grep -vc '^#' "$rec") snapshots, $presses with Up held in $runs runs"
+grep -qw 50 "$rec" && fail "M (scan code 50) reached the recording"
+[[ "$(cat "$XDG_CONFIG_HOME/cave/settings" 2>&1)" == "muted=1" ]] ||
+  fail "M was not remembered: $(cat "$XDG_CONFIG_HOME/cave/settings" 2>&1)"
 
 "$replay" --check "$rec" >"$work_dir/check.out" 2>"$work_dir/check.err" ||
   fail "cave-replay --check: $(cat "$work_dir/check.err")"

@@ -293,6 +293,8 @@ struct ByCall {
   std::vector<std::vector<Ship>> ships;
   std::vector<std::vector<CaveColumn>> columns;
   std::vector<headless::MessageBoxRecord> boxes;
+  std::vector<int16_t> heard;  // Race: every sample, and how often a pad was shaken
+  size_t shaken = 0;
   void Watch(headless::HeadlessDisplay& display) {
     auto note = [this] {
       if (static_cast<size_t>(ShipUpdates) <= ships.size()) return;
@@ -327,15 +329,19 @@ ByCall Race(uint32_t tick, const std::vector<bool>& thrust,
     if (call < thrust.size() && thrust[call]) state[PlayerKey(2)] = 0x80;
     if (k == 40 || k == 59) state[kKeyP] = 0x80;
   });
+  display.KeepSound();
   hosted::RunWinMain(display, &display, race::CommandLine(2, ghosts).c_str());
+  run.heard = display.Heard();
+  run.shaken = display.Rumbles().size();
   return run;
 }
 
 // Every kept recording that ends in its box, raced twice at once by players
 // who pause: each ghost flies exactly as the recorded game's ship flew,
 // after each UpdateShips call, whatever pauses either game had, and never
-// by the keyboard; and the players' ships and the cave are those of the same
-// players without ghosts.
+// by the keyboard; and the players' ships, the cave and the sound are those
+// of the same players without ghosts, whose crashes alone shake a pad: a
+// ghost is silent.
 TEST(Race, GhostsFlyAsTheyFlewAndChangeNothingOfThePlayersGame) {
   for (const char* name : {"played", "pause", "steered"}) {
     runs::Recording recorded;
@@ -387,6 +393,8 @@ TEST(Race, GhostsFlyAsTheyFlewAndChangeNothingOfThePlayersGame) {
     EXPECT_EQ(raced.boxes[0].text,
               plain.boxes[0].text + "Ghost 1: " + points + "Ghost 2: " + points)
         << name;
+    EXPECT_EQ(raced.heard, plain.heard) << name;
+    EXPECT_EQ(raced.shaken, 2u) << name;  // each player's crash, never a ghost's
   }
 }
 

@@ -8,6 +8,10 @@
 // change, with the reason in the commit. A picture is kept as a hash of its
 // pixels with a hash per row when it is large, in full when it is small; the
 // pictures of every run are left in the build folder for a person to look at.
+// A case that is heard keeps its sound in a file of its own (NAME.sounds):
+// cave-replay's --sounds lines (the sounds playing at the end of every frame
+// and the frame's levels) and the size and hash of its --audio file; the
+// audio file of every run is left in the build folder to listen to.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -15,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -38,22 +43,27 @@ struct Case {
   std::vector<int> pictures;  // snapshots whose cave and window pictures are kept
   int players = 1;            // the line-up, given to cave-replay as --players
   std::vector<Pulse> pulses = {};
+  bool heard = false;  // its sound is kept too
 };
 
-// Held against a run without keys; a long flight through narrow passages that
-// ends in a crash; a pause (P let go in 32, again in 46) in a steered flight
-// that ends with Escape; a steered flight ended by Escape.
+// Held against a run without keys (heard: the crash, the game over); a long
+// flight through narrow passages that ends in a crash; a pause (P let go in
+// 32, again in 46) in a steered flight that ends with Escape (heard: the hum
+// while Up is held, the pause and the resume); a steered flight ended by
+// Escape.
 // Two players (Up, W) part: blue dies on the floor in 82, red in 160; four:
-// yellow (I) on the ceiling in 61, blue 82, green (keypad 8) 95, red 216.
+// yellow (I) on the ceiling in 61, blue 82, green (keypad 8) 95, red 216
+// (heard: the four hums together, each crash and its player's rumble).
 // clang-format off
 const Case kCases[] = {
-    {"fall", 0, {}, 0, {0, 14, 28}},
+    {"fall", 0, {}, 0, {0, 14, 28}, 1, {}, true},
     {"steer", 1, {}, 1600, {0, 501, 502, 800, 1613}},
-    {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}},
+    {"pause", 2, {{30, "25"}, {31, "25"}, {45, "25"}, {70, "1"}}, 70, {0, 33, 40, 50, 71}, 1, {},
+     true},
     {"escape", 3, {{40, "1"}}, 40, {0, 20, 41}},
     {"two_players", 4, {}, 0, {0, 40, 83, 160}, 2, {{200, 5, 3, 0, 161}, {17, 7, 4, 3, 161}}},
     {"four_players", 6, {}, 0, {0, 30, 62, 96, 216}, 4,
-     {{200, 5, 3, 0, 217}, {17, 7, 4, 3, 217}, {23, 4, 3, 1, 217}, {72, 6, 4, 2, 217}}},
+     {{200, 5, 3, 0, 217}, {17, 7, 4, 3, 217}, {23, 4, 3, 1, 217}, {72, 6, 4, 2, 217}}, true},
 };
 // clang-format on
 
@@ -258,6 +268,9 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
   std::string arguments = "--tick " + std::to_string(c.tick) + " --input " + keys.string() +
                           " --trace " + (dir / "trace.jsonl").string();
   arguments += " --players " + std::to_string(c.players);
+  if (c.heard)
+    arguments +=
+        " --sounds " + (dir / "sounds.jsonl").string() + " --audio " + (dir / "sound.wav").string();
   for (const PictureFile& p : pictures)
     arguments += " --" + p.kind + " " + std::to_string(p.snapshot) + ":" + p.file.string();
   std::vector<std::string> lines;
@@ -266,6 +279,18 @@ std::vector<std::string> RunCase(const Case& c, const fs::path& keys, const fs::
   for (const std::string& line : Lines(dir / "trace.jsonl")) lines.push_back("trace " + line);
   for (const PictureFile& p : pictures)
     lines.push_back(p.kind + " " + std::to_string(p.snapshot) + " " + Describe(ReadPpm(p.file)));
+  return lines;
+}
+
+// The kept sound of a case that is heard, as its last run made it: the
+// --sounds lines, then "wav", the audio file's size and hash.
+std::vector<std::string> Heard(const fs::path& dir) {
+  std::vector<std::string> lines = Lines(dir / "sounds.jsonl");
+  std::ifstream in(dir / "sound.wav", std::ios::binary);
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  uint64_t hash = 14695981039346656037u;
+  for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211u;
+  lines.push_back("wav " + std::to_string(bytes.size()) + " " + Hex(hash, 16));
   return lines;
 }
 
@@ -281,6 +306,9 @@ void MakeReference(const Case& c, const fs::path& dir) {
     fs::copy_file(presses, keys, fs::copy_options::overwrite_existing);
   std::ofstream out(kReferences / (std::string(c.name) + ".ref"));
   for (const std::string& line : RunCase(c, keys, dir)) out << line << "\n";
+  if (!c.heard) return;
+  std::ofstream sounds(kReferences / (std::string(c.name) + ".sounds"));
+  for (const std::string& line : Heard(dir)) sounds << line << "\n";
 }
 
 class GameReference : public ::testing::TestWithParam<Case> {};
@@ -313,6 +341,28 @@ TEST_P(GameReference, ReplaysExactly) {
     EXPECT_EQ(PictureDifference(description, ReadPpm(file)), "")
         << kind << " picture at snapshot " << snapshot << "; the actual picture is "
         << file.string();
+  }
+  if (!c.heard) return;
+  std::vector<std::string> heard = Heard(dir);
+  EXPECT_EQ(heard, Lines(kReferences / (std::string(c.name) + ".sounds")))
+      << "the sound heard is in " << (dir / "sound.wav").string();
+  // Each player's crash shakes their pad (for its 549 ms) in the frame after
+  // which the trace first has their ship dead; never without a death.
+  std::vector<std::string> trace = part(actual, "trace ");
+  for (int player = 0; player < c.players; ++player) {
+    std::string dead = "ships." + std::to_string(player) + ".dead";
+    auto died = std::find_if(trace.begin(), trace.end(), [&](const std::string& line) {
+      for (const auto& [name, value] : Fields(line))
+        if (name == dead) return value == "1";
+      return false;
+    });
+    std::string shaken = "[" + std::to_string(player + 1) + ",549]";
+    auto shook = std::find_if(heard.begin(), heard.end(), [&](const std::string& line) {
+      return line.find(shaken) != std::string::npos;
+    });
+    EXPECT_EQ(died == trace.end() ? heard.end() - heard.begin() : died - trace.begin() - 1,
+              shook - heard.begin())
+        << "the frame of player " << player + 1 << "'s crash";
   }
 }
 

@@ -23,11 +23,12 @@ TEST(Options, EachOptionSetsItsField) {
   ASSERT_TRUE(Parse({}, &o, &problem));
   EXPECT_EQ(o.action, Options::Action::kPlay);
   EXPECT_EQ(o.scale, 0);
-  EXPECT_FALSE(o.fullscreen || o.tickGiven);
-  ASSERT_TRUE(Parse({"--scale", "3", "--fullscreen", "--tick", "4294967295", "--record", "r.txt"},
+  EXPECT_FALSE(o.fullscreen || o.tickGiven || o.mute || !o.rumble);
+  ASSERT_TRUE(Parse({"--scale", "3", "--fullscreen", "--tick", "4294967295", "--record", "r.txt",
+                     "--mute", "--no-rumble"},
                     &o, &problem));
   EXPECT_EQ(o.scale, 3);
-  EXPECT_TRUE(o.fullscreen);
+  EXPECT_TRUE(o.fullscreen && o.mute && !o.rumble);
   EXPECT_TRUE(o.tickGiven);
   EXPECT_EQ(o.tick, 4294967295u);
   EXPECT_EQ(o.record, "r.txt");

@@ -294,7 +294,9 @@ TEST_F(SdlDisplayTest, FullScreenShowsThePictureLargeAndCentredAndGoesBack) {
   });
 }
 
-TEST_F(SdlDisplayTest, AltEnterAndF11SwitchFullScreenAndTheFirstWindowMayStartThere) {
+// The display's own keys: Alt+Enter and F11 switch full screen, M mutes and
+// unmutes, as SetMuted does.
+TEST_F(SdlDisplayTest, AltEnterAndF11SwitchFullScreenMMutesAndTheFirstWindowMayStartThere) {
   SdlDisplay display;
   display.StartInFullScreen();
   hosted::RunProcess(display, [&] {
@@ -309,18 +311,25 @@ TEST_F(SdlDisplayTest, AltEnterAndF11SwitchFullScreenAndTheFirstWindowMayStartTh
       uint16_t modifiers;
       bool repeat;
       bool switches;
+      bool mutes = false;
     } cases[] = {
         {SDLK_RETURN, KMOD_LALT, false, true},   {SDLK_RETURN, KMOD_RALT, false, true},
         {SDLK_KP_ENTER, KMOD_LALT, false, true}, {SDLK_F11, KMOD_NONE, false, true},
         {SDLK_RETURN, KMOD_NONE, false, false},  {SDLK_RETURN, KMOD_LCTRL, false, false},
         {SDLK_F11, KMOD_NONE, true, false},      {SDLK_F10, KMOD_LALT, false, false},
+        {SDLK_m, KMOD_NONE, false, false, true}, {SDLK_m, KMOD_LSHIFT, false, false, true},
+        {SDLK_m, KMOD_NONE, true, false, false}, {SDLK_m, KMOD_LCTRL, false, false, false},
     };
     for (const auto& c : cases) {
       HWND before = display.FullScreenWindow();
+      bool muted = display.Muted();
       PushKey(display.WindowOf(window), c.key, c.modifiers, c.repeat);
       display.Pump();
       EXPECT_EQ(display.FullScreenWindow() != before, c.switches) << SDL_GetKeyName(c.key);
+      EXPECT_EQ(display.Muted() != muted, c.mutes) << SDL_GetKeyName(c.key);
     }
+    display.SetMuted(!display.Muted());
+    EXPECT_TRUE(display.Muted());
   });
 }
 

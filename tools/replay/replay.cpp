@@ -5,15 +5,24 @@
 // picture, the first player's ball sprite and what the window shows (each of
 // --cave, --ball and --shot may be given several times, for several
 // snapshots), and what the window shows when the first message box appears
-// (--box-shot).
+// (--box-shot), and the game's sound as the player would hear it (--audio,
+// a WAV file of the headless display's mix: the same bytes on every run) and
+// by frame (--sounds).
 //
 //   cave-replay [--tick N] [--players N] [--input FILE] [--snapshots N] [--trace FILE]
 //               [--cave K:FILE] [--ball K:FILE] [--shot K:FILE] [--box-shot FILE]
 //               [--fail POINT] [--desktop WxH] [--steer N:FILE] [--record FILE]
-//               [--race FILE]...
+//               [--race FILE]... [--audio FILE] [--sounds FILE]
 //   cave-replay --check FILE [--trace FILE] [--cave K:FILE] [--ball K:FILE]
 //               [--shot K:FILE] [--box-shot FILE] [--desktop WxH]
 //   cave-replay --link FILE
+//
+// --sounds FILE writes a line for every frame (from one keyboard snapshot to
+// the next, or to the message box that ends it): the sound buffers playing
+// at its end, by the order they were made (the runtime's sound numbers), the
+// loudest sample and the root mean square of the samples heard in it, and the
+// pads shaken in it (player and milliseconds); then a line "end" for what is
+// heard after the last frame (while the box is read, and as the game ends).
 //
 // --players N plays with N players (1 to 4), as cave --players does.
 //
@@ -45,6 +54,7 @@
 // standard error and exit code 2.
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -56,6 +66,7 @@
 #include "platform/hosted/display/headless/headless.h"
 #include "platform/hosted/display/recording/recording_display.h"
 #include "platform/hosted/hosted_view.h"
+#include "platform/hosted/services.h"
 #include "runs/race/race.h"
 #include "runs/runs.h"
 #include "runtime/keyboard/keyboard.h"
@@ -84,6 +95,8 @@ const FailurePoint kFailurePoints[] = {
     {"dinput-load", [](Headless& d) { d.FailLoadLibrary("DINPUT.DLL"); }},
     {"dinput-create", [](Headless& d) { d.Fail(FailPoint::kDirectInputCreate); }},
     {"dinput-device", [](Headless& d) { d.Fail(FailPoint::kDirectInputDevice); }},
+    {"dsound-load", [](Headless& d) { d.FailLoadLibrary("DSOUND.DLL"); }},
+    {"dsound-create", [](Headless& d) { d.Fail(FailPoint::kDirectSoundCreate); }},
     {"window", [](Headless& d) { d.FailCreateWindow("WindowClass_0"); }},
     {"screen", [](Headless& d) { d.Fail(FailPoint::kPrimarySurface); }},
     {"cave-sprite", [](Headless& d) { d.FailSurfaceSize(kFieldWidth, kFieldHeight); }},
@@ -109,6 +122,8 @@ struct Options {
   std::vector<PictureRequest> balls;
   std::vector<PictureRequest> shots;
   std::string boxShot;
+  std::string audio;
+  std::string sounds;
   PictureRequest steer;                // snapshot: steer before it; file: where the keys go
   const FailurePoint* fail = nullptr;  // --fail
   int32_t desktopWidth = 1024;
@@ -215,6 +230,10 @@ Options ParseOptions(int argc, char** argv) {
       options.shots.push_back(ParsePicture(option, value));
     } else if (option == "--box-shot") {
       options.boxShot = value;
+    } else if (option == "--audio") {
+      options.audio = value;
+    } else if (option == "--sounds") {
+      options.sounds = value;
     } else if (option == "--steer") {
       options.steer = ParsePicture(option, value);
     } else if (option == "--fail") {
@@ -347,6 +366,57 @@ void Steer(uint8_t state[256]) {
     state[ship->key] = 0x80;
 }
 
+// The sound heard as a WAV file: 16-bit mono PCM, little-endian.
+bool WriteWav(const std::string& file, const std::vector<int16_t>& samples) {
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  if (out == nullptr) return false;
+  auto put = [out](uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) std::fputc(static_cast<int>((value >> (8 * i)) & 0xFF), out);
+  };
+  const uint32_t data = static_cast<uint32_t>(samples.size() * 2);
+  const uint32_t rate = static_cast<uint32_t>(hosted::kMixRate);
+  std::fputs("RIFF", out);
+  put(36 + data, 4);
+  std::fputs("WAVEfmt ", out);
+  put(16, 4);  // the size of the format: PCM, mono, the rate, bytes a second and a sample, bits
+  put(1, 2);
+  put(1, 2);
+  put(rate, 4);
+  put(rate * 2, 4);
+  put(2, 2);
+  put(16, 2);
+  std::fputs("data", out);
+  put(data, 4);
+  for (int16_t sample : samples) put(static_cast<uint16_t>(sample), 2);
+  return std::fclose(out) == 0;
+}
+
+// The --sounds line of frame `snapshot` (-1: the end): the samples heard
+// since `from`, the rumbles from `rumbled` on.
+std::string SoundLine(int snapshot, const std::vector<int16_t>& heard, size_t from,
+                      const std::vector<headless::RumbleRecord>& rumbles, size_t rumbled) {
+  std::string playing;
+  for (int i = 0; i < hosted::SoundBufferCount(); ++i)
+    if (hosted::InspectSoundBuffer(i).playing)
+      playing += (playing.empty() ? "" : ",") + std::to_string(i);
+  int peak = 0;
+  double squares = 0;
+  for (size_t i = from; i < heard.size(); ++i) {
+    peak = std::max(peak, std::abs(static_cast<int>(heard[i])));
+    squares += static_cast<double>(heard[i]) * heard[i];
+  }
+  size_t count = heard.size() - from;
+  long rms = count > 0 ? std::lround(std::sqrt(squares / static_cast<double>(count))) : 0;
+  std::string shaken;
+  for (size_t i = rumbled; i < rumbles.size(); ++i)
+    shaken += std::string(shaken.empty() ? "[" : ",[") + std::to_string(rumbles[i].player) + "," +
+              std::to_string(rumbles[i].milliseconds) + "]";
+  std::string frame = snapshot < 0 ? "\"end\"" : std::to_string(snapshot);
+  return "{\"snapshot\":" + frame + ",\"playing\":[" + playing +
+         "],\"peak\":" + std::to_string(peak) + ",\"rms\":" + std::to_string(rms) +
+         (shaken.empty() ? "" : ",\"rumbles\":[" + shaken + "]") + "}\n";
+}
+
 std::FILE* OpenForWriting(const std::string& file, const char* what) {
   if (file.empty()) return nullptr;
   std::FILE* out = std::fopen(file.c_str(), "w");
@@ -375,6 +445,7 @@ int main(int argc, char** argv) {
   Options options = ParseOptions(argc, argv);
   std::FILE* trace = OpenForWriting(options.trace, "trace file");
   std::FILE* keys = OpenForWriting(options.steer.file, "key file");
+  std::FILE* sounds = OpenForWriting(options.sounds, "sound trace");
 
   headless::HeadlessDisplay display(options.tick, options.desktopWidth, options.desktopHeight);
   if (options.fail) options.fail->fail(display);
@@ -394,7 +465,22 @@ int main(int argc, char** argv) {
     for (const PictureRequest& request : requests)
       if (request.snapshot == snapshot) write(request.file);
   };
+  if (!options.audio.empty() || sounds) display.KeepSound();
+  // What the --sounds lines have told: the samples and rumbles, and the frame.
+  size_t heardBefore = 0, rumbledBefore = 0;
+  int soundsTold = -1;
+  // The line of frame `snapshot`, once; -1: the end.
+  auto soundFrame = [&](int snapshot) {
+    if (sounds == nullptr || (snapshot >= 0 && snapshot <= soundsTold)) return;
+    const std::vector<int16_t>& heard = display.Heard();
+    std::fputs(SoundLine(snapshot, heard, heardBefore, display.Rumbles(), rumbledBefore).c_str(),
+               sounds);
+    heardBefore = heard.size();
+    rumbledBefore = display.Rumbles().size();
+    soundsTold = std::max(soundsTold, snapshot);
+  };
   display.onSnapshot = [&](int snapshot) {
+    if (snapshot > 0) soundFrame(snapshot - 1);
     if (trace) std::fputs(GameState(snapshot, false).c_str(), trace);
     pictures(options.caves, snapshot,
              [](const std::string& file) { WriteSprite(kCaveSprite, file, "cave picture"); });
@@ -403,6 +489,7 @@ int main(int argc, char** argv) {
     pictures(options.shots, snapshot, WriteShot);
   };
   display.onMessageBox = [&](const headless::MessageBoxRecord& box) {
+    if (box.snapshot > 0) soundFrame(box.snapshot - 1);
     if (trace) std::fputs(GameState(box.snapshot, true).c_str(), trace);
     if (!options.boxShot.empty() && display.MessageBoxes().size() == 1) WriteShot(options.boxShot);
     std::printf("{\"box\":%s,\"snapshot\":%d}\n", runs::BoxJson({box.title, box.text}).c_str(),
@@ -433,6 +520,13 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "cave-replay: could not write the recording '%s'\n",
                    options.record.c_str());
   }
+  if (sounds) {
+    if (display.Snapshots() > 0) soundFrame(display.Snapshots() - 1);
+    soundFrame(-1);
+    std::fclose(sounds);
+  }
+  if (!options.audio.empty() && !WriteWav(options.audio, display.Heard()))
+    std::fprintf(stderr, "cave-replay: could not write the sound to '%s'\n", options.audio.c_str());
   if (trace) std::fclose(trace);
   if (keys) std::fclose(keys);
   std::printf("{\"exit\":%d,\"snapshots\":%d}\n", code, display.Snapshots());

@@ -9,7 +9,8 @@
 // is installed while a hosted process runs (platform/hosted/process.h); what
 // the platform offers its displays in return (the desktop picture, the
 // message queue, the foreground window, the rest in a wait) is in
-// platform/hosted/services.h.
+// platform/hosted/services.h. A display with sound plays the platform's mix
+// of the DirectSound buffers by its clock.
 //
 // The desktop picture is memory owned by the hosted platform: the DirectDraw
 // primary surface is that memory, so a blit to it is what the player sees
@@ -78,6 +79,21 @@ class Display {
 
   // A modal message box; returns the identifier of the button pressed.
   virtual int MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) = 0;
+
+  // ---- sound (platform/hosted/dsound.h); a display that leaves these as
+  // they are has none, and the program is silent
+  // Whether the display plays sound: it then plays the platform's mix
+  // (MixSound, services.h) by its clock. Without it DirectSoundCreate fails,
+  // as on a machine without a sound device.
+  virtual bool SoundAvailable() { return false; }
+  // The playing buffers are about to change (one starts, stops, jumps,
+  // changes its volume or goes): a display that mixes by its clock mixes
+  // what is due until now first, so that the change is heard from now on.
+  virtual void SoundChanging() {}
+  // Player `player`'s (1, 2, ...) game pad shakes for `milliseconds`, or
+  // stops shaking (0): a buffer of the pad feel (platform/pad_feel.h)
+  // started or stopped playing.
+  virtual void Rumble(int32_t /*player*/, uint32_t /*milliseconds*/) {}
 };
 
 // The declarations of every operation above that a backend must implement,

@@ -1,8 +1,9 @@
 // The page around the game: the canvas at the largest whole-number scale that
-// fits the window, the pause and full-screen controls, how to play (#hint and
-// its words, #how; the line-up's choice in it is line_up.js's), the screen
-// kept on during a game, and no context menu. This module alone writes these
-// elements; the game draws on the canvas.
+// fits the window, the pause, sound, vibration and full-screen controls, how
+// to play (#hint and its words, #how; the line-up's choice in it is
+// line_up.js's), the screen kept on during a game, and no context menu. This
+// module alone writes these elements and keeps the sound's and the
+// vibration's settings; the game draws on the canvas.
 import {startedGame} from './game.js';
 
 export const canvas = document.getElementById('screen');
@@ -29,6 +30,59 @@ pause.addEventListener('click', () => {
   startedGame()?.then((game) => game.pulseKey('KeyP'));
   pause.blur();
 });
+
+// Sound and vibration: #sound shows whether the game is heard and switches
+// it, as M does in the game; #rumble whether a crash shakes the gamepad and
+// the phone. Both are kept in the browser for the next visit, where it lets
+// the page keep them.
+const sound = document.getElementById('sound');
+const rumble = document.getElementById('rumble');
+function kept(name, otherwise) {
+  try {
+    return localStorage.getItem(name) ?? otherwise;
+  } catch {
+    return otherwise;
+  }
+}
+function keep(name, on) {
+  try {
+    localStorage.setItem(name, on ? '1' : '0');
+  } catch {
+    // Not kept: the setting holds for this visit.
+  }
+}
+const settings = {muted: kept('cave-muted', '0') === '1', rumble: kept('cave-rumble', '1') === '1'};
+function showSettings() {
+  sound.classList.toggle('off', settings.muted);
+  sound.setAttribute('aria-pressed', String(!settings.muted));
+  rumble.classList.toggle('off', !settings.rumble);
+  rumble.setAttribute('aria-pressed', String(settings.rumble));
+}
+function setMuted(muted) {
+  settings.muted = muted;
+  keep('cave-muted', muted);
+  showSettings();
+}
+showSettings();
+rumble.hidden = !navigator.vibrate && !navigator.getGamepads;
+sound.addEventListener('click', () => {
+  setMuted(!settings.muted);
+  startedGame()?.then((game) => game.setMuted(settings.muted));
+  sound.blur();
+});
+rumble.addEventListener('click', () => {
+  settings.rumble = !settings.rumble;
+  keep('cave-rumble', settings.rumble);
+  showSettings();
+  startedGame()?.then((game) => game.setRumble(settings.rumble));
+  rumble.blur();
+});
+
+// What the game starts with: the settings, and word of its M.
+export function feel() {
+  return {muted: settings.muted, rumble: settings.rumble, onMuted: setMuted};
+}
+
 const full = document.getElementById('fullscreen');
 full.hidden = !document.fullscreenEnabled;
 full.addEventListener('click', () => {

@@ -1,11 +1,12 @@
 // The page: a run link's verdict first, then one game after another, or a
 // kept run chosen to watch, or a race with the ghosts of kept runs or of the
 // link's run; the status line (#status) after each, which this module alone
-// writes. The other modules own the rest of the page: controls.js
-// the canvas's scale and the controls, line_up.js the line-up's choice,
-// links.js the verdict, kept.js the best runs, watching.js a watched run's
-// progress, the game its message box; words.js words what they all show.
-import {canvas, setHint, setPlaying, showHint} from './controls.js';
+// writes. The other modules own the rest of the page: controls.js the
+// canvas's scale, the controls and the sound's settings, line_up.js the
+// line-up's choice, links.js the verdict, kept.js the best runs, watching.js
+// a watched run's progress, the game its message box; words.js words what
+// they all show.
+import {canvas, feel, setHint, setPlaying, showHint} from './controls.js';
 import {play, players, runOf, startGame} from './game.js';
 import {keep, hideList, listBest} from './kept.js';
 import {lineUp, lockLineUp, onLineUp, refusedLineUp} from './line_up.js';
@@ -117,7 +118,7 @@ async function run() {
   let choice = link && {watch: link.bytes, ghosts: link.answer.ghosts ?? ''};
   let game = null;
   try {
-    game = await startGame({canvas, dialog: document.getElementById('box'),
+    game = await startGame({canvas, dialog: document.getElementById('box'), ...feel(),
                             onAbort: (what) => say(words.couldNotRun(what))});
   } catch {
     return;  // onAbort has said why, where the game got as far as starting

@@ -54,6 +54,7 @@ void HeadlessDisplay::ClearFailures() {
   failHeapFrom_ = -1;
 }
 void HeadlessDisplay::SetAvailable(bool available) { available_ = available; }
+void HeadlessDisplay::SetSoundAvailable(bool available) { soundAvailable_ = available; }
 void HeadlessDisplay::SetAbsence(int snapshot, uint32_t milliseconds) {
   absentAfter_ = snapshot;
   absence_ = milliseconds;
@@ -112,10 +113,40 @@ bool HeadlessDisplay::ReadKeyboard(uint8_t state[256]) {
   return true;
 }
 
+void HeadlessDisplay::Hear(int64_t count) {
+  if (keepSound_) {
+    size_t at = heard_.size();
+    heard_.resize(at + static_cast<size_t>(count));
+    hosted::MixSound(heard_.data() + at, static_cast<int32_t>(count));
+    return;
+  }
+  // Not kept: the buffers only move on, however long the clock ran.
+  for (int64_t left = count; left > 0; left -= INT32_MAX)
+    hosted::MixSound(nullptr, static_cast<int32_t>(std::min<int64_t>(left, INT32_MAX)));
+}
+
+const std::vector<int16_t>& HeadlessDisplay::Heard() {
+  constexpr int64_t kSecond = 10000000;  // counter units
+  int64_t due =
+      counter_ / kSecond * hosted::kMixRate + counter_ % kSecond * hosted::kMixRate / kSecond;
+  if (due > clockSamples_) Hear(due - clockSamples_);
+  clockSamples_ = std::max(clockSamples_, due);
+  return heard_;
+}
+
+void HeadlessDisplay::SoundChanging() { Heard(); }
+
+void HeadlessDisplay::Rumble(int32_t player, uint32_t milliseconds) {
+  rumbles_.push_back({player, milliseconds, snapshots_});
+}
+
 int HeadlessDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
   MessageBoxRecord record{owner, title ? title : "", text ? text : "", flags, snapshots_};
   boxes_.push_back(record);
   if (onMessageBox) onMessageBox(boxes_.back());
+  // What plays once is heard to its end while the box is read.
+  Heard();
+  Hear(hosted::SoundOnceLeft());
   return IDOK;
 }
 

@@ -9,6 +9,11 @@
 // and nothing else moves it but an absence of the player (SetAbsence), which
 // passes while the platform holds the program. Keys come from a script, one
 // entry per keyboard snapshot. Message boxes are recorded and answered OK.
+// Sound plays by the virtual clock, 22050 samples a second (hosted::MixSound),
+// kept in memory on request (KeepSound), so that the same game gives the same
+// samples on every machine; while a message box is shown, what plays once
+// plays to its end, as the player would hear it while reading the box,
+// though the clock stands. Game pads' rumbles are recorded.
 // Any platform step can be made to fail: the display is also the process's
 // hooks, so run the process with it as both (hosted::RunProcess(display,
 // entry, &display)).
@@ -31,6 +36,12 @@ struct MessageBoxRecord {
   std::string text;
   uint32_t flags;
   int snapshot;  // keyboard snapshots taken before the box was shown
+};
+
+struct RumbleRecord {
+  int32_t player;
+  uint32_t milliseconds;  // 0: stopped
+  int snapshot;           // keyboard snapshots taken before
 };
 
 class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHooks {
@@ -58,6 +69,10 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   void ClearFailures();
   // Whether DDRAW.DLL can find a screen (default true).
   void SetAvailable(bool available);
+  // Whether there is a sound device (default true).
+  void SetSoundAvailable(bool available);
+  // Keeps every sample heard (Heard); otherwise the sound only moves on.
+  void KeepSound() { keepSound_ = true; }
   // The player goes away once keyboard snapshot `snapshot` has been taken
   // and is back `milliseconds` of virtual time later (Away, WaitForReturn).
   void SetAbsence(int snapshot, uint32_t milliseconds);
@@ -65,7 +80,8 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   // ---- hooks, run inside the process
   // After every keyboard read, with the snapshot's number (0 first).
   std::function<void(int snapshot)> onSnapshot;
-  // When a message box is shown, before it is answered.
+  // When a message box is shown, before it is answered (and before the
+  // sound heard while it is read).
   std::function<void(const MessageBoxRecord&)> onMessageBox;
   // When the program waits on the clock (hosted::Display::Rest), with what
   // is foreseen of the wait's end; the virtual clock does not move.
@@ -76,6 +92,10 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   int Snapshots() const { return snapshots_; }
   int64_t Counter() const { return counter_; }
   int Presents() const { return presents_; }
+  // Every sample heard so far (KeepSound), the sound up to this moment of
+  // the clock mixed first; empty unless kept.
+  const std::vector<int16_t>& Heard();
+  const std::vector<RumbleRecord>& Rumbles() const { return rumbles_; }
   // Queue a close request for a window, as a window manager would.
   void RequestClose(HWND window);
 
@@ -84,12 +104,18 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   void Rest(int64_t foreseen) override;
   bool Away() override;
   void WaitForReturn() override;
+  bool SoundAvailable() override { return soundAvailable_; }
+  void SoundChanging() override;
+  void Rumble(int32_t player, uint32_t milliseconds) override;
 
   // ---- hosted::ProcessHooks: the failures asked for above, in force in a
   // process run with this display as its hooks
   bool Fails(hosted::FailPoint point, const char* detail, int32_t width, int32_t height) override;
 
  private:
+  // Plays `count` more samples, into Heard when kept.
+  void Hear(int64_t count);
+
   int32_t width_;
   int32_t height_;
   uint32_t startTick_;
@@ -109,6 +135,11 @@ class HeadlessDisplay final : public hosted::Display, public hosted::ProcessHook
   std::vector<HWND> closeRequests_;
   int absentAfter_ = -1;  // the snapshot the player leaves after; -1: never
   uint32_t absence_ = 0;  // in milliseconds
+  bool soundAvailable_ = true;
+  bool keepSound_ = false;
+  std::vector<int16_t> heard_;
+  int64_t clockSamples_ = 0;  // the samples of the clock's time mixed so far
+  std::vector<RumbleRecord> rumbles_;
 };
 
 }  // namespace headless

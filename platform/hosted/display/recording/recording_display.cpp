@@ -109,6 +109,14 @@ bool RecordingDisplay::Away() { return inner_.Away(); }
 
 void RecordingDisplay::WaitForReturn() { inner_.WaitForReturn(); }
 
+bool RecordingDisplay::SoundAvailable() { return inner_.SoundAvailable(); }
+
+void RecordingDisplay::SoundChanging() { inner_.SoundChanging(); }
+
+void RecordingDisplay::Rumble(int32_t player, uint32_t milliseconds) {
+  inner_.Rumble(player, milliseconds);
+}
+
 void RecordingDisplay::WindowChanged(HWND window, const hosted::TopWindow& view) {
   inner_.WindowChanged(window, view);
 }

@@ -2,7 +2,7 @@
 // game being played, plays a recording back, or checks one.
 //
 // It forwards every question to the display it wraps (windows, pictures,
-// message boxes), and to that display's process hooks (failures, the end of
+// message boxes, sound), and to that display's process hooks (failures, the end of
 // the process), and adds, on request:
 //   - a start tick: the tick count reads N until the performance counter is
 //     first read, and from then on both clocks run on from N with the wrapped
@@ -96,6 +96,9 @@ class RecordingDisplay final : public hosted::Display, public hosted::ProcessHoo
   void Rest(int64_t foreseen) override;
   bool Away() override;
   void WaitForReturn() override;
+  bool SoundAvailable() override;
+  void SoundChanging() override;
+  void Rumble(int32_t player, uint32_t milliseconds) override;
 
   // ---- hosted::ProcessHooks: a keyboard read that failed without asking
   // the display is a snapshot as well (see above)

@@ -4,7 +4,9 @@
 
 #include <SDL.h>
 
+#include "platform/hosted/dinput.h"
 #include "platform/hosted/display/sdl/ending.h"
+#include "platform/hosted/display/sdl/sdl_audio.h"
 #include "platform/hosted/display/sdl/sdl_driver.h"
 #include "platform/hosted/display/sdl/sdl_events.h"
 #include "platform/hosted/display/sdl/sdl_messagebox.h"
@@ -24,7 +26,10 @@ SdlDisplay::SdlDisplay() : driver_(std::make_unique<Driver>()) {
   driver_->frequency = frequency ? frequency : 1;
 }
 
-SdlDisplay::~SdlDisplay() { StopVideo(*driver_); }
+SdlDisplay::~SdlDisplay() {
+  StopAudio(*driver_);
+  StopVideo(*driver_);
+}
 
 // ---- set-up and observation
 
@@ -32,6 +37,8 @@ bool SdlDisplay::SetScale(int32_t scale) { return ChooseScale(*driver_, scale); 
 int32_t SdlDisplay::LargestScale() { return LargestScaleOf(*driver_); }
 void SdlDisplay::StartInFullScreen() { driver_->startFull = true; }
 void SdlDisplay::SetPlayers(int32_t players) { driver_->held.SetPlayers(players); }
+void SdlDisplay::SetMuted(bool muted) { driver_->muted = muted; }
+void SdlDisplay::SetRumble(bool rumble) { driver_->rumble = rumble; }
 
 void SdlDisplay::EndOnSignals() {
   if (!driver_->endOnSignals) CatchEndingSignals();
@@ -51,6 +58,7 @@ int SdlDisplay::PrintedMessageBoxes() const { return driver_->printedBoxes; }
 int64_t SdlDisplay::Rests() const { return driver_->rests; }
 const HeldInputs& SdlDisplay::Held() const { return driver_->held; }
 int SdlDisplay::EndingSignal() const { return driver_->endingSignal; }
+bool SdlDisplay::Muted() const { return driver_->muted; }
 
 // Once: the platform ends the process on the yes, and may still call the
 // display on the way out.
@@ -90,7 +98,12 @@ int64_t SdlDisplay::Now() const {
   return static_cast<int64_t>(ticks & INT64_MAX);
 }
 
-int64_t SdlDisplay::ReadCounter() { return driver_->answered = Now(); }
+// Each reading tops the sound's queue up as well: the program reads the
+// clock all through its frames.
+int64_t SdlDisplay::ReadCounter() {
+  FeedAudio(*driver_);
+  return driver_->answered = Now();
+}
 
 uint32_t SdlDisplay::TickCount() { return static_cast<uint32_t>(Now() / 10000); }
 
@@ -98,7 +111,7 @@ void SdlDisplay::Rest(int64_t foreseen) {
   if (hosted::RestInWait(driver_->answered, Now(), foreseen)) ++driver_->rests;
 }
 
-void SdlDisplay::Sleep(uint32_t milliseconds) { SDL_Delay(milliseconds); }
+void SdlDisplay::Sleep(uint32_t milliseconds) { SleepFeeding(*driver_, milliseconds); }
 
 // ---- events, the keyboard and message boxes
 
@@ -106,15 +119,30 @@ void SdlDisplay::Pump() { PumpEvents(*driver_); }
 
 bool SdlDisplay::ReadKeyboard(uint8_t state[256]) {
   ReadKeys(*driver_, state);
+  state[DIK_M] = 0;  // the display's own key (sdl_events.h)
   return true;
 }
 
 bool SdlDisplay::Away() { return PlayerAway(*driver_); }
 
-void SdlDisplay::WaitForReturn() { WaitForPlayer(*driver_); }
+void SdlDisplay::WaitForReturn() {
+  HoldAudio(*driver_, true);
+  WaitForPlayer(*driver_);
+  HoldAudio(*driver_, false);
+}
 
+// The box holds the program: what plays once is queued to its end first.
 int SdlDisplay::MessageBox(HWND owner, const char* text, const char* title, uint32_t flags) {
+  FeedUntilQuiet(*driver_);
   return ShowMessageBox(*driver_, owner, text, title, flags);
+}
+
+// ---- sound
+
+bool SdlDisplay::SoundAvailable() { return StartAudio(*driver_); }
+
+void SdlDisplay::Rumble(int32_t player, uint32_t milliseconds) {
+  RumblePad(*driver_, player, milliseconds);
 }
 
 }  // namespace sdl

@@ -7,8 +7,11 @@
 // the keyboard from SDL, with pointers, Space and game controllers folded in
 // for the line-up (display/keys/inputs.h), all up while none of its windows
 // has the focus; SDL's modal message boxes, answered only by a new press;
-// close requests as WM_CLOSE. The game never learns of the scale, nor of full screen (Alt+Enter
-// and F11 switch a window to a borderless full screen and back).
+// close requests as WM_CLOSE; the platform's sound on SDL's audio device
+// (sdl_audio.h), and its rumbles on the players' game pads. The game never
+// learns of the scale, nor of full screen (Alt+Enter and F11 switch a window
+// to a borderless full screen and back), nor of muting (M mutes and unmutes,
+// and never reaches the keyboard snapshot).
 //
 // What callers rely on:
 //   - while the player is away (a window of ours minimised, or the focus gone
@@ -61,6 +64,9 @@ class SdlDisplay final : public hosted::Display, public hosted::ProcessHooks {
   // player's key, and a game of several players shows the zones at its
   // start (display/keys/inputs.h, sdl_window.h).
   void SetPlayers(int32_t players);
+  // Mutes the sound, or lets it be heard (as M does); pads rumble, or never.
+  void SetMuted(bool muted);
+  void SetRumble(bool rumble);
   // SIGINT, SIGTERM and SIGHUP (not where it is ignored, as under nohup) end
   // the process from now on, as described above. For the whole program:
   // the signals are caught once and for all.
@@ -91,12 +97,16 @@ class SdlDisplay final : public hosted::Display, public hosted::ProcessHooks {
   const HeldInputs& Held() const;
   // The signal that ended the process (EndOnSignals); 0 when none did.
   int EndingSignal() const;
+  // Whether the sound is muted now (SetMuted, M).
+  bool Muted() const;
 
   // ---- hosted::Display
   HOSTED_DISPLAY_OPERATIONS;
   void Rest(int64_t foreseen) override;
   bool Away() override;
   void WaitForReturn() override;
+  bool SoundAvailable() override;
+  void Rumble(int32_t player, uint32_t milliseconds) override;
 
   // ---- hosted::ProcessHooks: yes, once, after a signal caught (EndOnSignals)
   bool EndRequested(UINT* exitCode) override;

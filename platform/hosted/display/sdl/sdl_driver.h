@@ -1,7 +1,7 @@
 // The SDL display's one state, shared by the files of its concerns as the
 // driver data of SDL's own video drivers is: video (sdl_video.h), windows
-// (sdl_window.h), events (sdl_events.h) and message boxes
-// (sdl_messagebox.h); the clock and the signals are the display's own
+// (sdl_window.h), events (sdl_events.h), message boxes (sdl_messagebox.h)
+// and audio (sdl_audio.h); the clock and the signals are the display's own
 // (sdl_display.cpp). Not for the display's callers.
 #pragma once
 
@@ -60,6 +60,16 @@ struct Driver {
 
   // ---- message boxes
   int printedBoxes = 0;
+
+  // ---- audio
+  enum class Audio { kUntried, kReady, kMissing };
+  Audio audio = Audio::kUntried;
+  uint32_t audioDevice = 0;  // SDL_AudioDeviceID
+  bool muted = false;
+  bool rumble = true;
+  int32_t gain = 65536;  // of the sample queued last: 65536 heard, 0 muted
+  uint64_t fedAt = 0;    // SDL's ticks at the last look at the queue
+  std::vector<int16_t> mixed;
 
   // ---- the clock and the signals
   uint64_t frequency = 1;

@@ -18,6 +18,11 @@ bool SwitchesFullScreen(const SDL_Keysym& key) {
   return (key.sym == SDLK_RETURN || key.sym == SDLK_KP_ENTER) && (key.mod & KMOD_ALT) != 0;
 }
 
+// The key that shows M, alone, wherever it is on the keyboard.
+bool Mutes(const SDL_Keysym& key) {
+  return key.sym == SDLK_m && (key.mod & (KMOD_CTRL | KMOD_ALT | KMOD_GUI)) == 0;
+}
+
 void HandleWindowEvent(Driver& driver, const SDL_WindowEvent& event) {
   Shown* shown = FindSdl(driver, event.windowID);
   if (shown == nullptr) return;
@@ -87,6 +92,10 @@ void HandleEvent(Driver& driver, const SDL_Event& event) {
   if (event.type == SDL_KEYDOWN && !event.key.repeat && SwitchesFullScreen(event.key.keysym)) {
     if (const Shown* shown = FindSdl(driver, event.key.windowID))
       SwitchFullScreen(driver, shown->handle);
+    return;
+  }
+  if (event.type == SDL_KEYDOWN && !event.key.repeat && Mutes(event.key.keysym)) {
+    driver.muted = !driver.muted;
     return;
   }
   uint32_t pointerWindow = 0;  // where a pointer went down

@@ -3,9 +3,9 @@
 //
 // Close requests become WM_CLOSE in the thread's queue; the focus moving to
 // or away from one of our windows moves the foreground; Alt+Enter and F11
-// switch full screen (sdl_window.h). The keyboard is SDL's key state with the
-// pointers held in our windows and SDL's game controllers folded in
-// (sdl_inputs.h), every key up while none of our windows has the focus.
+// switch full screen (sdl_window.h); M mutes and unmutes (sdl_audio.h). The keyboard is SDL's key
+// state with the pointers held in our windows and SDL's game controllers folded in (sdl_inputs.h),
+// every key up while none of our windows has the focus.
 //
 // The player is away once a window of ours that had the focus is minimised
 // or the focus has left our windows; a message box taking the focus does not

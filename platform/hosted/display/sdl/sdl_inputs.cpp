@@ -47,6 +47,14 @@ int32_t HeldInputs::Pads() const {
       std::count_if(slots_.begin(), slots_.end(), [](const Slot& s) { return s.instance >= 0; }));
 }
 
+std::vector<SDL_GameController*> HeldInputs::PadsOf(int32_t player) const {
+  std::vector<SDL_GameController*> pads;
+  for (size_t s = 0; s < slots_.size(); ++s)
+    if (slots_[s].instance >= 0 && (players_ == 1 || static_cast<int32_t>(s) == player - 1))
+      pads.push_back(SDL_GameControllerFromInstanceID(slots_[s].instance));
+  return pads;
+}
+
 void HeldInputs::Take(const SDL_Event& event, bool ours, int32_t zone) {
   switch (event.type) {
     case SDL_MOUSEBUTTONDOWN:

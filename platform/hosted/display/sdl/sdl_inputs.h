@@ -18,6 +18,8 @@
 #include <vector>
 
 union SDL_Event;
+struct _SDL_GameController;
+typedef struct _SDL_GameController SDL_GameController;
 
 namespace sdl {
 
@@ -50,6 +52,9 @@ class HeldInputs {
   int32_t PointersDown() const { return static_cast<int32_t>(pointers_.size()); }
   // Game controllers open.
   int32_t Pads() const;
+  // The controllers that fly player `player` (1, 2, ...): with one player
+  // every pad, with several the pad in the player's slot.
+  std::vector<SDL_GameController*> PadsOf(int32_t player) const;
 
  private:
   // A mouse button (device kMouse, id the button) or a finger.

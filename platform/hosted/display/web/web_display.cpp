@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/hosted/dinput.h"
 #include "platform/hosted/display/keys/inputs.h"
 #include "platform/hosted/display/keys/keys.h"
 #include "platform/hosted/services.h"
@@ -29,6 +30,12 @@ EM_JS(void, PagePresent,
       { CaveWeb.present(pixels, width, height, x, y, w, h); });
 EM_ASYNC_JS(void, PageMessageBox, (const char* title, const char* text),
             { await CaveWeb.messageBox(CaveWeb.ansi(title), CaveWeb.ansi(text)); });
+EM_JS(int, PageSoundReady, (), { return CaveWeb.soundReady() ? 1 : 0; });
+EM_JS(double, PageSoundAhead, (), { return CaveWeb.soundAhead(); });
+EM_JS(void, PageQueueSound, (const int16_t* samples, int count, int rate),
+      { CaveWeb.queueSound(new Int16Array(HEAPU8.buffer, samples, count), rate); });
+EM_JS(void, PageRumble, (int player, int milliseconds, int players),
+      { CaveWeb.rumble(player, milliseconds, players); });
 
 namespace web {
 namespace {
@@ -40,6 +47,22 @@ namespace {
 constexpr double kStepMs = 1.0;
 constexpr double kReadMs = 0.5;
 constexpr double kCounterPerMs = 10000.0;  // the hosted performance counter: 10 MHz
+
+// The sound handed to the page ahead of what is heard: more than the longest
+// the program goes without reading the clock (a frame, and a late timer),
+// little enough that a sound comes with its frame; handed over at least a
+// block at a time, and looked at every few milliseconds.
+constexpr double kSoundLeadMs = 60.0;
+constexpr double kSoundBlockMs = 20.0;
+constexpr double kSoundLookMs = 8.0;
+// Unheard (before the first press), the sound moves on by the clock, but at
+// most this much at a time.
+constexpr double kUnheardMs = 1000.0;
+constexpr int32_t kLongestOnce = hosted::kMixRate * 10;  // what a box waits out, at most
+
+int32_t SamplesIn(double milliseconds) {
+  return static_cast<int32_t>(milliseconds * hosted::kMixRate / 1000.0);
+}
 
 // The gamepads read at most, and the numbers the page gives for each
 // (CaveWeb.readPads): its buttons in the order of keys::PadButton (A, B, X,
@@ -90,6 +113,7 @@ void WebDisplay::Rest(int64_t foreseen) {
 }
 
 int64_t WebDisplay::ReadCounter() {
+  FeedSound();
   answered_ = PageNow();
   if (origin_ < 0) origin_ = answered_;
   return static_cast<int64_t>(std::llround((answered_ - origin_) * kCounterPerMs));
@@ -100,7 +124,11 @@ uint32_t WebDisplay::TickCount() {
   return startTick_ + static_cast<uint32_t>(static_cast<int64_t>(elapsed));
 }
 
-void WebDisplay::Sleep(uint32_t milliseconds) { PageSleep(milliseconds); }
+// The sound to be heard while the program sleeps is handed over first.
+void WebDisplay::Sleep(uint32_t milliseconds) {
+  FeedSound(milliseconds);
+  PageSleep(milliseconds);
+}
 
 void WebDisplay::WindowChanged(HWND, const hosted::TopWindow& view) {
   if (view.visible) Paint(view.client);
@@ -170,6 +198,7 @@ bool WebDisplay::Away() { return PageAway() != 0; }
 // key pressed or a control used after the return counts.
 void WebDisplay::WaitForReturn() {
   PageWaitForReturn();
+  fedAt_ = -1;  // the time away is no time the sound moved on
   latch_.Arm();
   uint8_t held[256];
   ReadKeyboard(held);
@@ -203,14 +232,44 @@ bool WebDisplay::ReadKeyboard(uint8_t state[256]) {
                     .zonePointers = zones},
                    state);
   latch_.Apply(state);
+  state[DIK_M] = 0;  // the display's own key (web_display.h)
   CoverZones(false);
   return true;
 }
 
+// The box holds the program: what plays once is handed over to its end first.
 int WebDisplay::MessageBox(HWND, const char* text, const char* title, uint32_t) {
+  if (PageSoundAhead() >= 0) QueueSound(std::min(hosted::SoundOnceLeft(), kLongestOnce));
   CoverZones(true);
   PageMessageBox(title ? title : "", text ? text : "");
   return IDOK;
+}
+
+bool WebDisplay::SoundAvailable() { return PageSoundReady() != 0; }
+
+void WebDisplay::Rumble(int32_t player, uint32_t milliseconds) {
+  PageRumble(player, static_cast<int>(milliseconds), players_);
+}
+
+void WebDisplay::FeedSound(double sleepMs) {
+  double now = PageNow();
+  if (sleepMs == 0 && fedAt_ >= 0 && now - fedAt_ < kSoundLookMs) return;
+  double since = fedAt_ < 0 ? 0 : now - fedAt_;
+  fedAt_ = now;
+  double ahead = PageSoundAhead();
+  if (ahead < 0) {
+    hosted::MixSound(nullptr, SamplesIn(std::min(since, kUnheardMs)));
+    return;
+  }
+  if (ahead < kSoundLeadMs + sleepMs)
+    QueueSound(SamplesIn(kSoundLeadMs + kSoundBlockMs + sleepMs - ahead));
+}
+
+void WebDisplay::QueueSound(int32_t count) {
+  if (count <= 0) return;
+  mixed_.resize(static_cast<size_t>(count));
+  hosted::MixSound(mixed_.data(), count);
+  PageQueueSound(mixed_.data(), count, hosted::kMixRate);
 }
 
 }  // namespace web

@@ -29,6 +29,17 @@
 // with the box's title, text and one OK button, answered by a press that begins after it appears
 // (Return, Space, Escape, a pointer or a gamepad's button), never by a key held from before.
 //
+// Sound is the platform's mix (hosted::MixSound) played with Web Audio,
+// which browsers start only at a press: from the page's first press on, the
+// display hands the page the mix a little ahead of what is heard, at its
+// clock's readings and before its sleeps, and the page plays it back to back;
+// before that first press the sound moves on unheard. Before a message box
+// what plays once is handed over to its end; while the player is away the
+// page's sound is paused. M mutes and unmutes (fading, as the page's sound
+// button does) and never reaches the keyboard snapshot; a crash's rumble
+// shakes its player's gamepad where the browser can (the Gamepad API's
+// vibration), and the phone briefly; the page may turn either off.
+//
 // The program never returns to the browser while it runs: it paces its frames
 // by busy-waiting on the performance counter. The readings of the clock in
 // such a wait (Rest) therefore sleep, and the page paints and key events
@@ -73,11 +84,17 @@ class WebDisplay final : public hosted::Display {
   void Rest(int64_t foreseen) override;
   bool Away() override;
   void WaitForReturn() override;
+  bool SoundAvailable() override;
+  void Rumble(int32_t player, uint32_t milliseconds) override;
 
  private:
   void Paint(const RECT& area);
   void PaintZones(int32_t left, int32_t top, int32_t right, int32_t bottom);
   void CoverZones(bool now);
+  // Hands the page more of the mix when it has little left (see above), or
+  // less than a sleep of `sleepMs` needs.
+  void FeedSound(double sleepMs = 0);
+  void QueueSound(int32_t count);
 
   uint32_t startTick_;
   double origin_ = -1;          // browser time of the first counter reading, ms
@@ -87,6 +104,8 @@ class WebDisplay final : public hosted::Display {
   int32_t players_ = 1;
   double zonesUntil_ = 0;  // browser time when the zones' strips go, ms; 0: not shown yet
   bool zonesCovered_ = false;
+  double fedAt_ = -1;  // browser time of the last look at the page's sound, ms; -1: none
+  std::vector<int16_t> mixed_;
 };
 
 }  // namespace web

@@ -4,8 +4,11 @@
 // module factory, so that each instance has its own. The page starts the
 // instance with two options: `canvas`, the 320 x 240 canvas it draws on, and
 // `dialog`, a <dialog> holding a heading (the box's title), a paragraph (its
-// text) and a button (OK). The instance offers the page `pulseKey` and
-// `nextPress` (below).
+// text) and a button (OK); and may give three more: `muted` and `rumble`, the
+// sound's and the rumble's settings to start with, and `onMuted`, called with
+// the new setting whenever M or setMuted mutes or unmutes the sound. The
+// instance offers the page `pulseKey`, `nextPress`, `setMuted` and
+// `setRumble` (below).
 const CaveWeb = {
   keys: new Uint8Array(256),  // DirectInput snapshot: 0x80 for a key that is down
   codes: new Map(),           // KeyboardEvent.code -> DirectInput scan code
@@ -15,6 +18,11 @@ const CaveWeb = {
   context: null,
   resume: null,               // settles the sleep that waits for its turn
   channel: new MessageChannel(),
+  audio: null,                // the AudioContext, made at the first press
+  gain: null,                 // through which everything is heard: 0 muted, 1 not
+  next: 0,                    // the context's frame at which the sound handed over ends
+  muted: !!Module['muted'],
+  rumbleOn: Module['rumble'] !== false,
 
   // A new program: keys and pointers held from before count from their next press.
   start() {
@@ -111,6 +119,90 @@ const CaveWeb = {
     const focused = document.hasFocus();
     if (focused) this.hadFocus = true;
     this.away = document.visibilityState === 'hidden' || (this.hadFocus && !focused);
+    // The sound waits with the game, what was handed over kept.
+    if (this.audio) (this.away ? this.audio.suspend() : this.audio.resume()).catch(() => {});
+  },
+
+  // Whether this browser can play sound at all.
+  soundReady() {
+    return typeof AudioContext !== 'undefined';
+  },
+
+  // Browsers let sound start only at a press, the player's own (trusted):
+  // the first one makes the context, at the mix's own rate where the
+  // browser takes it.
+  startSound() {
+    if (this.audio || !this.soundReady()) return;
+    try {
+      this.audio = new AudioContext({sampleRate: 22050, latencyHint: 'interactive'});
+    } catch {
+      this.audio = new AudioContext({latencyHint: 'interactive'});
+    }
+    this.gain = this.audio.createGain();
+    this.gain.gain.value = this.muted ? 0 : 1;
+    this.gain.connect(this.audio.destination);
+  },
+
+  // How far ahead of what is heard the sound handed over goes, in ms; -1
+  // while nothing is heard (before the first press, or while away).
+  soundAhead() {
+    const audio = this.audio;
+    if (!audio || audio.state !== 'running') return -1;
+    return Math.max(0, this.next / audio.sampleRate - audio.currentTime) * 1000;
+  },
+
+  // Plays `samples` (16-bit, `rate` a second) right after what was handed
+  // over before, or at once when that has been heard already.
+  queueSound(samples, rate) {
+    const audio = this.audio;
+    if (!audio || audio.state !== 'running' || samples.length === 0) return;
+    const buffer = audio.createBuffer(1, samples.length, rate);
+    const data = buffer.getChannelData(0);
+    for (let i = 0; i < samples.length; ++i) data[i] = samples[i] / 32768;
+    const source = audio.createBufferSource();
+    source.buffer = buffer;
+    source.connect(this.gain);
+    // Whole frames of the context, so that the pieces join sample for sample.
+    const soon = Math.ceil((audio.currentTime + 0.005) * audio.sampleRate);
+    this.next = Math.max(this.next, soon);
+    source.start(this.next / audio.sampleRate);
+    this.next += Math.round(buffer.duration * audio.sampleRate);
+  },
+
+  // Mutes the sound, or lets it be heard, fading over 10 ms; tells the page.
+  setMuted(muted) {
+    this.muted = muted;
+    if (this.audio) {
+      const gain = this.gain.gain, now = this.audio.currentTime;
+      gain.cancelScheduledValues(now);
+      gain.setValueAtTime(gain.value, now);
+      gain.linearRampToValueAtTime(muted ? 0 : 1, now + 0.01);
+    }
+    if (Module['onMuted']) Module['onMuted'](muted);
+  },
+
+  // The key that shows M, alone, wherever it is on the keyboard.
+  mutes(event) {
+    return (event.key === 'm' || event.key === 'M') && !event.ctrlKey && !event.altKey &&
+           !event.metaKey;
+  },
+
+  // A crash of player `player` of `players`: the gamepads that fly them (all
+  // for one player) shake for `ms` (0: stop) where the browser can shake
+  // them, and a phone briefly, where the page may.
+  rumble(player, ms, players) {
+    if (!this.rumbleOn) return;
+    for (const pad of this.gamepads()) {
+      const actuator = pad.vibrationActuator;
+      if (!actuator || (players > 1 && pad.index !== player - 1)) continue;
+      if (ms > 0)
+        actuator.playEffect('dual-rumble', {duration: ms, strongMagnitude: 0.55, weakMagnitude: 0.2})
+            .catch(() => {});
+      else if (actuator.reset)
+        actuator.reset().catch(() => {});
+    }
+    const active = navigator.userActivation ? navigator.userActivation.hasBeenActive : true;
+    if (ms > 0 && navigator.vibrate && active) navigator.vibrate(120);
   },
 
   // Settles once the player is back. Besides the events that bring them
@@ -245,6 +337,10 @@ const CaveWeb = {
 // What the page may ask of the instance.
 Module['pulseKey'] = (code) => CaveWeb.pulseKey(code);
 Module['nextPress'] = (key, signal) => CaveWeb.nextPress(key, signal);
+Module['setMuted'] = (muted) => CaveWeb.setMuted(muted);
+Module['setRumble'] = (on) => {
+  CaveWeb.rumbleOn = on;
+};
 
 CaveWeb.channel.port1.onmessage = () => {
   const resume = CaveWeb.resume;
@@ -256,7 +352,12 @@ CaveWeb.channel.port1.onmessage = () => {
 const kScrollKeys = new Set(['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', 'Space']);
 
 addEventListener('keydown', (event) => {
+  if (event.isTrusted) CaveWeb.startSound();
   if (kScrollKeys.has(event.code)) event.preventDefault();
+  if (CaveWeb.mutes(event)) {
+    if (!event.repeat) CaveWeb.setMuted(!CaveWeb.muted);
+    return;
+  }
   const scanCode = CaveWeb.codes.get(event.code);
   if (scanCode === undefined) return;
   // A key repeating without a press seen: held since before the program.
@@ -273,6 +374,7 @@ addEventListener('keyup', (event) => {
 // of it is down any more (a mouse's other buttons keep it held), or it is
 // cancelled; its place is where it went down.
 addEventListener('pointerdown', (event) => {
+  if (event.isTrusted) CaveWeb.startSound();
   if (!CaveWeb.onControl(event)) CaveWeb.pointers.set(event.pointerId, CaveWeb.place(event));
 });
 for (const type of ['pointermove', 'pointerup']) {
