@@ -3,7 +3,9 @@
 // recording display so that the page can offer the game as a recording,
 // while WinMain runs as a hosted process. CaveWatch shows a recording again
 // the same way, the recording display playing it back. The line-up reaches
-// the game as its command line ("--players N"), as on every platform. The
+// the game as its command line ("--players N"), as on every platform, and so
+// do a race's ghosts ("--ghost POINTS:BITS", runs/race/race.h), which the
+// page has of the run checker, the program that replays their games. The
 // page's rules of a run (its players and scores, which kept runs stay, a run
 // link's fragment) are the runs library's, and the players' keys and colours
 // the display's, through the exports at the end. The assists (CaveAssist)
@@ -28,10 +30,15 @@
 namespace {
 
 std::string lastRecording;                       // the recording of the game played last
+std::vector<std::string> ghostTexts;             // the next game's ghosts' recordings
+std::string ghostWords;                          // and the words that fly them
+uint32_t ghostTick = 0;                          // and their cave
 recording::RecordingDisplay* watched = nullptr;  // while CaveWatch runs
 std::string answer;                              // the last text export's answer
-int32_t run[4 + runs::kMaxPlayers];              // CaveRun's answer
 runs::Assists assists;                           // the games' (CaveAssist)
+// CaveRun's answer: the lists of points, and the assists at the end.
+constexpr int kAssistsAt = 5 + runs::kMaxPlayers + runs::kMaxGhosts;
+int32_t run[kAssistsAt + 1];
 
 // The assists as one number for the page: the speed times two, plus one for
 // press to switch (200: none); and back, a number that is none such being no
@@ -63,6 +70,13 @@ int32_t LineUp(int32_t players) {
   return players >= 1 && players <= runs::kMaxPlayers ? players : 1;
 }
 
+// The game's command line: the line-up `players`, then the ghosts' `words`.
+std::string CommandLine(int32_t players, std::string_view words) {
+  std::string line = runs::LineUpCommandLine(players);
+  if (!line.empty() && !words.empty()) line += ' ';
+  return line.append(words);
+}
+
 // Writes `indices` over the first numbers at `points`, whence they came.
 size_t Ranked(const std::vector<size_t>& indices, int32_t* points) {
   for (size_t i = 0; i < indices.size(); ++i) points[i] = static_cast<int32_t>(indices[i]);
@@ -71,14 +85,43 @@ size_t Ranked(const std::vector<size_t>& indices, int32_t* points) {
 
 }  // namespace
 
+// Adds a ghost to the next game that CavePlay plays: the recording in the
+// `length` bytes at `text`, and `words` ("--ghost POINTS:BITS", a
+// zero-terminated text), which fly it as the run checker found them
+// (race::CheckAndMakeGhost). Returns how many ghosts the next game has; -1,
+// and nothing added, for a text that is no recording, words that are no
+// ghost's, a ghost of another cave than those added before, or a ghost past
+// runs::kMaxGhosts.
+extern "C" EMSCRIPTEN_KEEPALIVE int CaveAddGhost(const char* text, size_t length,
+                                                 const char* words) {
+  runs::Recording recorded;
+  std::string problem;
+  std::string_view flown = words != nullptr ? words : "";
+  if (ghostTexts.size() >= runs::kMaxGhosts || !flown.starts_with("--ghost ") ||
+      flown.find(' ', 8) != std::string_view::npos ||
+      !runs::ParseRecording(Bytes(text, length), &recorded, &problem) ||
+      (!ghostTexts.empty() && recorded.tick != ghostTick))
+    return -1;
+  ghostTick = recorded.tick;
+  ghostTexts.emplace_back(Bytes(text, length));
+  ghostWords += (ghostWords.empty() ? "" : " ") + std::string(flown);
+  return static_cast<int>(ghostTexts.size());
+}
+
 // Runs the program once with the tick count starting at `startTick` and
 // `players` players (1 to 4; any other number is one), and records it;
-// returns its exit code. The page calls it through Asyncify (ccall with
-// async), so it returns a promise there, settled when the program has ended.
-// The web display holds the tick count at `startTick` until the game first
-// reads the counter, so the recording's tick is the game's.
+// returns its exit code. With ghosts added since the last game it is a race
+// on their cave, whatever `startTick`, its recording holding theirs. The page calls it through
+// Asyncify (ccall with async), so it returns a promise there, settled when the program has ended.
+// The web display holds the tick count at `startTick` until the game first reads the counter, so
+// the recording's tick is the game's.
 extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick, int32_t players) {
   players = LineUp(players);
+  std::vector<std::string> texts = std::move(ghostTexts);
+  std::string words = std::move(ghostWords);
+  ghostTexts.clear();
+  ghostWords.clear();
+  if (!texts.empty()) startTick = ghostTick;
   web::WebDisplay display(startTick);
   display.SetPlayers(players);
   display.SetPressToSwitch(assists.pressToSwitch);
@@ -89,8 +132,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CavePlay(uint32_t startTick, int32_t players
   lastRecording.clear();
   runs::RecordingWriter writer;
   writer.KeepText();
-  shown.Record(writer, startTick, players, {}, assists);
-  int code = hosted::RunWinMain(shown, &shown, runs::LineUpCommandLine(players).c_str());
+  shown.Record(writer, startTick, players, texts, assists);
+  int code = hosted::RunWinMain(shown, &shown, CommandLine(players, words).c_str());
   shown.Finish(code);
   lastRecording = writer.Text();
   return code;
@@ -114,11 +157,12 @@ extern "C" EMSCRIPTEN_KEEPALIVE void CaveNoAssists() { assists = {}; }
 extern "C" EMSCRIPTEN_KEEPALIVE const char* CaveRecording() { return lastRecording.c_str(); }
 
 // Shows the recording in the `length` bytes at `text` on the page, with its
-// line-up, at the game's own pace, the player's Escape still ending it and
-// the digit keys 1, 2, 4 and 8 setting the speed; returns the exit code, or
-// -1 at once when the text is not a recording. Called through Asyncify, as
-// CavePlay.
-extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatch(const char* text, size_t length) {
+// line-up and a race's ghosts, flown by `ghosts` (their words, as the run
+// checker found them; "" or null shows a race without them), at the game's
+// own pace, the player's Escape still ending it and the digit keys 1, 2, 4
+// and 8 setting the speed; returns the exit code, or -1 at once when the text
+// is not a recording. Called through Asyncify, as CavePlay.
+extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatch(const char* text, size_t length, const char* ghosts) {
   runs::Recording played;
   std::string problem;
   if (text == nullptr || !runs::ParseRecording({text, length}, &played, &problem)) return -1;
@@ -126,7 +170,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatch(const char* text, size_t length) {
   recording::RecordingDisplay shown(display);
   shown.Play(played);
   watched = &shown;
-  int code = hosted::RunWinMain(shown, &shown, runs::LineUpCommandLine(played.players).c_str());
+  int code = hosted::RunWinMain(
+      shown, &shown, CommandLine(played.players, ghosts != nullptr ? ghosts : "").c_str());
   watched = nullptr;
   return code;
 }
@@ -153,21 +198,33 @@ extern "C" EMSCRIPTEN_KEEPALIVE int CaveWatchSpeed(int speed) {
 
 // The recording in the `length` bytes at `text` as the page keeps it, as
 // numbers that last until the next call: its line-up, the points of its
-// score (runs::Score; -1 when it has none, or is no recording), how many
-// players' points follow, and every player's (runs::Scores; no more than
-// runs::kMaxPlayers), and after the room for them its assists (AssistsCode).
+// score (runs::Score; -1 when it has none, or is no recording), its tick
+// (the bits of a uint32_t; 0 for no recording), how many players' points
+// follow, and every player's (runs::Scores; no more than
+// runs::kMaxPlayers); then how many ghosts' points follow, and each ghost's
+// (a race's, runs::GhostScores; no more than runs::kMaxGhosts); and after
+// the room for them, at kAssistsAt, its assists (AssistsCode).
 extern "C" EMSCRIPTEN_KEEPALIVE const int32_t* CaveRun(const char* text, size_t length) {
   runs::Recording recording;
   std::string problem, line;
   int points = 0;
   bool read = runs::ParseRecording(Bytes(text, length), &recording, &problem);
-  std::vector<runs::PlayerScore> scores;
-  if (read) scores = runs::Scores(recording);
+  std::vector<runs::PlayerScore> scores, ghosts;
+  if (read) {
+    scores = runs::Scores(recording);
+    ghosts = runs::GhostScores(recording);
+  }
   run[0] = read ? recording.players : 1;
   run[1] = read && runs::Score(recording, &points, &line) ? points : -1;
-  run[2] = static_cast<int32_t>(std::min<size_t>(scores.size(), runs::kMaxPlayers));
-  for (int32_t i = 0; i < run[2]; ++i) run[3 + i] = scores[i].points;
-  run[3 + runs::kMaxPlayers] = AssistsCode(read ? recording.assists : runs::Assists{});
+  run[2] = read ? static_cast<int32_t>(recording.tick) : 0;
+  // Each list as its count and its points, the ghosts' after the players'.
+  auto list = [](const std::vector<runs::PlayerScore>& listed, size_t most, int32_t* at) {
+    at[0] = static_cast<int32_t>(std::min(listed.size(), most));
+    for (int32_t i = 0; i < at[0]; ++i) at[1 + i] = listed[static_cast<size_t>(i)].points;
+    return at + 1 + at[0];
+  };
+  list(ghosts, runs::kMaxGhosts, list(scores, runs::kMaxPlayers, &run[3]));
+  run[kAssistsAt] = AssistsCode(read ? recording.assists : runs::Assists{});
   return run;
 }
 

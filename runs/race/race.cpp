@@ -24,7 +24,44 @@ std::string Bits(const std::vector<bool>& thrust) {
   return text;
 }
 
-// Why `recorded` cannot be a ghost before it is replayed; "" when it may be.
+// Whether player 1's key is down in `keys`, a snapshot's.
+bool Thrusts(const std::vector<uint8_t>& keys) {
+  return std::find(keys.begin(), keys.end(), PlayerKey(1)) != keys.end();
+}
+
+runs::Verdict Refused(const runs::Recording& recorded, std::string problem) {
+  runs::Verdict verdict = runs::Judge(recorded, {});
+  verdict.kind = runs::Verdict::Kind::kNotVerified;
+  verdict.detail = std::move(problem);
+  return verdict;
+}
+
+// Replays `recorded`, which Unfit lets through, on a headless display of its
+// own, and judges it; a verified game's thrust goes into `ghost`.
+runs::Verdict Fly(const runs::Recording& recorded, Ghost* ghost) {
+  // The calls made before each snapshot, and before the box.
+  std::vector<int32_t> callsBefore;
+  int32_t calls = -1;
+  headless::HeadlessDisplay display(recorded.tick);
+  display.onSnapshot = [&](int) { callsBefore.push_back(ShipUpdates); };
+  display.onMessageBox = [&](const headless::MessageBoxRecord&) {
+    if (calls < 0) calls = ShipUpdates;
+  };
+  runs::Verdict verdict = recording::Check(display, &display, recorded);
+  if (verdict.kind != runs::Verdict::Kind::kVerified) return verdict;
+  *ghost = Ghost{recorded.tick, verdict.points, std::vector<bool>(std::max(calls, 0)),
+                 runs::RecordingText(recorded)};
+  // A verified game ended in its box after its last snapshot: every snapshot
+  // was one of the recording's. A later snapshot before the same call is the
+  // one that call read; the ghost thrusts with player 1's key.
+  for (size_t k = 0; k < callsBefore.size() && k < recorded.snapshots.size(); ++k)
+    if (callsBefore[k] < calls)
+      ghost->thrust[static_cast<size_t>(callsBefore[k])] = Thrusts(recorded.snapshots[k]);
+  return verdict;
+}
+
+}  // namespace
+
 std::string Unfit(const runs::Recording& recorded) {
   std::string why;
   if (!recorded.ghosts.empty())
@@ -40,43 +77,13 @@ std::string Unfit(const runs::Recording& recorded) {
   return why.empty() ? why : why + std::string(kWhatAGhostIs);
 }
 
-runs::Verdict Refused(const runs::Recording& recorded, std::string problem) {
-  runs::Verdict verdict = runs::Judge(recorded, {});
-  verdict.kind = runs::Verdict::Kind::kNotVerified;
-  verdict.detail = std::move(problem);
-  return verdict;
-}
-
-}  // namespace
-
 bool MakeGhost(const runs::Recording& recorded, Ghost* ghost, std::string* problem) {
   *problem = Unfit(recorded);
   if (!problem->empty()) return false;
-  // The calls made before each snapshot, and before the box.
-  std::vector<int32_t> callsBefore;
-  int32_t calls = -1;
-  headless::HeadlessDisplay display(recorded.tick);
-  display.onSnapshot = [&](int) { callsBefore.push_back(ShipUpdates); };
-  display.onMessageBox = [&](const headless::MessageBoxRecord&) {
-    if (calls < 0) calls = ShipUpdates;
-  };
-  runs::Verdict verdict = recording::Check(display, &display, recorded);
-  if (verdict.kind != runs::Verdict::Kind::kVerified) {
-    *problem = "does not replay as recorded: " + verdict.detail;
-    return false;
-  }
-  *ghost = Ghost{recorded.tick, verdict.points, std::vector<bool>(std::max(calls, 0)),
-                 runs::RecordingText(recorded)};
-  // A verified game ended in its box after its last snapshot: every snapshot
-  // was one of the recording's. A later snapshot before the same call is the
-  // one that call read; the ghost thrusts with player 1's key.
-  for (size_t k = 0; k < callsBefore.size() && k < recorded.snapshots.size(); ++k) {
-    const std::vector<uint8_t>& keys = recorded.snapshots[k];
-    if (callsBefore[k] < calls)
-      ghost->thrust[static_cast<size_t>(callsBefore[k])] =
-          std::find(keys.begin(), keys.end(), PlayerKey(1)) != keys.end();
-  }
-  return true;
+  runs::Verdict verdict = Fly(recorded, ghost);
+  if (verdict.kind == runs::Verdict::Kind::kVerified) return true;
+  *problem = "does not replay as recorded: " + verdict.detail;
+  return false;
 }
 
 bool ReadGhost(std::string_view text, Ghost* ghost, std::string* problem) {
@@ -134,12 +141,53 @@ bool RaceGhosts(const runs::Recording& recorded, std::vector<Ghost>* ghosts, std
   return false;
 }
 
-runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
-                    const runs::Recording& recorded, runs::Replayed* replayed) {
+bool FlyGhosts(const runs::Recording& recorded, std::string* words, runs::Verdict* refused) {
   std::vector<Ghost> ghosts;
   std::string problem;
-  if (!RaceGhosts(recorded, &ghosts, &problem)) return Refused(recorded, problem);
-  return recording::Check(display, hooks, recorded, replayed, GhostCommandLine(ghosts));
+  if (!RaceGhosts(recorded, &ghosts, &problem)) {
+    *refused = Refused(recorded, problem);
+    return false;
+  }
+  *words = GhostCommandLine(ghosts);
+  return true;
+}
+
+std::string GuessGhosts(const runs::Recording& recorded) {
+  std::vector<Ghost> ghosts(recorded.ghosts.size());
+  for (size_t n = 0; n < ghosts.size(); ++n) {
+    runs::Recording ghost;
+    std::string problem, line;
+    if (!runs::ParseRecording(recorded.ghosts[n], &ghost, &problem)) continue;
+    runs::Score(ghost, &ghosts[n].points, &line);
+    for (const std::vector<uint8_t>& keys : ghost.snapshots)
+      ghosts[n].thrust.push_back(Thrusts(keys));
+  }
+  return GhostCommandLine(ghosts);
+}
+
+runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
+                    const runs::Recording& recorded, runs::Replayed* replayed) {
+  std::string words;
+  runs::Verdict refused;
+  if (!FlyGhosts(recorded, &words, &refused)) return refused;
+  return recording::Check(display, hooks, recorded, replayed, words);
+}
+
+Checked CheckAndMakeGhost(const runs::Recording& recorded) {
+  Checked checked;
+  checked.unfit = Unfit(recorded);
+  if (checked.unfit.empty()) {
+    Ghost ghost;
+    checked.verdict = Fly(recorded, &ghost);
+    if (checked.verdict.kind == runs::Verdict::Kind::kVerified)
+      checked.ghost = GhostCommandLine({ghost});
+    else
+      checked.unfit = "does not replay as recorded: " + checked.verdict.detail;
+  } else if (FlyGhosts(recorded, &checked.ghosts, &checked.verdict)) {
+    headless::HeadlessDisplay display(recorded.tick);
+    checked.verdict = recording::Check(display, &display, recorded, nullptr, checked.ghosts);
+  }
+  return checked;
 }
 
 }  // namespace race

@@ -47,6 +47,9 @@ struct Ghost {
   std::string text;          // its recording, as a race keeps it
 };
 
+// Why `recorded` cannot be a ghost, as far as its text says (the problems
+// above but the check's); "" when it may be one.
+std::string Unfit(const runs::Recording& recorded);
 // Makes a ghost of `recorded`: checks it on a headless display of its own and
 // derives its thrust; false with a problem (see above).
 bool MakeGhost(const runs::Recording& recorded, Ghost* ghost, std::string* problem);
@@ -76,5 +79,33 @@ std::vector<std::string> GhostTexts(const std::vector<Ghost>& ghosts);
 // verified, with RaceGhosts' problem as the detail.
 runs::Verdict Check(hosted::Display& display, hosted::ProcessHooks* hooks,
                     const runs::Recording& recorded, runs::Replayed* replayed = nullptr);
+
+// ---- a check in halves, for a checker that runs them side by side
+// Check is FlyGhosts, then the race's game replayed with its words
+// (recording::Check with them after the line-up). The replay need not wait:
+// it may start with GuessGhosts' words, and its verdict stands when
+// FlyGhosts finds the same words; otherwise it is replayed again with
+// FlyGhosts' words.
+
+// The words that hand the race `recorded`'s ghosts to its game
+// (GhostCommandLine of RaceGhosts; "" for a plain game); false with Check's
+// verdict on a race whose ghosts cannot be made.
+bool FlyGhosts(const runs::Recording& recorded, std::string* words, runs::Verdict* refused);
+// The words FlyGhosts would find were every snapshot of each ghost's game
+// followed by one UpdateShips call, as in every game that never paused: each
+// snapshot's player 1 key one thrust bit, the points its box says. Nothing is
+// replayed; a ghost that is no recording has no thrust.
+std::string GuessGhosts(const runs::Recording& recorded);
+
+// ---- a check that makes a ghost too
+struct Checked {
+  runs::Verdict verdict;  // Check's
+  std::string ghost;      // its words as a ghost (GhostCommandLine), when it can be one
+  std::string unfit;      // otherwise why not, MakeGhost's problem
+  std::string ghosts;     // a race's: its ghosts' words, when they could be made
+};
+// Checks `recorded` as Check does, on headless displays of its own, and
+// makes it a ghost in the same replay when it can be one.
+Checked CheckAndMakeGhost(const runs::Recording& recorded);
 
 }  // namespace race

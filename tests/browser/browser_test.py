@@ -427,8 +427,10 @@ class PerformanceTest(BrowserTest):
         self.assertLess(sum(raw for raw, _ in sizes.values()), 400000)
         with open(os.path.join(RECORDINGS, 'steered.rec'), 'rb') as f:
             watched = run_link(f.read())
-        # A game played (caves the autopilot flies through), then a run watched.
-        for addresses in [['?tick=1', '?tick=3'], [watched, watched]]:
+        raced = run_link(steered_race())
+        # A game played (caves the autopilot flies through), then a run and a
+        # race watched.
+        for addresses in [['?tick=1', '?tick=3'], [watched, watched], [raced, raced]]:
             for address in addresses:
                 shown, fps, p95, busy, cores = self.run_game(address)
                 on_target = (shown < 1000 and 30.0 <= fps <= 31.0 and p95 <= 36.0
@@ -703,6 +705,19 @@ class OfflineTest(BrowserTest):
 RECORDINGS = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'recordings')
 
 
+def steered_race():
+    """A race of two steered games of 3,000 snapshots on one cave, as bytes."""
+    folder = tempfile.mkdtemp(prefix='cave-race-')
+    ghost, race = os.path.join(folder, 'ghost.rec'), os.path.join(folder, 'race.rec')
+    for options in [['--tick', '1', '--record', ghost], ['--race', ghost, '--record', race]]:
+        subprocess.run([REPLAY, '--steer', '3000:/dev/null', *options], check=True,
+                       capture_output=True)
+    with open(race, 'rb') as f:
+        data = f.read()
+    shutil.rmtree(folder)
+    return data
+
+
 def run_link(data):
     """The fragment of a run link to the recording `data` (bytes)."""
     packer = zlib.compressobj(9, zlib.DEFLATED, -15)
@@ -750,6 +765,12 @@ class RunsTest(BrowserTest):
                  'Not verified: box 1: recorded %s, replayed %s' % (box % 999, box % 323)),
                 ('score box appended', kept('steered.rec', append),
                  'Not verified: box 2 %s was not shown' % (box % 999)),
+                ('race', kept('race.rec'), "Verified: Player 1: 8 Punkte, beating the ghost's 0"),
+                ('race of 3000 snapshots', run_link(steered_race()),
+                 "Verified: Player 1: 571 Punkte, level with the ghost's 571"),
+                ('race, its ghost changed', kept('race.rec', lambda l: l.__setitem__(14, b'#1 200')),
+                 'Not verified: ghost 1 does not replay as recorded: the game was still running'
+                 " after the recording's last snapshot (70)"),
                 ('bad base64', '#run=AB*D', "Not a recording: bad base64url: character 3 is '*'"),
                 ('bad DEFLATE', '#run=' + base64.urlsafe_b64encode(b'\xff' * 9).decode(),
                  'Not a recording: bad DEFLATE data'),
@@ -762,8 +783,9 @@ class RunsTest(BrowserTest):
                 print('%s: verdict %.0f ms after navigation, link %d characters'
                       % (name, ms, len(self.browser.address + fragment)))
                 self.assertEqual(said, expected)
-                if name == 'steered':
-                    self.assertLess(ms, 2000)
+                # Targets 1 s; looser for a machine busy with other work.
+                if name in ['steered', 'race of 3000 snapshots']:
+                    self.assertLess(ms, 2000 if name == 'steered' else 5000)
         # The last run watched is the two players' run, with its line-up.
         self.verdict(kept('two_players.rec'))
         self.browser.wait(DeviceTest.BOX_OPEN, 'the watched message box', 30)
@@ -810,8 +832,60 @@ class RunsTest(BrowserTest):
                         "return p.length === 3 && [...p].map((e) => e.textContent)", 'the list')
         self.assertEqual(listed, ['2 points \u00b7 press to switch, 75 % speed', '1 point',
                                   '%d points' % points])
+        # Race with the kept run: on its cave, the ghost's score in the box;
+        # the race kept beside it.
+        b.run("document.querySelectorAll('#runs .run')[2].querySelector('.race').click()")
+        b.wait("return document.getElementById('box').open", "the race's message box", 30)
+        self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
+                         replay(4242)['text'] + 'Ghost 1: %d Punkte\n' % points)
+        b.press(Keys.RETURN, 0.05)
+        listed = b.wait("const p = document.querySelectorAll('#runs .points');"
+                        "return p.length === 4 && [...p].map((e) => e.textContent)", 'the list')
+        self.assertEqual(sorted(listed),
+                         ['%d points' % points, '%d points, race: %d' % (points, points),
+                          '1 point', '2 points \u00b7 press to switch, 75 % speed'])
         self.assertEqual(self.verdict(link[len(b.address):])[0],
                          'Verified: Player 1: %d Punkte' % points)
+
+    def test_race_from_a_link(self):
+        # Race, pressed while the link's run is watched: a race on its cave,
+        # its ghost's ball a shade of lavender (left of the head-up display)
+        # beside the falling player; the race kept and listed as one, watched
+        # with its ghost, and its link verified in another browser.
+        b = self.browser
+        ghost = ("const d = document.getElementById('screen').getContext('2d')"
+                 ".getImageData(0, 0, 320, 240).data; for (let i = 0; i < d.length; i += 4)"
+                 " if (d[i + 2] > d[i] && d[i] > d[i + 1] && d[i + 1] > 60 && i % 1280 < 1000)"
+                 ' return true')
+        b.driver.get('about:blank')
+        with open(os.path.join(RECORDINGS, 'steered.rec'), 'rb') as f:
+            b.open(run_link(f.read()))
+        b.wait("return !document.getElementById('watching').hidden", 'the run watched')
+        b.run("document.getElementById('race').click()")
+        b.wait(ghost, 'the ghost')
+        DeviceTest.shot(self, 'race')
+        b.wait(DeviceTest.BOX_OPEN, "the race's message box", 30)
+        self.assertEqual(b.run("return document.getElementById('box-text').textContent"),
+                         'Spielstand:\n\nPlayer 1: 0 Punkte\nGhost 1: 323 Punkte\n')
+        b.press(Keys.RETURN, 0.05)
+        self.assertTrue(b.recording().startswith('# cave recording 1\n# tick 11\n#1 '))
+        listed = ("return [...document.querySelectorAll('#runs .run')].find((row) =>"
+                  " row.querySelector('.points').textContent === '0 points, race: 323')")
+        b.wait(listed, 'the race listed')
+        DeviceTest.shot(self, 'race-kept')
+        b.run("navigator.clipboard.writeText = () => Promise.reject(new Error('no'));" +
+              listed[len('return '):] + ".querySelector('.share').click()")
+        link = b.wait("const l = document.getElementById('link'); return !l.hidden && l.value",
+                      'the link')
+        b.run(listed[len('return '):] + ".querySelector('.watch').click()")
+        b.wait("return parseInt(document.getElementById('progress').textContent.slice(9)) >= 20",
+               'the race watched')
+        b.wait(ghost, 'the watched ghost')
+        other = Browser()
+        self.addCleanup(other.close)
+        other.open(link[link.index('#'):])
+        self.assertEqual(other.wait(self.VERDICT, 'the verdict'),
+                         "Verified: Player 1: 0 Punkte, behind the ghost's 323")
 
 
 def main():

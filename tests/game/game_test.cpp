@@ -396,6 +396,20 @@ TEST(Race, GhostsFlyAsTheyFlewAndChangeNothingOfThePlayersGame) {
         << problem;
     race::Ghost ghost;
     ASSERT_TRUE(race::MakeGhost(recorded, &ghost, &problem)) << problem;
+    // The check that makes a ghost in its replay, and a race's ghost words
+    // guessed without one: the ghost's own for a game that never paused (the
+    // other two pause).
+    race::Checked checked = race::CheckAndMakeGhost(recorded);
+    EXPECT_EQ(runs::VerdictLine(checked.verdict), "Verified: " + runs::Scores(recorded)[0].line);
+    EXPECT_EQ(checked.ghost, race::GhostCommandLine({ghost})) << name;
+    runs::Recording withGhost;
+    withGhost.tick = recorded.tick;
+    withGhost.ghosts = {ghost.text};
+    std::string words;
+    runs::Verdict refused;
+    ASSERT_TRUE(race::FlyGhosts(withGhost, &words, &refused)) << name;
+    EXPECT_EQ(words, checked.ghost);
+    EXPECT_EQ(race::GuessGhosts(withGhost) == words, std::string(name) == "steered") << name;
     ByCall alone;
     headless::HeadlessDisplay display(recorded.tick);
     alone.Watch(display);

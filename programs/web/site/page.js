@@ -1,16 +1,17 @@
 // The page: a run link's verdict first, then one game after another, or a
-// kept run chosen to watch; the status line (#status) after each, which this
-// module alone writes. The other modules own the rest of the page: controls.js
-// the canvas's scale, the controls and the sound's settings, line_up.js the
-// line-up's choice, links.js the verdict, kept.js the best runs, watching.js a
-// watched run's progress, assists.js the assists' choice, the game its message
-// box; words.js words what they all show.
+// kept run chosen to watch, or a race with the ghosts of kept runs or of the
+// link's run; the status line (#status) after each, which this module alone
+// writes. The other modules own the rest of the page: controls.js the
+// canvas's scale, the controls and the sound's settings, line_up.js the
+// line-up's choice, links.js the verdict, kept.js the best runs, watching.js
+// a watched run's progress, assists.js the assists' choice, the game its
+// message box; words.js words what they all show.
 import {assists, lockAssists, onAssists, refusedAssists} from './assists.js';
 import {canvas, feel, setHint, setPlaying, showHint} from './controls.js';
-import {play, players, startGame} from './game.js';
+import {play, players, runOf, startGame} from './game.js';
 import {keep, hideList, listBest} from './kept.js';
 import {lineUp, lockLineUp, onLineUp, refusedLineUp} from './line_up.js';
-import {hideVerdict, linked, openLink} from './links.js';
+import {checkRuns, hideVerdict, linkRace, linked, openLink, takeLinkRace} from './links.js';
 import {watch} from './watching.js';
 import * as words from './words.js';
 
@@ -70,27 +71,53 @@ function say(text, tick, recording, count = 1) {
 const onControl = (event) => event.target instanceof Element &&
                              event.target.closest('button, input, #assists') !== null;
 
+// What comes next, chosen: null, a game; {watch, ghosts}, a recording's
+// bytes to watch, a race's with its ghosts' words; or {race}, the ghosts to
+// race, each {text, ghost}, a recording and its words as a ghost when the
+// run checker has found them.
+
 // The next press, not one still held or on its way through the page, such
-// as the key that answered the last message box: null; or the recording of
-// a kept run whose Watch was pressed. Whichever comes second is called off.
-// A run link's verdict goes with it.
+// as the key that answered the last message box: null; or the choice of a
+// kept run's Watch or Race, or of the link's Race. Whichever comes first
+// stands; the others are called off. A run link's verdict goes with it.
 async function chosen(game) {
   showHint(true);
   const choosing = new AbortController();
   const choice = await Promise.race([
     game.nextPress((event) => !onControl(event), choosing.signal).then(() => null),
-    listBest(game, choosing.signal)]);
+    listBest(game, choosing.signal), linkRace(choosing.signal)]);
   choosing.abort();
   showHint(false);
   hideVerdict();
   return choice;
 }
 
+// The ghosts of the race `race` (a choice's), each {text, ghost}, the run
+// checker asked for the words of those that lack them; or {why} not, when
+// one cannot be a ghost.
+async function ghostsOf(race) {
+  const unknown = race.filter((g) => !g.ghost);
+  if (unknown.length > 0) say(words.checking);
+  const answers = await checkRuns(unknown.map((g) => g.text));
+  const refused = answers.find((answer) => !answer.ghost);
+  if (refused) return {why: refused.unfit ? words.noGhost(refused.unfit) : words.verdict(refused)};
+  return {ghosts: race.map((g) => ({text: g.text, ghost: g.ghost ?? answers.shift().ghost}))};
+}
+
+// A kept race's ghosts' words, so that watching it shows them ('' for a
+// plain game, or when the run checker finds none).
+async function ghostWords(game, bytes) {
+  const text = new TextDecoder().decode(bytes);
+  if (runOf(game, text).ghosts.length === 0) return '';
+  return (await checkRuns([text]))[0].ghosts ?? '';
+}
+
 // First the run of the page's link, if it has one, or its verdict to read
-// when it holds none; then a game, or a kept run chosen to watch, after
-// every end.
+// when it holds none; then a game, a race, or a kept run chosen to watch,
+// after every end. A Race pressed while the link's run is watched ends it.
 async function run() {
-  let watched = await opened;
+  const link = await opened;
+  let choice = link && {watch: link.bytes, ghosts: link.answer.ghosts ?? ''};
   let game = null;
   try {
     game = await startGame({canvas, dialog: document.getElementById('box'), ...feel(),
@@ -103,31 +130,46 @@ async function run() {
   sayHow();
   onLineUp(sayHow);
   onAssists(sayHow);
-  if (linked && !watched) {
+  if (linked && !choice) {
     say(words.toPlay);
-    watched = await chosen(game);
+    choice = await chosen(game);
   }
   for (;;) {
     status.hidden = true;
     hideList();
-    if (watched) {
+    // A Race pressed before the link's run shows races at once.
+    let next = choice?.watch && takeLinkRace();
+    if (choice?.watch && !next) {
       showHint(false);
-      await watch(game, watched);
+      const watching = new AbortController();
+      linkRace(watching.signal).then((race) => {
+        next = race;
+        game.pulseKey('Escape');
+      });
+      await watch(game, choice.watch, choice.ghosts ?? await ghostWords(game, choice.watch));
+      watching.abort();
       say(words.runEnded);
-    } else {
-      const tick = startTick();
-      const count = lineUp();
-      setPlaying(true);
-      lockLineUp(true);
-      lockAssists(true);
-      const recording = await play(game, tick, count, assists());
-      lockAssists(false);
-      lockLineUp(false);
-      setPlaying(false);
-      say(words.gameEnded, tick, recording, count);
-      await keep(game, recording).catch(() => {});
+    } else if (!next) {
+      hideVerdict();
+      const race = choice?.race && await ghostsOf(choice.race);
+      if (race?.why) {
+        say(race.why);
+      } else {
+        status.hidden = true;
+        const tick = race ? runOf(game, race.ghosts[0].text).tick : startTick();
+        const count = race ? 1 : lineUp();
+        setPlaying(true);
+        lockLineUp(true);
+        lockAssists(true);
+        const recording = await play(game, tick, count, assists(), race?.ghosts);
+        lockAssists(false);
+        lockLineUp(false);
+        setPlaying(false);
+        say(words.gameEnded, tick, recording, count);
+        await keep(game, recording).catch(() => {});
+      }
     }
-    watched = await chosen(game);
+    choice = next ?? await chosen(game);
   }
 }
 

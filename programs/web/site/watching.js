@@ -10,9 +10,9 @@ const shown = document.getElementById('watching');
 const progress = document.getElementById('progress');
 const buttons = document.getElementById('speed').querySelectorAll('button');
 
-// Shows the recording `bytes` with the started game `game`; settles when the
-// watched game has ended.
-export async function watch(game, bytes) {
+// Shows the recording `bytes` with the started game `game`, a race's ghosts
+// flown by `ghosts` (their words); settles when the watched game has ended.
+export async function watch(game, bytes, ghosts = '') {
   // Once a second, and only what changed: every change to the page costs
   // its main thread a new style, layout and paint.
   let shownSpeed = 0;
@@ -34,7 +34,7 @@ export async function watch(game, bytes) {
   const timer = setInterval(show, 1000);
   shown.hidden = false;
   try {
-    await watchRun(game, bytes);
+    await watchRun(game, bytes, ghosts);
   } finally {
     clearInterval(timer);
     shown.hidden = true;

@@ -66,11 +66,19 @@ export const itsRecording = 'its recording';
 export const couldNotRun = (what) => 'The game could not run: ' + what;
 
 // A kept run's points in the list of the best: '1 point', and for several
-// `players` every player's `scores`: '2 players: 12, 30 points'.
-export function points(count, players = 1, scores = []) {
-  if (players > 1) return players + ' players: ' + scores.join(', ') + ' points';
-  return count === 1 ? '1 point' : count + ' points';
+// `players` every player's `scores`: '2 players: 12, 30 points'; a race's
+// with its `ghosts`' points: '12 points, race: 30'.
+export function points(count, players = 1, scores = [], ghosts = []) {
+  const race = ghosts.length > 0 ? ', race: ' + ghosts.join(', ') : '';
+  if (players > 1) return players + ' players: ' + scores.join(', ') + ' points' + race;
+  return (count === 1 ? '1 point' : count + ' points') + race;
 }
+
+// Racing a run: its button, and why there is no race, from the runs
+// library's words on a run that cannot be a ghost ('is a race; ...'), or
+// on a run that did not verify.
+export const raceIt = 'Race';
+export const noGhost = (unfit) => 'No race: the run ' + unfit;
 
 // A watched run's progress.
 export const progress = (played, length) => 'snapshot ' + played + ' of ' + length;
