@@ -79,6 +79,20 @@ PAGE_PROBE = r'''
     const type = up ? 'keydown' : 'keyup';
     dispatchEvent(new KeyboardEvent(type, {code: 'ArrowUp', key: 'ArrowUp'}));
   }
+  // The sound's contexts and gains, as the page makes them.
+  probe.audio = [];
+  probe.gains = [];
+  if (window.AudioContext) {
+    const Context = window.AudioContext, gain = BaseAudioContext.prototype.createGain;
+    window.AudioContext = class extends Context {
+      constructor(...args) { super(...args); probe.audio.push(this); }
+    };
+    BaseAudioContext.prototype.createGain = function () {
+      const made = gain.call(this);
+      probe.gains.push(made);
+      return made;
+    };
+  }
   CanvasRenderingContext2D.prototype.putImageData = function (image, ...rest) {
     put.call(this, image, ...rest);
     const d = image.data;
@@ -299,10 +313,17 @@ class PageTest(BrowserTest):
         # visit; neither reaches the game.
         sound = ("const s = document.getElementById('sound');"
                  "return [s.getAttribute('aria-pressed'), localStorage.getItem('cave-muted')]")
+        # The first press started the sound; muted, it is silent.
+        heard = ("const a = caveProbe.audio, g = caveProbe.gains;"
+                 "return [a.length, a[0]?.state, g.length, g[0]?.gain.value]")
         b.press('m', 0.05)
         self.assertEqual(b.run(sound), ['false', '1'])
+        time.sleep(0.1)
+        self.assertEqual(b.run(heard), [1, 'running', 1, 0])
         b.run("document.getElementById('sound').click()")
         self.assertEqual(b.run(sound), ['true', '0'])
+        time.sleep(0.1)
+        self.assertEqual(b.run(heard), [1, 'running', 1, 1])
 
         # Escape ends the game, and the page says so.
         b.key(Keys.ARROW_UP, False)
